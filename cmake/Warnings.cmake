@@ -1,0 +1,16 @@
+# Warnings as errors on our own targets only.
+function(vt_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+endfunction()
+
+# A GoogleTest executable registered with CTest. Usage:
+#   vt_test(NAME name SOURCES a.cpp b.cpp LIBS lib1 lib2 [LABELS l])
+function(vt_test)
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  vt_warnings(${T_NAME})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${T_LABELS}"
+                       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VT_AUDIO_SINK=fakesink")
+endfunction()
