@@ -1,0 +1,31 @@
+// Command line of vtplayer: "pass" after "/" or "-" skips the login; --data-folder DIR points
+// the player at a recorder's data folder (for example one copied from its disk); --help.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vt {
+
+class CPlayerCommandLineInfo {
+ public:
+  // One parameter, switch character already stripped when bFlag is set. Only the exact
+  // lower-case word "pass" counts.
+  void ParseParam(const char* pszParam, bool bFlag, bool bLast);
+  bool IsPassGiven() const { return m_bPass != 0; }
+
+  // Parses argv[1..]. False with *error set on a malformed option.
+  bool Parse(const std::vector<std::string>& args, std::string* error);
+
+  bool m_bHelp = false;
+  std::string m_strDataFolder;           // empty: the usual data folder
+  std::vector<std::string> m_fileNames;  // non-switch parameters; the player opens none
+
+ private:
+  int m_bPass = 0;
+};
+
+// The text printed for --help.
+std::string CommandLineHelp(const std::string& programName);
+
+}  // namespace vt

@@ -1,0 +1,122 @@
+#include "frame/command_table.h"
+
+namespace vt {
+namespace {
+
+CommandUi Always(const CommandState&, uint32_t) { return {true, false}; }
+CommandUi NotMainDb(const CommandState& s, uint32_t) { return {!s.bMainDb, false}; }
+CommandUi HasSelectedRecord(const CommandState& s, uint32_t) { return {!s.bListEmpty && s.bTreeSelection, false}; }
+CommandUi HasRecords(const CommandState& s, uint32_t) { return {!s.bListEmpty, false}; }
+CommandUi Speed(const CommandState& s, uint32_t id) {
+  return {s.bRecordOpen, s.bRecordOpen && s.nRateCommand == id};
+}
+CommandUi RecordOpen(const CommandState& s, uint32_t) { return {s.bRecordOpen, false}; }
+CommandUi Mute(const CommandState& s, uint32_t) { return {s.bRecordOpen, s.bRecordOpen && s.bMuted}; }
+CommandUi AutoPlay(const CommandState& s, uint32_t) { return {true, s.bAutoPlay}; }
+CommandUi ToolBarShown(const CommandState& s, uint32_t) { return {true, s.bToolBarVisible}; }
+CommandUi StatusBarShown(const CommandState& s, uint32_t) { return {true, s.bStatusBarVisible}; }
+
+using T = CCommandTarget;
+constexpr auto C = MenuKind::Command;
+constexpr auto S = MenuKind::Separator;
+
+#define VT_SEP(menu) {menu, S, 0, nullptr, nullptr, -1, -1, 0, nullptr, nullptr}
+#define VT_DB(menu, id, text, key, slot, image, rule) \
+  {menu, C, id, text, key, slot, image, id, &T::OnDatabaseCommand, rule}
+#define VT_PLAY(id, text, key, slot, image, rule) \
+  {kMenuPlayback, C, id, text, key, slot, image, id, &T::OnPlaybackCommand, rule}
+
+const CommandDef kTable[] = {
+    VT_DB(kMenuFile, ID_OPEN_RECORD_DB, "&Open Record DB...\tCtrl+O", "Ctrl+O", 0, 0, Always),
+    VT_DB(kMenuFile, ID_UPDATE_DB, "&Update Record DB\tCtrl+U", "Ctrl+U", 2, 2, Always),
+    VT_DB(kMenuFile, ID_RETURN_MAIN_DB, "&Return to Main Record DB\tCtrl+R", "Ctrl+R", 1, 1, NotMainDb),
+    VT_SEP(kMenuFile),
+    VT_DB(kMenuFile, ID_SAVE_RECORD_TO, "&Save Record to...\tCtrl+S", "Ctrl+S", 5, 4, HasSelectedRecord),
+    VT_DB(kMenuFile, ID_BACKUP_DB, "&Backup Record DB...", nullptr, -1, -1, Always),
+    VT_SEP(kMenuFile),
+    {kMenuFile, C, ID_APP_EXIT, "E&xit", nullptr, -1, -1, ID_APP_EXIT, &T::OnAppExit, Always},
+
+    VT_DB(kMenuEdit, ID_DELETE_RECORD, "&Delete Record\tDel", "Del", 6, 5, HasSelectedRecord),
+    VT_DB(kMenuEdit, ID_DELETE_ALL, "Delete &All Records", nullptr, -1, -1, HasRecords),
+    VT_SEP(kMenuEdit),
+    VT_DB(kMenuEdit, ID_REBUILD_DB, "Re&build Record DB\tCtrl+B", "Ctrl+B", 3, 3, Always),
+
+    VT_PLAY(ID_PLAY, "&Play\tSpace", "Space", -1, -1, RecordOpen),
+    VT_PLAY(ID_PAUSE, "P&ause\tSpace", nullptr, -1, -1, RecordOpen),
+    VT_PLAY(ID_STOP, "S&top", nullptr, -1, -1, RecordOpen),
+    VT_PLAY(ID_BACKWARD, "&Backward\tCtrl+<-", "Ctrl+Left", -1, -1, RecordOpen),
+    VT_PLAY(ID_FORWARD, "&Forward\tCtrl+ ->", "Ctrl+Right", -1, -1, RecordOpen),
+    VT_PLAY(ID_PREV_FRAME, "P&revious Frame\t<-", "Left", -1, -1, RecordOpen),
+    VT_PLAY(ID_NEXT_FRAME, "&Next Frame\t->", "Right", -1, -1, RecordOpen),
+    VT_SEP(kMenuPlayback),
+    VT_PLAY(ID_SNAPSHOT, "&Snapshot...\tCtrl+A", "Ctrl+A", -1, -1, RecordOpen),
+    VT_PLAY(ID_ZOOM, "&Zoom", nullptr, -1, -1, RecordOpen),
+    {kMenuPlayback, MenuKind::SubmenuBegin, 0, "Sp&eed", nullptr, -1, -1, 0, nullptr, nullptr},
+    VT_PLAY(32771, "x 1/16", nullptr, -1, -1, Speed),
+    VT_PLAY(32772, "x 1/8", nullptr, -1, -1, Speed),
+    VT_PLAY(32773, "x 1/4", nullptr, -1, -1, Speed),
+    VT_PLAY(32774, "x 1/2", nullptr, -1, -1, Speed),
+    VT_PLAY(32775, "x 1", nullptr, -1, -1, Speed),
+    VT_PLAY(32776, "x 2", nullptr, -1, -1, Speed),
+    VT_PLAY(32777, "x 4", nullptr, -1, -1, Speed),
+    VT_PLAY(32778, "x 8", nullptr, -1, -1, Speed),
+    VT_PLAY(32779, "x 16", nullptr, -1, -1, Speed),
+    {kMenuPlayback, MenuKind::SubmenuEnd, 0, nullptr, nullptr, -1, -1, 0, nullptr, nullptr},
+    VT_PLAY(ID_MUTE, "&Mute\tCtrl+M", "Ctrl+M", 8, 6, Mute),
+    VT_SEP(kMenuPlayback),
+    VT_PLAY(ID_AUTO_PLAY, "A&uto-play", nullptr, -1, -1, AutoPlay),
+
+    {kMenuView, C, ID_VIEW_TOOLBAR, "&Tool Bar", nullptr, -1, -1, ID_VIEW_TOOLBAR, &T::OnViewBar, ToolBarShown},
+    {kMenuView, C, ID_VIEW_STATUS_BAR, "&Status Bar", nullptr, -1, -1, ID_VIEW_STATUS_BAR, &T::OnViewBar,
+     StatusBarShown},
+
+    // F1 has no keyboard-table entry; the desktop's help key reaches the command instead.
+    {kMenuHelp, C, ID_HELP_FINDER, "&Help...\tF1", "F1", -1, -1, ID_HELP_FINDER, &T::OnHelp, Always},
+    {kMenuHelp, C, ID_APP_ABOUT, "&About...", nullptr, 10, 7, ID_APP_ABOUT, &T::OnAbout, Always},
+};
+
+#undef VT_SEP
+#undef VT_DB
+#undef VT_PLAY
+
+}  // namespace
+
+std::span<const CommandDef> CommandTable() { return kTable; }
+
+const char* MenuTitle(MenuIndex menu) {
+  switch (menu) {
+    case kMenuFile: return "&File";
+    case kMenuEdit: return "&Edit";
+    case kMenuPlayback: return "&Playback";
+    case kMenuView: return "&View";
+    case kMenuHelp: return "&Help";
+    default: return "";
+  }
+}
+
+const CommandDef* FindCommand(uint32_t id) {
+  if (id == 0) return nullptr;
+  for (const CommandDef& c : kTable) {
+    if (c.kind == MenuKind::Command && c.id == id) return &c;
+  }
+  return nullptr;
+}
+
+CommandUi EvaluateCommand(uint32_t id, const CommandState& state) {
+  const CommandDef* c = FindCommand(id);
+  if (!c || !c->rule) return {};
+  return c->rule(state, id);
+}
+
+void SplitPrompt(const char* prompt, std::string* status, std::string* tooltip) {
+  std::string p = prompt ? prompt : "";
+  size_t nl = p.find('\n');
+  *status = p.substr(0, nl);
+  tooltip->clear();
+  if (nl != std::string::npos) {
+    *tooltip = p.substr(nl + 1);
+    if (!tooltip->empty() && tooltip->front() == ' ') tooltip->erase(0, 1);
+  }
+}
+
+}  // namespace vt

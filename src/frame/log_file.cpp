@@ -1,0 +1,53 @@
+#include "frame/log_file.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace vt {
+
+int CountLogLines(const std::string& text) {
+  int lines = 0;
+  for (size_t i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] == '\r' && text[i + 1] == '\n') {
+      ++lines;
+      ++i;
+    }
+  }
+  return lines;
+}
+
+CLogFile::~CLogFile() { TearDownLog(); }
+
+void CLogFile::InitLog(const std::string& path) {
+  m_strLogPath = path;
+  m_bLogEnabled = 1;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    std::ofstream create(path, std::ios::binary);
+    m_nLogLines = 0;
+    return;
+  }
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  in.close();
+  m_nLogLines = CountLogLines(text);
+  if (m_nLogLines >= kLogRotateLines) {
+    std::lock_guard<std::mutex> lock(m_logLock);
+    std::error_code ec;
+    std::filesystem::copy_file(path, path + "1", std::filesystem::copy_options::overwrite_existing, ec);
+    // Emptying without a copy would lose the old lines: keep the file as it is then.
+    if (!ec) {
+      std::ofstream truncate(path, std::ios::binary | std::ios::trunc);
+      m_nLogLines = 0;
+    }
+  }
+}
+
+void CLogFile::TearDownLog() {
+  std::lock_guard<std::mutex> lock(m_logLock);
+  m_strLogPath.clear();
+  m_bLogEnabled = 0;
+  m_nLogLines = 0;
+}
+
+}  // namespace vt

@@ -1,0 +1,1 @@
+vt_test(NAME test_shell_core SOURCES test_shell_core.cpp LIBS vtcore)

@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <vector>
+#include <string>
+
+#include "frame/command_table.h"
+
+namespace vt {
+namespace {
+
+TEST(CommandTable, KeyboardTableHasExactlyTheThirteenEntries) {
+  std::set<std::pair<std::string, uint32_t>> keys;
+  for (const CommandDef& c : CommandTable()) {
+    if (c.kind == MenuKind::Command && c.shortcut && std::string(c.shortcut) != "F1") keys.insert({c.shortcut, c.id});
+  }
+  std::set<std::pair<std::string, uint32_t>> want = {
+      {"Ctrl+A", 32796}, {"Ctrl+B", 32788}, {"Ctrl+M", 32798}, {"Ctrl+O", 32781},     {"Ctrl+R", 32782},
+      {"Ctrl+S", 32785}, {"Ctrl+U", 32787}, {"Del", 32783},    {"Left", 32799},       {"Ctrl+Left", 32795},
+      {"Right", 32800},  {"Ctrl+Right", 32794}, {"Space", 32791}};
+  EXPECT_EQ(keys, want);
+}
+
+TEST(CommandTable, ToolbarSlotsAndImages) {
+  std::map<int, std::pair<uint32_t, int>> slots;
+  for (const CommandDef& c : CommandTable()) {
+    if (c.toolbarSlot >= 0) slots[c.toolbarSlot] = {c.id, c.toolbarImage};
+  }
+  std::map<int, std::pair<uint32_t, int>> want = {{0, {32781, 0}}, {1, {32782, 1}}, {2, {32787, 2}},
+                                                  {3, {32788, 3}}, {5, {32785, 4}}, {6, {32783, 5}},
+                                                  {8, {32798, 6}}, {10, {57664, 7}}};
+  EXPECT_EQ(slots, want);
+}
+
+TEST(CommandTable, FileMenuOrderAndTexts) {
+  std::vector<std::string> file;
+  for (const CommandDef& c : CommandTable()) {
+    if (c.menu == kMenuFile) file.push_back(c.kind == MenuKind::Separator ? "-" : c.text);
+  }
+  std::vector<std::string> want = {"&Open Record DB...\tCtrl+O", "&Update Record DB\tCtrl+U",
+                                   "&Return to Main Record DB\tCtrl+R", "-", "&Save Record to...\tCtrl+S",
+                                   "&Backup Record DB...", "-", "E&xit"};
+  EXPECT_EQ(file, want);
+}
+
+// Enable and check state of every command for a few fixture states.
+TEST(CommandRules, EveryCommandForFixtureStates) {
+  CommandState idle;  // main database, empty list, nothing open, auto-play off
+  CommandState browsing = idle;
+  browsing.bMainDb = false;
+  browsing.bListEmpty = false;
+  browsing.bTreeSelection = true;
+  browsing.bAutoPlay = true;
+  CommandState playing = browsing;
+  playing.bRecordOpen = true;
+  playing.nRateCommand = 32776;
+  playing.bMuted = true;
+  playing.bToolBarVisible = false;
+  CommandState listNoSelection = idle;
+  listNoSelection.bListEmpty = false;
+  CommandState mutedClosed = idle;  // mute and rate remembered while nothing is open
+  mutedClosed.bMuted = true;
+  mutedClosed.nRateCommand = 32775;
+
+  struct Row {
+    uint32_t id;
+    CommandUi idle, browsing, playing, listNoSelection, mutedClosed;
+  };
+  const CommandUi on{true, false}, off{false, false}, onChk{true, true};
+  std::vector<Row> rows = {
+      {32781, on, on, on, on, on},       {32786, on, on, on, on, on},
+      {32787, on, on, on, on, on},       {32788, on, on, on, on, on},
+      {32782, off, on, on, off, off},    {32783, off, on, on, off, off},
+      {32785, off, on, on, off, off},    {32784, off, on, on, on, off},
+      {32801, on, onChk, onChk, on, on}, {57670, on, on, on, on, on},
+      {57664, on, on, on, on, on},       {57665, on, on, on, on, on},
+      {59392, onChk, onChk, on, onChk, onChk}, {59393, onChk, onChk, onChk, onChk, onChk},
+      {32798, off, off, onChk, off, off},
+  };
+  for (uint32_t id = 32771; id <= 32779; ++id)
+    rows.push_back({id, off, off, id == 32776 ? onChk : on, off, off});
+  for (uint32_t id = 32791; id <= 32800; ++id) {
+    if (id == 32798) continue;
+    rows.push_back({id, off, off, on, off, off});
+  }
+  std::set<uint32_t> covered;
+  for (const Row& r : rows) {
+    covered.insert(r.id);
+    EXPECT_EQ(EvaluateCommand(r.id, idle), r.idle) << r.id;
+    EXPECT_EQ(EvaluateCommand(r.id, browsing), r.browsing) << r.id;
+    EXPECT_EQ(EvaluateCommand(r.id, playing), r.playing) << r.id;
+    EXPECT_EQ(EvaluateCommand(r.id, listNoSelection), r.listNoSelection) << r.id;
+    EXPECT_EQ(EvaluateCommand(r.id, mutedClosed), r.mutedClosed) << r.id;
+  }
+  for (const CommandDef& c : CommandTable()) {
+    if (c.kind == MenuKind::Command) {
+      EXPECT_TRUE(covered.count(c.id)) << "no rule row for " << c.id;
+    }
+  }
+}
+
+TEST(CommandTable, PromptSplit) {
+  std::string s, t;
+  SplitPrompt("Start the playback\n Play", &s, &t);
+  EXPECT_EQ(s, "Start the playback");
+  EXPECT_EQ(t, "Play");
+  SplitPrompt("No tooltip", &s, &t);
+  EXPECT_EQ(s, "No tooltip");
+  EXPECT_EQ(t, "");
+}
+
+}  // namespace
+}  // namespace vt
