@@ -1,0 +1,1 @@
+vt_fuzz_target(NAME profile SOURCE fuzz_profile.cpp LIBS vt_platform)
