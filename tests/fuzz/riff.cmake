@@ -1,0 +1,1 @@
+vt_fuzz_target(NAME riff SOURCE fuzz_riff.cpp LIBS vt_playcore)

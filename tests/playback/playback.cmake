@@ -1,0 +1,10 @@
+# Core tests of src/playback (no display, no decoder).
+vt_test(NAME test_playcore
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_record_info.cpp
+          ${CMAKE_CURRENT_SOURCE_DIR}/test_event_nav.cpp
+          ${CMAKE_CURRENT_SOURCE_DIR}/test_player_logic.cpp
+  LIBS vt_playcore)
+
+if(NOT VT_CORE_ONLY AND TARGET vt_gstengine)
+  include(${CMAKE_CURRENT_SOURCE_DIR}/engine.cmake OPTIONAL)
+endif()
