@@ -1,0 +1,45 @@
+#include "recorddb/rdb_texts.h"
+
+#include <cstdio>
+
+namespace vt {
+
+std::string RdbBuiltInText(int id) {
+  switch (id) {
+    case kIdsSaveProgress: return "Save record files:  %d%% completed";
+    case kIdsRebuildProgress: return "Rebuild record database (scanned files: %d )";
+    case kIdsBackupProgress: return "Back up record database ( %d file saved )";
+    case kIdsCameraName: return "Camera %02d";
+    case kIdsDeleteProgress: return "Delete record files (%d file deleted)";
+    case kIdsBackupTitle: return "Select a folder to back up record database of camera %d.";
+    default: return "";
+  }
+}
+
+std::string FormatTextInt(const std::string& format, int value) {
+  // Only one integer conversion is allowed; anything else is shown as it stands.
+  int conversions = 0;
+  for (size_t i = 0; i < format.size(); ++i) {
+    if (format[i] != '%') continue;
+    if (i + 1 < format.size() && format[i + 1] == '%') {
+      ++i;
+      continue;
+    }
+    size_t j = i + 1;
+    while (j < format.size() && (format[j] == '0' || format[j] == '-' || format[j] == ' ' ||
+                                 (format[j] >= '1' && format[j] <= '9')))
+      ++j;
+    if (j >= format.size() || (format[j] != 'd' && format[j] != 'u')) return format;
+    ++conversions;
+    i = j;
+  }
+  if (conversions != 1) return format;
+  char buf[512];
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+  std::snprintf(buf, sizeof buf, format.c_str(), value);
+#pragma GCC diagnostic pop
+  return buf;
+}
+
+}  // namespace vt

@@ -1,0 +1,163 @@
+// One camera's record database: its folder, its index file rdb.ndx and the in-memory copy of
+// the index as a hierarchy of years, months, days and records.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/message.h"
+#include "recorddb/rdb_types.h"
+
+namespace vt {
+
+// In-memory hierarchy. Each container holds the nCount used entries of its node; nCapacity
+// is kept in the node only for the file (no slots are allocated for it), so a hostile
+// capacity costs nothing.
+struct RdbDay {
+  RDB_NODE node{};
+  std::vector<RDB_RECORD> records;
+};
+struct RdbMonth {
+  RDB_NODE node{};
+  std::vector<RdbDay> days;
+};
+struct RdbYear {
+  RDB_NODE node{};
+  std::vector<RdbMonth> months;
+};
+struct RdbIndex {
+  RDB_HEADER header{};
+  std::vector<RdbYear> years;
+};
+
+// Item handle of a tree widget; 0 = none.
+using RecordTreeItem = std::intptr_t;
+
+// What FillTree needs of the record tree. Items are shown sorted by their text (for these
+// texts that is date and time order).
+class IRecordTree {
+ public:
+  virtual ~IRecordTree() = default;
+  virtual void Clear() = 0;
+  // Top-level day item "YYYY-MM-DD".
+  virtual RecordTreeItem InsertDay(const std::string& text) = 0;
+  // Child item "HH:MM:SS"; kind 0 and non-zero show different icons.
+  virtual RecordTreeItem InsertRecord(RecordTreeItem day, const std::string& text, int kind) = 0;
+};
+
+// One non-empty day of the hierarchy, as the tree lists it.
+struct RdbDayRef {
+  int nYear = 0;
+  int nMonth = 0;
+  int nDay = 0;
+  const RdbDay* pDay = nullptr;
+};
+
+// Texts of the tree items.
+std::string RdbDayText(int year, int month, int day);  // "%04d-%02d-%02d"
+std::string RdbRecordText(const RDB_RECORD& record);   // start time "%H:%M:%S", local
+
+// Copies that an export could not complete. The operations keep their bool result; a record
+// counted here is not listed in any index they write.
+struct CopyReport {
+  int nCopied = 0;
+  int nFailed = 0;
+  std::string strFirstFailed;  // source path of the first failed copy
+  void Fail(const std::string& path) {
+    if (nFailed++ == 0) strFirstFailed = path;
+  }
+};
+
+// Progress reporting of long operations; target may be null.
+void SendProgress(IMessageTarget* target, uint32_t code, LPARAM value);
+
+class CRecordDB {
+ public:
+  CRecordDB();
+  virtual ~CRecordDB();
+  CRecordDB(const CRecordDB&) = delete;
+  CRecordDB& operator=(const CRecordDB&) = delete;
+
+  void SetFolder(const std::string& folder);
+  const std::string& GetFolder() const { return m_strFolder; }
+  const std::string& GetIndexPath() const { return m_strIndexPath; }
+
+  // Main window that receives the progress message of Rebuild and RemoveDay (may be null).
+  void SetProgressTarget(IMessageTarget* target) { m_pProgress = target; }
+  IMessageTarget* GetProgressTarget() const { return m_pProgress; }
+
+  bool Open(const std::string& folder);
+  bool Load();
+  // Parses an index held in memory; on success replaces the hierarchy. Used by Load and the fuzzer.
+  bool LoadFromBytes(const void* data, size_t size);
+  // Writes the index atomically: temp file (index path + "1"), fsync, rename over the index.
+  bool Save();
+  bool Reload(IRecordTree* tree);
+  bool NewEmpty();
+  bool IsEmpty() const;
+
+  // Folder scan (folder_scan.cpp).
+  int Rebuild();
+  void Scan(RDB_CURSOR* cursor, const std::string& folder, int year, int month, int day);
+
+  // Look-ups. Out values may be null. Node pointers stay valid until the hierarchy changes.
+  bool FindDay(time32 t, RdbYear** year, RdbMonth** month, RdbDay** day, int* dayIndex);
+  RDB_RECORD* FindRecord(time32 t, RdbYear** year, RdbMonth** month, RdbDay** day, int* recordIndex);
+  RDB_RECORD* FindRecordAt(time32 t);
+
+  // Node creation with the growth rules; -1 when there is no header.
+  int FindOrAddYear(uint16_t year);
+  static int FindOrAddMonth(RdbYear* year, uint8_t month, RDB_HEADER* header);
+  static int FindOrAddDay(RdbMonth* month, uint8_t day, RDB_HEADER* header);
+  static RDB_RECORD* InsertRecordSlot(RdbDay* day, time32 start);
+
+  // 1 when added, -1 when refused (start inside an existing record, or an empty or reversed
+  // span, whose file is then deleted).
+  int AddRecord(RDB_CURSOR* cursor, const RDB_RECORD& record);
+  bool RemoveRecord(time32 t, bool deleteFile);
+  bool RemoveDay(time32 t, bool deleteFiles);
+
+  void FillTree(IRecordTree* tree) const;
+  // The non-empty days in tree order, for a model that reads the hierarchy directly.
+  std::vector<RdbDayRef> ListDays() const;
+
+  // Maintenance (record_maintenance.cpp).
+  bool ClearAll(bool deleteFiles);
+  // Writes the index with copies of every record file under folder (camera folder of an
+  // export). Records whose copy failed are counted in report and left out of that index.
+  bool SaveTo(const std::string& folder, CopyReport* report);
+  // Copies the record's file into folder (same name, replacing a target) and points the
+  // record at the copy. Returns the target path; *ok false when the copy is incomplete.
+  std::string CopyRecordFile(const std::string& folder, RDB_RECORD* record, bool* ok);
+  // Copies every record of day (a private copy) into dayFolder, one progress step per file;
+  // records whose copy failed are removed from day and counted in report.
+  void CopyDayFiles(const std::string& dayFolder, RdbDay* day, CopyReport* report);
+  static std::string DayFolderName(const std::string& base, int year, int month, int day);
+  // Called after each copied file so the window can repaint its progress (may be empty).
+  void SetRepaint(std::function<void()> repaint) { m_fnRepaint = std::move(repaint); }
+
+  const RdbIndex* GetIndex() const { return m_pHeader.get(); }
+  RdbIndex* GetIndex() { return m_pHeader.get(); }
+
+  // Serialised index of a hierarchy, exactly as Save writes it (pChildren words 0).
+  static std::string Serialize(const RdbIndex& index);
+  // Writes index to path through path + "1", fsync and one rename. False leaves path untouched.
+  static bool WriteIndexFile(const std::string& path, const RdbIndex& index);
+  // Fresh empty header with tCreated = tUpdated = now.
+  static std::unique_ptr<RdbIndex> MakeEmptyIndex();
+  // Recomputes tStart/tEnd/qwSize/nCount of every node from the records (used after records
+  // were dropped from a copy).
+  static void Recompute(RdbIndex* index);
+
+ protected:
+  std::unique_ptr<RdbIndex> m_pHeader;
+  std::string m_strFolder;
+  std::string m_strIndexPath;
+  IMessageTarget* m_pProgress = nullptr;
+  std::function<void()> m_fnRepaint;
+};
+
+}  // namespace vt

@@ -1,0 +1,97 @@
+// The record list of the record tree: the open camera's database and the commands that
+// change or export it.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/message.h"
+#include "recorddb/camera_config.h"
+#include "recorddb/record_db.h"
+#include "recorddb/recorder_link.h"
+
+namespace vt {
+
+// One entry of the camera selector.
+struct CameraEntry {
+  int nChannel = 0;  // 0-15
+  std::string strLabel;
+  std::string strFolder;
+};
+
+// The camera selector as Backup sees it.
+class ICameraQuery {
+ public:
+  virtual ~ICameraQuery() = default;
+  virtual std::vector<CameraEntry> GetCameras() const = 0;
+  // Position of the current entry in GetCameras(), -1 when none.
+  virtual int GetCurrentCamera() const = 0;
+};
+
+// Folder picker: path in = initial selection, out = the chosen folder; false = cancelled.
+// An empty title means the picker's default ("Select a folder").
+using FolderPicker = std::function<bool(std::string& path, bool allowNew, const std::string& title)>;
+
+// What the commands need of the main window.
+struct RecordListContext {
+  std::string strIniPath;            // recorder configuration (m_strIniPath)
+  IMessageTarget* pMainWnd = nullptr;  // progress (sent) and open-camera (posted) messages
+  FolderPicker pickFolder;           // empty = every pick is cancelled
+  TextLookup text;                   // localized texts; empty = built-in
+  std::function<void(bool busy)> waitCursor;
+  std::function<void()> repaint;     // after each copied file
+  ICameraQuery* pCameras = nullptr;  // for Backup
+};
+
+class CRecordList {
+ public:
+  CRecordList();
+  // Writes the open camera's index back.
+  virtual ~CRecordList();
+  CRecordList(const CRecordList&) = delete;
+  CRecordList& operator=(const CRecordList&) = delete;
+
+  void SetContext(RecordListContext context);
+  const RecordListContext& GetContext() const { return m_ctx; }
+  CRecordDB& GetDB() { return m_db; }
+  const CRecordDB& GetDB() const { return m_db; }
+  const std::string& GetCameraFolder() const { return m_strCameraFolder; }
+
+  // Empty folder: ask with the picker. 0 when cancelled or the folder cannot be made; 1
+  // otherwise, also when the index could neither be loaded nor rebuilt (the previous
+  // records then stay loaded; LastOpenSucceeded tells).
+  int OpenCamera(const std::string& folder, IRecordTree* tree);
+  bool LastOpenSucceeded() const { return m_bLastOpenOk; }
+  bool IsEmpty() const { return m_db.IsEmpty(); }
+  int Update(IRecordTree* tree);
+  bool SaveIndex() { return m_db.Save(); }
+
+  // Maintenance (record_maintenance.cpp).
+  bool Delete(time32 t, bool deleteFiles, bool day);
+  int DeleteAll(bool deleteFiles, IRecordTree* tree);
+  // After a deletion: with a recorder window, post msg (kMsgRecordDeleted, kMsgDayDeleted or
+  // kMsgAllDeleted) with t and the camera number and leave the index to it; else save the index.
+  bool NotifyDeleted(IRecorderLink* recorder, uint32_t msg, time32 t, int channelIndex);
+  bool SaveRecordsTo(time32 t, bool day, int channelIndex, CopyReport* report = nullptr);
+  // Empty root: ask with the picker. Exports every camera of the selector.
+  bool Backup(const std::string& root, CopyReport* report = nullptr);
+  int RebuildAndSave(IRecordTree* tree);
+
+  // Remembered picker folders of Save Record to... and Backup Record DB....
+  std::string m_strSaveFolder;
+  std::string m_strBackupFolder;
+  std::string m_strOpenFolder;
+
+ private:
+  void Busy(bool on) const;
+  bool Pick(std::string* buffer, bool allowNew, const std::string& title) const;
+
+  CRecordDB m_db;
+  std::string m_strCameraFolder;
+  std::string m_strReopenFolder;  // kept alive for the posted open-camera message
+  RecordListContext m_ctx;
+  bool m_bLastOpenOk = false;
+};
+
+}  // namespace vt
