@@ -1,0 +1,564 @@
+#include "playback/gst/gst_engine.h"
+
+#include <gst/app/gstappsink.h>
+#include <gst/video/video.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "playback/engine_errors.h"
+
+namespace vt {
+
+namespace {
+
+constexpr HRESULT kHrFileNotFound = static_cast<HRESULT>(0x80070002u);       // no such file
+constexpr HRESULT kHrUnsupportedStream = static_cast<HRESULT>(0x80040265u);  // nothing can play it
+constexpr HRESULT kHrInvalidArg = static_cast<HRESULT>(0x80070057u);
+constexpr int64_t kSettleTimeoutNs = 10 * GST_SECOND;
+constexpr int kPlayFlags = 0x1 | 0x2 | 0x10 | 0x40;  // video, audio, soft volume, native video
+
+// Formats the snapshot's colour conversion knows; anything else is converted to the first.
+constexpr const char* kSinkCaps = "video/x-raw, format=(string){ I420, YV12, YUY2, UYVY, YVYU, BGRx, BGRA }";
+
+uint32_t FourCCOf(GstVideoFormat f) {
+  switch (f) {
+    case GST_VIDEO_FORMAT_I420: return MakeFourCC('I', '4', '2', '0');
+    case GST_VIDEO_FORMAT_YV12: return MakeFourCC('Y', 'V', '1', '2');
+    case GST_VIDEO_FORMAT_YUY2: return MakeFourCC('Y', 'U', 'Y', '2');
+    case GST_VIDEO_FORMAT_UYVY: return MakeFourCC('U', 'Y', 'V', 'Y');
+    case GST_VIDEO_FORMAT_YVYU: return MakeFourCC('Y', 'V', 'Y', 'U');
+    case GST_VIDEO_FORMAT_BGRx:
+    case GST_VIDEO_FORMAT_BGRA: return MakeFourCC('B', 'G', 'R', 'x');
+    default: return 0;
+  }
+}
+
+int32_t Align4(int32_t n) { return (n + 3) & ~3; }
+
+// The frame as a packed bitmap: planar 4:2:0 with 4-byte aligned luma and chroma rows (chroma
+// order of the format), packed 4:2:2 top-down, or 32-bit bottom-up BI_RGB.
+std::vector<uint8_t> PackBitmap(GstVideoFrame* vf) {
+  const GstVideoFormat fmt = GST_VIDEO_FRAME_FORMAT(vf);
+  const int32_t w = GST_VIDEO_FRAME_WIDTH(vf), h = GST_VIDEO_FRAME_HEIGHT(vf);
+  BITMAPINFOHEADER bih{};
+  bih.biSize = sizeof bih;
+  bih.biWidth = w;
+  bih.biHeight = h;
+  bih.biPlanes = 1;
+  std::vector<uint8_t> out;
+  auto copyRows = [](uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t srcStride, int32_t rowBytes,
+                     int32_t rows, bool flip) {
+    for (int32_t r = 0; r < rows; ++r)
+      std::memcpy(dst + static_cast<size_t>(flip ? rows - 1 - r : r) * dstStride,
+                  src + static_cast<size_t>(r) * srcStride, rowBytes);
+  };
+  switch (fmt) {
+    case GST_VIDEO_FORMAT_I420:
+    case GST_VIDEO_FORMAT_YV12: {
+      const int32_t ls = Align4(w), cs = Align4(w / 2);
+      const size_t lumaBytes = static_cast<size_t>(h) * ls, chromaBytes = static_cast<size_t>(h) * cs / 2;
+      bih.biBitCount = 12;
+      bih.biCompression = FourCCOf(fmt);
+      bih.biSizeImage = static_cast<uint32_t>(lumaBytes + 2 * chromaBytes);
+      out.assign(sizeof bih + bih.biSizeImage + cs, 0);  // one spare chroma row for odd heights
+      uint8_t* px = out.data() + sizeof bih;
+      copyRows(px, ls, static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(vf, 0)),
+               GST_VIDEO_FRAME_PLANE_STRIDE(vf, 0), w, h, false);
+      // Planes 1 and 2 of the GStreamer frame are in the format's own order (I420: U, V; YV12: V, U).
+      for (int p = 1; p <= 2; ++p)
+        copyRows(px + lumaBytes + (p - 1) * chromaBytes, cs, static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(vf, p)),
+                 GST_VIDEO_FRAME_PLANE_STRIDE(vf, p), std::min(w / 2, GST_VIDEO_FRAME_COMP_WIDTH(vf, p)), h / 2,
+                 false);
+      break;
+    }
+    case GST_VIDEO_FORMAT_YUY2:
+    case GST_VIDEO_FORMAT_UYVY:
+    case GST_VIDEO_FORMAT_YVYU: {
+      const int32_t s = Align4(16 * w / 8);
+      bih.biBitCount = 16;
+      bih.biCompression = FourCCOf(fmt);
+      bih.biSizeImage = static_cast<uint32_t>(s) * h;
+      out.assign(sizeof bih + bih.biSizeImage, 0);
+      copyRows(out.data() + sizeof bih, s, static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(vf, 0)),
+               GST_VIDEO_FRAME_PLANE_STRIDE(vf, 0), 2 * w, h, false);
+      break;
+    }
+    case GST_VIDEO_FORMAT_BGRx:
+    case GST_VIDEO_FORMAT_BGRA: {
+      bih.biBitCount = 32;
+      bih.biCompression = BI_RGB;
+      bih.biSizeImage = static_cast<uint32_t>(4 * w) * h;
+      out.assign(sizeof bih + bih.biSizeImage, 0);
+      copyRows(out.data() + sizeof bih, 4 * w, static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(vf, 0)),
+               GST_VIDEO_FRAME_PLANE_STRIDE(vf, 0), 4 * w, h, true);
+      break;
+    }
+    default: return {};
+  }
+  std::memcpy(out.data(), &bih, sizeof bih);
+  return out;
+}
+
+GstElement* MakeAudioSink() {
+  const char* name = std::getenv("VT_AUDIO_SINK");
+  if (!name || !*name) return nullptr;  // playbin's own choice
+  GstElement* sink = nullptr;
+  if (std::strpbrk(name, " !=")) {
+    sink = gst_parse_bin_from_description(name, TRUE, nullptr);
+  } else {
+    sink = gst_element_factory_make(name, nullptr);
+    if (sink && std::strcmp(name, "fakesink") == 0) g_object_set(sink, "sync", TRUE, nullptr);
+  }
+  return sink;
+}
+
+}  // namespace
+
+CGstEngine::CGstEngine() = default;
+
+CGstEngine::~CGstEngine() { Close(); }
+
+std::unique_ptr<IMediaEngine> CreateGstEngine() {
+  if (!gst_is_initialized() && !gst_init_check(nullptr, nullptr, nullptr)) return nullptr;
+  return std::make_unique<CGstEngine>();
+}
+
+HRESULT CGstEngine::RenderFile(const std::string& path) {
+  Close();
+  m_strError.clear();
+  GstElement* pipe = gst_element_factory_make("playbin", "player");
+  GstElement* conv = gst_element_factory_make("videoconvert", nullptr);
+  GstElement* sink = gst_element_factory_make("appsink", "frames");
+  if (!pipe || !conv || !sink) {
+    for (GstElement* e : {pipe, conv, sink})
+      if (e) gst_object_unref(e);
+    m_strError = FormatErrorText(kErrCreateGraph, E_FAIL);
+    return E_FAIL;
+  }
+  // Newest frame only; late frames are dropped before conversion.
+  GstCaps* caps = gst_caps_from_string(kSinkCaps);
+  g_object_set(sink, "caps", caps, "sync", TRUE, "qos", TRUE, "max-lateness", static_cast<gint64>(20 * GST_MSECOND),
+               "max-buffers", 1u, "drop", TRUE, "emit-signals", FALSE, nullptr);
+  gst_caps_unref(caps);
+  GstElement* vbin = gst_bin_new("video");
+  gst_bin_add_many(GST_BIN(vbin), conv, sink, nullptr);
+  gst_element_link(conv, sink);
+  GstPad* pad = gst_element_get_static_pad(conv, "sink");
+  gst_element_add_pad(vbin, gst_ghost_pad_new("sink", pad));
+  gst_object_unref(pad);
+  GstAppSinkCallbacks cb{};
+  cb.new_sample = [](GstAppSink* s, gpointer self) { return OnNewSample(GST_ELEMENT(s), self); };
+  cb.new_preroll = [](GstAppSink* s, gpointer self) { return OnNewPreroll(GST_ELEMENT(s), self); };
+  gst_app_sink_set_callbacks(GST_APP_SINK(sink), &cb, this, nullptr);
+
+  GError* err = nullptr;
+  gchar* uri = gst_filename_to_uri(path.c_str(), &err);
+  if (!uri) {
+    if (err) g_error_free(err);
+    gst_object_unref(vbin);
+    gst_object_unref(pipe);
+    m_strError = FormatErrorText(kErrRenderFile, kHrFileNotFound);
+    return kHrFileNotFound;
+  }
+  g_object_set(pipe, "uri", uri, "video-sink", vbin, "flags", kPlayFlags, nullptr);
+  g_free(uri);
+  if (GstElement* audio = MakeAudioSink()) g_object_set(pipe, "audio-sink", audio, nullptr);
+
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_errDomain = 0;
+    m_errCode = 0;
+  }
+  GstBus* bus = gst_element_get_bus(pipe);
+  gst_bus_set_sync_handler(bus, &CGstEngine::OnBusMessage, this, nullptr);
+  gst_object_unref(bus);
+  m_pPipeline = pipe;
+  m_pAppSink = sink;
+  m_nState = State_Paused;
+  m_dRate = 1.0;
+  m_lVolume = 0;
+
+  HRESULT hr = S_OK;
+  if (gst_element_set_state(pipe, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) hr = E_FAIL;
+  if (Succeeded(hr)) hr = WaitSettled(kSettleTimeoutNs);
+  if (Failed(hr)) {
+    GQuark domain;
+    int code;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      domain = m_errDomain;
+      code = m_errCode;
+    }
+    if (domain == GST_RESOURCE_ERROR && (code == GST_RESOURCE_ERROR_NOT_FOUND || code == GST_RESOURCE_ERROR_OPEN_READ))
+      hr = kHrFileNotFound;
+    else if (domain == GST_STREAM_ERROR || domain == GST_CORE_ERROR)
+      hr = kHrUnsupportedStream;
+    Close();
+    m_strError = FormatErrorText(kErrRenderFile, hr);
+    return hr;
+  }
+  ReadStreamFacts();
+  if (!m_bHasVideo && !m_bHasAudio) {
+    Close();
+    m_strError = FormatErrorText(kErrRenderFile, kHrUnsupportedStream);
+    return kHrUnsupportedStream;
+  }
+  return S_OK;
+}
+
+void CGstEngine::ReadStreamFacts() {
+  gint nVideo = 0, nAudio = 0;
+  g_object_get(m_pPipeline, "n-video", &nVideo, "n-audio", &nAudio, nullptr);
+  m_bHasVideo = nVideo > 0;
+  m_bHasAudio = nAudio > 0;
+  gint64 ns = 0;
+  m_llDuration = gst_element_query_duration(m_pPipeline, GST_FORMAT_TIME, &ns) && ns > 0 ? ns / 100 : 0;
+  m_llFrameDur = 0;
+  m_nWidth = m_nHeight = 0;
+  if (m_bHasVideo) {
+    GstPad* pad = gst_element_get_static_pad(m_pAppSink, "sink");
+    GstCaps* caps = pad ? gst_pad_get_current_caps(pad) : nullptr;
+    GstVideoInfo info;
+    if (caps && gst_video_info_from_caps(&info, caps)) {
+      m_nWidth = GST_VIDEO_INFO_WIDTH(&info);
+      m_nHeight = GST_VIDEO_INFO_HEIGHT(&info);
+      if (GST_VIDEO_INFO_FPS_N(&info) > 0 && GST_VIDEO_INFO_FPS_D(&info) > 0)
+        m_llFrameDur = static_cast<int64_t>(
+            gst_util_uint64_scale(GST_VIDEO_INFO_FPS_D(&info), 10000000, GST_VIDEO_INFO_FPS_N(&info)));
+    }
+    if (caps) gst_caps_unref(caps);
+    if (pad) gst_object_unref(pad);
+  }
+  // The frame count from the stream; with an audio track the audio sink may answer in samples,
+  // so the count must agree with duration / frame duration when the frame rate is known.
+  gint64 frames = 0;
+  const int64_t byRate = m_llFrameDur > 0 ? (m_llDuration + m_llFrameDur / 2) / m_llFrameDur : 0;
+  if (m_bHasVideo && gst_element_query_duration(m_pPipeline, GST_FORMAT_DEFAULT, &frames) && frames > 0 &&
+      (byRate == 0 || std::llabs(frames - byRate) <= 1))
+    m_llFrames = frames;
+  else
+    m_llFrames = byRate;
+}
+
+int64_t CGstEngine::LastFrameStart() const {
+  if (m_llFrames > 0 && m_llDuration > 0) return (m_llFrames - 1) * (m_llDuration / m_llFrames);
+  return std::max<int64_t>(0, m_llDuration - m_llFrameDur);
+}
+
+void CGstEngine::Close() {
+  if (m_pPipeline) {
+    gst_element_set_state(m_pPipeline, GST_STATE_NULL);
+    GstBus* bus = gst_element_get_bus(m_pPipeline);
+    gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+    gst_object_unref(bus);
+    gst_object_unref(m_pPipeline);
+  }
+  m_pPipeline = nullptr;
+  m_pAppSink = nullptr;
+  m_nState = State_Stopped;
+  m_llDuration = m_llFrames = m_llFrameDur = m_llLastSeek = 0;
+  m_bHasVideo = m_bHasAudio = false;
+  m_nWidth = m_nHeight = 0;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (m_pSample) gst_sample_unref(m_pSample);
+  m_pSample = nullptr;
+  m_pFrame.reset();
+  m_events.clear();
+}
+
+HRESULT CGstEngine::WaitSettled(int64_t timeoutNs) {
+  GstState cur, pending;
+  switch (gst_element_get_state(m_pPipeline, &cur, &pending, static_cast<GstClockTime>(timeoutNs))) {
+    case GST_STATE_CHANGE_FAILURE: return E_FAIL;
+    case GST_STATE_CHANGE_ASYNC: return VFW_S_STATE_INTERMEDIATE;
+    default: return S_OK;
+  }
+}
+
+HRESULT CGstEngine::Run() {
+  if (!m_pPipeline) return E_FAIL;
+  if (gst_element_set_state(m_pPipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) return E_FAIL;
+  m_nState = State_Running;
+  return S_OK;
+}
+
+HRESULT CGstEngine::Pause() {
+  if (!m_pPipeline) return E_FAIL;
+  if (gst_element_set_state(m_pPipeline, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) return E_FAIL;
+  m_nState = State_Paused;
+  return S_OK;
+}
+
+// Stopped keeps the pipeline paused so that the last frame stays available for painting.
+HRESULT CGstEngine::Stop() {
+  if (!m_pPipeline) return E_FAIL;
+  if (gst_element_set_state(m_pPipeline, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) return E_FAIL;
+  m_nState = State_Stopped;
+  return S_OK;
+}
+
+HRESULT CGstEngine::StopWhenReady() {
+  if (!m_pPipeline) return E_FAIL;
+  if (gst_element_set_state(m_pPipeline, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) return E_FAIL;
+  m_nState = State_Stopped;
+  const HRESULT hr = WaitSettled(kSettleTimeoutNs);
+  return Failed(hr) ? hr : S_OK;
+}
+
+HRESULT CGstEngine::GetState(int32_t timeoutMs, int32_t* state) {
+  if (!state) return E_POINTER;
+  *state = m_nState;
+  if (!m_pPipeline) return S_OK;
+  return WaitSettled(static_cast<int64_t>(std::max(0, timeoutMs)) * GST_MSECOND);
+}
+
+HRESULT CGstEngine::DoSeek(int64_t t, double rate) {
+  t = std::clamp<int64_t>(t, 0, LastFrameStart());
+  const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+  if (!gst_element_seek(m_pPipeline, rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, t * 100, GST_SEEK_TYPE_NONE,
+                        GST_CLOCK_TIME_NONE))
+    return E_FAIL;
+  m_llLastSeek = t;
+  return S_OK;
+}
+
+HRESULT CGstEngine::SetPositions(int64_t t) {
+  if (!m_pPipeline) return E_FAIL;
+  return DoSeek(t, m_dRate);
+}
+
+HRESULT CGstEngine::GetCurrentPosition(int64_t* t) {
+  if (!t) return E_POINTER;
+  if (!m_pPipeline) return E_FAIL;
+  gint64 ns = 0;
+  *t = gst_element_query_position(m_pPipeline, GST_FORMAT_TIME, &ns) && ns >= 0 ? ns / 100 : m_llLastSeek;
+  return S_OK;
+}
+
+HRESULT CGstEngine::GetDuration(int64_t* duration) {
+  if (!duration) return E_POINTER;
+  if (!m_pPipeline) return E_FAIL;
+  *duration = m_llDuration;
+  return S_OK;
+}
+
+HRESULT CGstEngine::GetFrameCount(int64_t* frames) {
+  if (!frames) return E_POINTER;
+  if (!m_pPipeline) return E_FAIL;
+  *frames = m_llFrames;
+  return S_OK;
+}
+
+HRESULT CGstEngine::PutRate(double rate) {
+  if (!m_pPipeline) return E_FAIL;
+  if (!(rate > 0.0) || rate > 16.0 || !std::isfinite(rate)) return kHrInvalidArg;
+  int64_t pos = 0;
+  GetCurrentPosition(&pos);
+  const HRESULT hr = DoSeek(pos, rate);
+  if (Succeeded(hr)) m_dRate = rate;
+  return hr;
+}
+
+HRESULT CGstEngine::GetRate(double* rate) {
+  if (!rate) return E_POINTER;
+  *rate = m_dRate;
+  return S_OK;
+}
+
+HRESULT CGstEngine::GetVolume(int32_t* volume) {
+  if (!volume) return E_POINTER;
+  if (!m_pPipeline) return E_FAIL;
+  if (!m_bHasAudio) return E_NOTIMPL;
+  *volume = m_lVolume;
+  return S_OK;
+}
+
+HRESULT CGstEngine::PutVolume(int32_t volume) {
+  if (!m_pPipeline) return E_FAIL;
+  if (!m_bHasAudio) return E_NOTIMPL;
+  if (volume > 0 || volume < -10000) return kHrInvalidArg;
+  const double linear = volume <= -10000 ? 0.0 : std::pow(10.0, volume / 2000.0);
+  g_object_set(m_pPipeline, "volume", linear, nullptr);
+  m_lVolume = volume;
+  return S_OK;
+}
+
+HRESULT CGstEngine::GetVideoSize(int32_t* width, int32_t* height) {
+  if (!width || !height) return E_POINTER;
+  if (!m_pPipeline) return E_FAIL;
+  if (!m_bHasVideo) return E_NOINTERFACE;
+  if (m_nWidth <= 0 || m_nHeight <= 0) return E_FAIL;
+  *width = m_nWidth;
+  *height = m_nHeight;
+  return S_OK;
+}
+
+HRESULT CGstEngine::GetVisible(bool* visible) {
+  if (!visible) return E_POINTER;
+  if (!m_pPipeline) return E_FAIL;
+  if (!m_bHasVideo) return E_NOINTERFACE;
+  *visible = true;
+  return S_OK;
+}
+
+GstSample* CGstEngine::ShownSample() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_pSample ? gst_sample_ref(m_pSample) : nullptr;
+}
+
+HRESULT CGstEngine::GetCurrentImage(int32_t* size, uint8_t* buffer) {
+  if (!size) return E_POINTER;
+  if (!m_pPipeline || !m_bHasVideo) return E_FAIL;
+  GstSample* sample = ShownSample();
+  if (!sample) return E_FAIL;
+  std::vector<uint8_t> packed;
+  GstVideoInfo info;
+  GstVideoFrame vf;
+  if (gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) &&
+      gst_video_frame_map(&vf, &info, gst_sample_get_buffer(sample), GST_MAP_READ)) {
+    packed = PackBitmap(&vf);
+    gst_video_frame_unmap(&vf);
+  }
+  gst_sample_unref(sample);
+  if (packed.empty()) return E_FAIL;
+  const auto need = static_cast<int32_t>(packed.size());
+  if (!buffer) {
+    *size = need;
+    return S_OK;
+  }
+  // The frame may have changed size since the size was asked for.
+  if (*size < need) return E_FAIL;
+  std::memcpy(buffer, packed.data(), packed.size());
+  *size = need;
+  return S_OK;
+}
+
+std::shared_ptr<const VideoFrame> CGstEngine::LatestFrame() {
+  m_bFramePending = false;
+  GstSample* sample = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_pFrame || !m_pSample) return m_pFrame;
+    sample = gst_sample_ref(m_pSample);
+  }
+  auto frame = std::make_shared<VideoFrame>();
+  GstVideoInfo info;
+  GstVideoFrame vf;
+  if (gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) &&
+      gst_video_frame_map(&vf, &info, gst_sample_get_buffer(sample), GST_MAP_READ)) {
+    frame->fourcc = FourCCOf(GST_VIDEO_FRAME_FORMAT(&vf));
+    frame->width = GST_VIDEO_FRAME_WIDTH(&vf);
+    frame->height = GST_VIDEO_FRAME_HEIGHT(&vf);
+    const GstClockTime pts = GST_BUFFER_PTS(gst_sample_get_buffer(sample));
+    frame->pts = GST_CLOCK_TIME_IS_VALID(pts) ? static_cast<int64_t>(pts / 100) : -1;
+    frame->nPlanes = static_cast<int>(GST_VIDEO_FRAME_N_PLANES(&vf));
+    size_t total = 0;
+    for (int p = 0; p < frame->nPlanes && p < 3; ++p) {
+      frame->offset[p] = total;
+      frame->stride[p] = GST_VIDEO_FRAME_PLANE_STRIDE(&vf, p);
+      total += static_cast<size_t>(frame->stride[p]) * GST_VIDEO_FRAME_COMP_HEIGHT(&vf, p);
+    }
+    frame->data.resize(total);
+    for (int p = 0; p < frame->nPlanes && p < 3; ++p)
+      std::memcpy(frame->data.data() + frame->offset[p], GST_VIDEO_FRAME_PLANE_DATA(&vf, p),
+                  static_cast<size_t>(frame->stride[p]) * GST_VIDEO_FRAME_COMP_HEIGHT(&vf, p));
+    gst_video_frame_unmap(&vf);
+  }
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (m_pSample == sample) m_pFrame = frame;
+  gst_sample_unref(sample);
+  return frame;
+}
+
+HRESULT CGstEngine::SetNotifyWindow(IMessageTarget* target, uint32_t msg, LPARAM lParam) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_pTarget = target;
+  m_nMsg = msg;
+  m_lParam = lParam;
+  return S_OK;
+}
+
+void CGstEngine::SetFrameNotify(IMessageTarget* target, uint32_t frameMsg) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_pFrameTarget = target;
+  m_nFrameMsg = frameMsg;
+  m_bFramePending = false;
+}
+
+HRESULT CGstEngine::GetEvent(int32_t* code, intptr_t* param1, intptr_t* param2, int32_t) {
+  if (!code || !param1 || !param2) return E_POINTER;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (m_events.empty()) return E_FAIL;
+  *code = m_events.front().code;
+  *param1 = m_events.front().p1;
+  *param2 = m_events.front().p2;
+  m_events.pop_front();
+  return S_OK;
+}
+
+void CGstEngine::QueueEvent(int32_t code, intptr_t p1, intptr_t p2) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_events.push_back({code, p1, p2});
+  if (m_pTarget) m_pTarget->Post(m_nMsg, 0, m_lParam);
+}
+
+// Streaming or application threads: queue what the Player needs, drop everything.
+GstBusSyncReply CGstEngine::OnBusMessage(GstBus*, GstMessage* msg, gpointer data) {
+  auto* self = static_cast<CGstEngine*>(data);
+  switch (GST_MESSAGE_TYPE(msg)) {
+    case GST_MESSAGE_EOS: self->QueueEvent(EC_COMPLETE, 0, 0); break;
+    case GST_MESSAGE_ERROR: {
+      GError* err = nullptr;
+      gst_message_parse_error(msg, &err, nullptr);
+      bool first;
+      {
+        std::lock_guard<std::mutex> lock(self->m_mutex);
+        first = self->m_errDomain == 0;
+        if (first && err) {
+          self->m_errDomain = err->domain;
+          self->m_errCode = err->code;
+        }
+      }
+      if (err) g_error_free(err);
+      // Errors while a file plays end it as the stream's end would; while opening, RenderFile reports them.
+      if (first && self->m_pPipeline) self->QueueEvent(EC_ERRORABORT, static_cast<intptr_t>(E_FAIL), 0);
+      break;
+    }
+    default: break;
+  }
+  gst_message_unref(msg);
+  return GST_BUS_DROP;
+}
+
+void CGstEngine::TakeSample(GstSample* sample) {
+  IMessageTarget* target;
+  uint32_t msg;
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_pSample) gst_sample_unref(m_pSample);
+    m_pSample = sample;
+    m_pFrame.reset();
+    target = m_pFrameTarget;
+    msg = m_nFrameMsg;
+  }
+  if (target && msg && !m_bFramePending.exchange(true)) target->Post(msg, 0, 0);
+}
+
+GstFlowReturn CGstEngine::OnNewSample(GstElement* sink, gpointer self) {
+  GstSample* s = gst_app_sink_pull_sample(GST_APP_SINK(sink));
+  if (!s) return GST_FLOW_EOS;
+  static_cast<CGstEngine*>(self)->TakeSample(s);
+  return GST_FLOW_OK;
+}
+
+GstFlowReturn CGstEngine::OnNewPreroll(GstElement* sink, gpointer self) {
+  GstSample* s = gst_app_sink_pull_preroll(GST_APP_SINK(sink));
+  if (!s) return GST_FLOW_EOS;
+  static_cast<CGstEngine*>(self)->TakeSample(s);
+  return GST_FLOW_OK;
+}
+
+}  // namespace vt

@@ -1,0 +1,95 @@
+// Media engine on GStreamer 1.22: playbin with an appsink that keeps only the newest frame.
+// The bus is read by a sync handler that queues events and posts the notification message,
+// so no GLib main loop is needed. The state the caller asked for is kept here, apart from
+// the pipeline's own (which passes through intermediate states after each seek).
+#pragma once
+
+#include <gst/gst.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+
+#include "playback/media_engine.h"
+
+namespace vt {
+
+class CGstEngine : public IMediaEngine {
+ public:
+  CGstEngine();
+  ~CGstEngine() override;
+
+  HRESULT RenderFile(const std::string& path) override;
+  void Close() override;
+  bool IsLoaded() const override { return m_pPipeline != nullptr; }
+  HRESULT Run() override;
+  HRESULT Pause() override;
+  HRESULT Stop() override;
+  HRESULT StopWhenReady() override;
+  HRESULT GetState(int32_t timeoutMs, int32_t* state) override;
+  HRESULT SetPositions(int64_t t) override;
+  HRESULT GetCurrentPosition(int64_t* t) override;
+  HRESULT GetDuration(int64_t* duration) override;
+  HRESULT GetFrameCount(int64_t* frames) override;
+  HRESULT PutRate(double rate) override;
+  HRESULT GetRate(double* rate) override;
+  HRESULT GetVolume(int32_t* volume) override;
+  HRESULT PutVolume(int32_t volume) override;
+  HRESULT GetVideoSize(int32_t* width, int32_t* height) override;
+  HRESULT GetVisible(bool* visible) override;
+  HRESULT GetCurrentImage(int32_t* size, uint8_t* buffer) override;
+  std::shared_ptr<const VideoFrame> LatestFrame() override;
+  HRESULT SetNotifyWindow(IMessageTarget* target, uint32_t msg, LPARAM lParam) override;
+  void SetFrameNotify(IMessageTarget* target, uint32_t frameMsg) override;
+  HRESULT GetEvent(int32_t* code, intptr_t* param1, intptr_t* param2, int32_t timeoutMs) override;
+  HRESULT FreeEventParams(int32_t, intptr_t, intptr_t) override { return S_OK; }
+  const std::string& ErrorText() const override { return m_strError; }
+
+  // Start of the last frame: the furthest position a seek goes to (100 ns).
+  int64_t LastFrameStart() const;
+
+ private:
+  static GstBusSyncReply OnBusMessage(GstBus* bus, GstMessage* msg, gpointer self);
+  static GstFlowReturn OnNewSample(GstElement* sink, gpointer self);
+  static GstFlowReturn OnNewPreroll(GstElement* sink, gpointer self);
+  void TakeSample(GstSample* sample);
+  void QueueEvent(int32_t code, intptr_t p1, intptr_t p2);
+  HRESULT WaitSettled(int64_t timeoutNs);
+  HRESULT DoSeek(int64_t t, double rate);
+  void ReadStreamFacts();
+  GstSample* ShownSample();  // a new reference or null
+
+  GstElement* m_pPipeline = nullptr;
+  GstElement* m_pAppSink = nullptr;
+  int32_t m_nState = State_Stopped;  // what the caller asked for
+  double m_dRate = 1.0;
+  int32_t m_lVolume = 0;
+  int64_t m_llDuration = 0;    // 100 ns
+  int64_t m_llFrames = 0;
+  int64_t m_llFrameDur = 0;    // 100 ns, from the stream's frame rate; 0 unknown
+  int64_t m_llLastSeek = 0;    // position of the last seek, for a failing position query
+  bool m_bHasVideo = false;
+  bool m_bHasAudio = false;
+  int32_t m_nWidth = 0, m_nHeight = 0;
+  std::string m_strError;
+
+  std::mutex m_mutex;  // guards everything below: written by GStreamer's threads
+  GstSample* m_pSample = nullptr;  // newest frame
+  std::shared_ptr<const VideoFrame> m_pFrame;  // m_pSample as a VideoFrame, made on demand
+  struct Event {
+    int32_t code;
+    intptr_t p1, p2;
+  };
+  std::deque<Event> m_events;
+  IMessageTarget* m_pTarget = nullptr;
+  uint32_t m_nMsg = 0;
+  LPARAM m_lParam = 0;
+  IMessageTarget* m_pFrameTarget = nullptr;
+  uint32_t m_nFrameMsg = 0;
+  std::atomic<bool> m_bFramePending{false};
+  GQuark m_errDomain = 0;
+  int m_errCode = 0;
+};
+
+}  // namespace vt

@@ -1,0 +1,277 @@
+#include <gtest/gtest.h>
+#include <gst/gst.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "playback/engine_errors.h"
+#include "playback/gst/test_media.h"
+#include "playback/media_engine.h"
+#include "playback/player_logic.h"
+#include "playback/record_info.h"
+#include "playback/vant_writer.h"
+
+namespace vt {
+namespace {
+
+namespace fs = std::filesystem;
+constexpr int kFrames = 50;
+constexpr int64_t kFrameTime = 400000;  // 25 fps
+
+struct Clip {
+  const char* name;
+  TestClipSpec spec;
+  bool trailer;
+};
+const Clip kClips[] = {
+    {"mjpeg352", {TestClipSpec::kMjpeg, 352, 288, kFrames, 25, false}, true},
+    {"mjpeg720", {TestClipSpec::kMjpeg, 720, 576, kFrames, 25, false}, true},
+    {"mpeg4_352", {TestClipSpec::kMpeg4, 352, 288, kFrames, 25, false}, true},
+    {"mpeg4_720", {TestClipSpec::kMpeg4, 720, 576, kFrames, 25, false}, true},
+    {"mjpeg352_audio", {TestClipSpec::kMjpeg, 352, 288, kFrames, 25, true}, true},
+    {"plain", {TestClipSpec::kMjpeg, 352, 288, kFrames, 25, false}, false},
+};
+
+VantTrailer ClipTrailer() {
+  VantTrailer t;
+  t.events = {{0, 1000000001, 1000000002}};
+  t.textA = "Camera 1";
+  t.textB = "Gate";
+  return t;
+}
+
+// Collects the posted notifications from the engine's threads.
+class CTarget : public IMessageTarget {
+ public:
+  bool Post(uint32_t msg, WPARAM, LPARAM lParam) override {
+    std::lock_guard<std::mutex> lock(m);
+    ++counts[msg];
+    lastLParam = lParam;
+    cv.notify_all();
+    return true;
+  }
+  LRESULT Send(uint32_t, WPARAM, LPARAM) override { return 0; }
+  bool WaitFor(uint32_t msg, int n, std::chrono::milliseconds timeout) {
+    std::unique_lock<std::mutex> lock(m);
+    return cv.wait_for(lock, timeout, [&] { return counts[msg] >= n; });
+  }
+  std::mutex m;
+  std::condition_variable cv;
+  std::map<uint32_t, int> counts;
+  LPARAM lastLParam = -1;
+};
+
+class GstEngineTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    ASSERT_TRUE(gst_init_check(nullptr, nullptr, nullptr));
+    s_dir = fs::temp_directory_path() / ("vt_engine_" + std::to_string(getpid()));
+    fs::create_directories(s_dir);
+    for (const Clip& c : kClips) {
+      std::string err;
+      const std::string path = Path(c.name);
+      ASSERT_TRUE(MakeTestClip(c.spec, path, &err)) << c.name << ": " << err;
+      if (c.trailer) {
+        ASSERT_TRUE(AppendVantTrailer(path, ClipTrailer()));
+      }
+    }
+  }
+  static void TearDownTestSuite() { fs::remove_all(s_dir); }
+  static std::string Path(const std::string& name) { return (s_dir / (name + ".avi")).string(); }
+
+  void SetUp() override {
+    m_engine = CreateGstEngine();
+    ASSERT_TRUE(m_engine);
+  }
+  // Shows frame n (1-based) and returns the number its picture carries (0-based).
+  int ShowFrame(int64_t n) {
+    EXPECT_EQ(S_OK, m_engine->SetPositions(FrameToTime(n, kFrameTime)));
+    EXPECT_EQ(S_OK, m_engine->StopWhenReady());
+    int32_t size = 0;
+    if (m_engine->GetCurrentImage(&size, nullptr) != S_OK) return -2;
+    std::vector<uint8_t> buf(static_cast<size_t>(size));
+    if (m_engine->GetCurrentImage(&size, buf.data()) != S_OK) return -3;
+    return ReadFrameNumber(buf.data(), buf.size());
+  }
+
+  static fs::path s_dir;
+  std::unique_ptr<IMediaEngine> m_engine;
+};
+fs::path GstEngineTest::s_dir;
+
+TEST_F(GstEngineTest, LengthSizeAndStreams) {
+  for (const Clip& c : kClips) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(S_OK, m_engine->RenderFile(Path(c.name))) << m_engine->ErrorText();
+    int64_t dur = 0, frames = 0;
+    EXPECT_EQ(S_OK, m_engine->GetDuration(&dur));
+    EXPECT_EQ(S_OK, m_engine->GetFrameCount(&frames));
+    EXPECT_EQ(kFrames * kFrameTime, dur);
+    EXPECT_EQ(kFrames, frames);
+    int32_t w = 0, h = 0;
+    EXPECT_EQ(S_OK, m_engine->GetVideoSize(&w, &h));
+    EXPECT_EQ(c.spec.width, w);
+    EXPECT_EQ(c.spec.height, h);
+    int32_t vol = 1;
+    EXPECT_EQ(c.spec.audio ? S_OK : E_NOTIMPL, m_engine->GetVolume(&vol));
+    int32_t state = -1;
+    EXPECT_EQ(S_OK, m_engine->GetState(1000, &state));
+    EXPECT_EQ(State_Paused, state);
+  }
+}
+
+TEST_F(GstEngineTest, ExactSeekShowsAndCapturesTheFrame) {
+  for (const Clip& c : kClips) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(S_OK, m_engine->RenderFile(Path(c.name))) << m_engine->ErrorText();
+    for (int64_t n : {1, 2, 17, 26, 13, 49, 50, 3}) EXPECT_EQ(n - 1, ShowFrame(n)) << "frame " << n;
+    // Past the end: the last frame, not an empty picture.
+    EXPECT_EQ(kFrames - 1, ShowFrame(kFrames + 10));
+    int32_t size = 0;
+    ASSERT_EQ(S_OK, m_engine->GetCurrentImage(&size, nullptr));
+    std::vector<uint8_t> buf(static_cast<size_t>(size));
+    ASSERT_EQ(S_OK, m_engine->GetCurrentImage(&size, buf.data()));
+    BITMAPINFOHEADER bih;
+    std::memcpy(&bih, buf.data(), sizeof bih);
+    EXPECT_EQ(MakeFourCC('I', '4', '2', '0'), bih.biCompression);
+    EXPECT_EQ(12, bih.biBitCount);
+    EXPECT_EQ(c.spec.width, bih.biWidth);
+    auto frame = m_engine->LatestFrame();
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(c.spec.width, frame->width);
+    EXPECT_EQ((kFrames - 1) * kFrameTime, frame->pts);
+  }
+}
+
+TEST_F(GstEngineTest, PlayToEndOfStreamAndRewind) {
+  ASSERT_EQ(S_OK, m_engine->RenderFile(Path("mjpeg352_audio")));
+  CTarget target;
+  m_engine->SetNotifyWindow(&target, kMsgGraphNotify, 0);
+  m_engine->SetFrameNotify(&target, kWmApp + 100);
+  ASSERT_EQ(S_OK, m_engine->PutRate(4.0));
+  ASSERT_EQ(S_OK, m_engine->Run());
+  int32_t state = -1;
+  m_engine->GetState(1000, &state);
+  EXPECT_EQ(State_Running, state);
+  ASSERT_TRUE(target.WaitFor(kMsgGraphNotify, 1, std::chrono::seconds(10)));
+  EXPECT_EQ(0, target.lastLParam);
+  int32_t code = 0;
+  intptr_t p1 = 0, p2 = 0;
+  ASSERT_EQ(S_OK, m_engine->GetEvent(&code, &p1, &p2, 0));
+  EXPECT_EQ(EC_COMPLETE, code);
+  EXPECT_EQ(E_FAIL, m_engine->GetEvent(&code, &p1, &p2, 0));
+  EXPECT_GT(target.counts[kWmApp + 100], 0);
+  // The Player's stop: stop, rewind, pause on the first frame.
+  EXPECT_EQ(S_OK, m_engine->Stop());
+  EXPECT_EQ(S_OK, m_engine->SetPositions(0));
+  EXPECT_EQ(S_OK, m_engine->Pause());
+  EXPECT_EQ(S_OK, m_engine->GetState(2000, &state));
+  EXPECT_EQ(State_Paused, state);
+  int64_t pos = -1;
+  m_engine->GetCurrentPosition(&pos);
+  EXPECT_EQ(0, pos);
+  EXPECT_EQ(0, ShowFrame(1));
+  // And it plays again after the end.
+  ASSERT_EQ(S_OK, m_engine->Run());
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  m_engine->GetCurrentPosition(&pos);
+  EXPECT_GT(pos, 0);
+}
+
+TEST_F(GstEngineTest, EveryTableRateWithAndWithoutAudio) {
+  for (const char* name : {"mjpeg352", "mjpeg352_audio"}) {
+    SCOPED_TRACE(name);
+    ASSERT_EQ(S_OK, m_engine->RenderFile(Path(name)));
+    for (const auto& s : kSpeedTable) {
+      SCOPED_TRACE(s.menuText);
+      ASSERT_EQ(S_OK, m_engine->SetPositions(FrameToTime(10, kFrameTime)));
+      ASSERT_EQ(S_OK, m_engine->StopWhenReady());
+      ASSERT_EQ(S_OK, m_engine->PutRate(s.rate));
+      double rate = 0;
+      m_engine->GetRate(&rate);
+      EXPECT_EQ(s.rate, rate);
+      int64_t before = 0, after = 0;
+      m_engine->GetCurrentPosition(&before);
+      ASSERT_EQ(S_OK, m_engine->Run());
+      std::this_thread::sleep_for(std::chrono::milliseconds(250));
+      m_engine->GetCurrentPosition(&after);
+      ASSERT_EQ(S_OK, m_engine->Pause());
+      EXPECT_GT(after, before);
+      // No more than the rate allows (plus start-up slack).
+      EXPECT_LE(after - before, static_cast<int64_t>(s.rate * 4000000) + 2 * kFrameTime);
+      // The rate sticks across seeks.
+      ASSERT_EQ(S_OK, m_engine->SetPositions(0));
+      m_engine->GetRate(&rate);
+      EXPECT_EQ(s.rate, rate);
+    }
+    for (double bad : {0.0, -1.0, 16.25}) {
+      EXPECT_TRUE(Failed(m_engine->PutRate(bad))) << bad;
+      double rate = 0;
+      m_engine->GetRate(&rate);
+      EXPECT_EQ(16.0, rate);
+    }
+  }
+}
+
+TEST_F(GstEngineTest, VolumeOnlyWithAudio) {
+  ASSERT_EQ(S_OK, m_engine->RenderFile(Path("mjpeg352_audio")));
+  int32_t vol = 1;
+  ASSERT_EQ(S_OK, m_engine->GetVolume(&vol));
+  EXPECT_EQ(0, vol);
+  EXPECT_EQ(S_OK, m_engine->PutVolume(-10000));
+  EXPECT_EQ(S_OK, m_engine->GetVolume(&vol));
+  EXPECT_EQ(-10000, vol);
+  EXPECT_TRUE(Failed(m_engine->PutVolume(1)));
+  ASSERT_EQ(S_OK, m_engine->RenderFile(Path("mjpeg352")));
+  EXPECT_EQ(E_NOTIMPL, m_engine->GetVolume(&vol));
+  EXPECT_EQ(E_NOTIMPL, m_engine->PutVolume(-10000));
+  bool visible = false;
+  EXPECT_EQ(S_OK, m_engine->GetVisible(&visible));
+}
+
+TEST_F(GstEngineTest, UnplayableFileLeavesTheEngineEmpty) {
+  const std::string text = (s_dir / "notes.avi").string();
+  std::ofstream(text) << "not a video at all\n";
+  const struct {
+    std::string path;
+    const char* error;
+  } cases[] = {
+      {text, "FAILED(hr=0x80040265) in m_pGB->RenderFile(wFile, NULL)\n"},
+      {(s_dir / "missing.avi").string(), "FAILED(hr=0x80070002) in m_pGB->RenderFile(wFile, NULL)\n"},
+  };
+  for (const auto& c : cases) {
+    ASSERT_EQ(S_OK, m_engine->RenderFile(Path("plain")));
+    EXPECT_TRUE(Failed(m_engine->RenderFile(c.path)));
+    EXPECT_FALSE(m_engine->IsLoaded());
+    EXPECT_EQ(c.error, m_engine->ErrorText());
+    int64_t dur = 0;
+    EXPECT_EQ(E_FAIL, m_engine->GetDuration(&dur));
+    int32_t size = 0;
+    EXPECT_EQ(E_FAIL, m_engine->GetCurrentImage(&size, nullptr));
+    EXPECT_EQ(E_FAIL, m_engine->Run());
+  }
+}
+
+TEST_F(GstEngineTest, TrailerIsReadFromThePlayableFile) {
+  std::unique_ptr<CEventList> events;
+  std::string title;
+  ReadRecordInfo(Path("mpeg4_720"), nullptr, nullptr, &events,
+                 [&](const char* a, const char* b) { title = ComposeWindowTitle("P", a, b); });
+  ASSERT_TRUE(events);
+  EXPECT_EQ(1u, events->GetCount());
+  EXPECT_EQ("P (Camera 1 - Gate)", title);
+  events.reset();
+  title = "unchanged";
+  ReadRecordInfo(Path("plain"), nullptr, nullptr, &events, [&](const char*, const char*) { title = "set"; });
+  EXPECT_FALSE(events);
+  EXPECT_EQ("unchanged", title);
+}
+
+}  // namespace
+}  // namespace vt
