@@ -228,6 +228,7 @@ bool CRecordList::Backup(const std::string& rootIn, CopyReport* report) {
     m_strBackupFolder = rootIn;
   }
   const std::string root = m_strBackupFolder;
+  if (!MakeFolderPath(root)) return false;
   Busy(true);
   SendProgress(m_ctx.pMainWnd, kProgressFormat, kIdsBackupProgress);
   SendProgress(m_ctx.pMainWnd, kProgressBegin, 1);
