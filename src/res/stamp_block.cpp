@@ -14,18 +14,20 @@ namespace {
 
 using Block = std::array<uint8_t, vt::res::kStampSize>;
 
-consteval Block BuildBlock(std::string_view magic, std::string_view code) {
+// Evaluated by the compiler only: the magic exists nowhere in the program but in the block.
+consteval Block BuildBlock(std::string_view code) {
+  constexpr char kMagic[vt::res::kStampMagicSize] = {
+      'T', 'h', 'a', 'n', 'k', ' ', 'y', 'o', 'u', ' ', 't', 'o', ' ', 'c',
+      'h', 'o', 'o', 's', 'e', ' ', 'K', 'e', 'l', 'v', 'a', 'n', 'e', '!'};
   Block b{};
-  for (size_t i = 0; i < vt::res::kStampMagicSize; ++i) b[i] = static_cast<uint8_t>(magic[i]);
+  for (size_t i = 0; i < vt::res::kStampMagicSize; ++i) b[i] = static_cast<uint8_t>(kMagic[i]);
   for (size_t i = 0; i < code.size() && i < vt::res::kStampCodeLength; ++i)
     b[vt::res::kStampCodeOffset + i] = static_cast<uint8_t>(code[i]);
   return b;
 }
 
-constexpr std::string_view kMagic = "Thank you to choose Kelvane!";
-constexpr std::string_view kCode = VT_PRODUCT_CODE;
-static_assert(kMagic.size() == vt::res::kStampMagicSize);
-static_assert(kCode.size() == vt::res::kStampCodeLength, "the product code has 20 characters");
+static_assert(std::string_view(VT_PRODUCT_CODE).size() == vt::res::kStampCodeLength,
+              "the product code has 20 characters");
 
 }  // namespace
 
@@ -36,4 +38,4 @@ static_assert(kCode.size() == vt::res::kStampCodeLength, "the product code has 2
 #define VT_KEEP __attribute__((used))
 #endif
 extern const Block vt_identity_stamp_block;
-VT_KEEP const Block vt_identity_stamp_block = BuildBlock(kMagic, kCode);
+VT_KEEP const Block vt_identity_stamp_block = BuildBlock(VT_PRODUCT_CODE);
