@@ -8,7 +8,8 @@ vt_core_library(NAME vt_playcore SOURCES
   ${CMAKE_CURRENT_SOURCE_DIR}/event_nav.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/player_logic.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/engine_errors.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/fake_media_engine.cpp)
+  ${CMAKE_CURRENT_SOURCE_DIR}/fake_media_engine.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/player_core.cpp)
 
 if(NOT VT_CORE_ONLY)
   include(${CMAKE_CURRENT_SOURCE_DIR}/gst/gst.cmake OPTIONAL)

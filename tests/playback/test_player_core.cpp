@@ -1,0 +1,325 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <thread>
+
+#include "playback/fake_media_engine.h"
+#include "playback/player_core.h"
+#include "playback/player_logic.h"
+#include "playback/vant_writer.h"
+
+namespace vt {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Records what the Player shows; the seek bar clamps like the real one.
+class CFakeView : public IPlayerView {
+ public:
+  void SetSeekRange(uint32_t frames) override { range = frames; }
+  void SetSeekPos(int64_t p) override {
+    if (p < 1) p = 1;
+    if (p > range) p = range;
+    pos = static_cast<uint32_t>(p);
+  }
+  uint32_t GetSeekPos() const override { return pos; }
+  void SetSeekEvents(std::vector<uint32_t> pairs) override { marks = std::move(pairs); }
+  void ClearSeekEvents() override { marks.clear(); }
+  void ShowTime(bool show) override { showTime = show; }
+  void DrawTime(time32 t) override { shownTime = t; }
+  void SetSpeedText(const char* s) override { suffix = s; }
+  void RepaintInfo() override {}
+  void StartTimers(uint32_t period) override {
+    timers = true;
+    positionPeriod = period;
+  }
+  void StopTimers() override { timers = false; }
+  void ShowPlayer() override {}
+  void EnsureDefaultSize() override {}
+  void ApplyZoomKeep() override { ++zooms; }
+  void InvalidateAll() override {}
+  void PostVideoSize(int32_t w, int32_t h) override {
+    videoW = w;
+    videoH = h;
+  }
+  void SetWindowTitle(const char* a, const char* b) override { title = std::string(a) + "|" + b; }
+  std::string LoadText(uint32_t id) override { return id == 59403 ? "The specified speed is not supported." : "?"; }
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void ShowLangMessage(const char* key, uint32_t) override { messages.push_back(key); }
+
+  std::atomic<uint32_t> pos{1};
+  uint32_t range = 100;
+  std::vector<uint32_t> marks;
+  bool showTime = false;
+  std::atomic<time32> shownTime{0};
+  std::string suffix = " (x1)";
+  bool timers = false;
+  uint32_t positionPeriod = 0;
+  int zooms = 0;
+  int32_t videoW = -1, videoH = -1;
+  std::string title;
+  std::vector<std::string> messages;
+};
+
+class CPostBox : public IMessageTarget {
+ public:
+  bool Post(uint32_t msg, WPARAM, LPARAM) override {
+    posted.push_back(msg);
+    return true;
+  }
+  LRESULT Send(uint32_t, WPARAM, LPARAM) override { return 0; }
+  std::vector<uint32_t> posted;
+};
+
+constexpr time32 kStart = 1700000000;  // a record starting at 10:00:00 in the examples below
+constexpr int64_t kFrame = 400000;
+
+class PlayerCoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    engine.llDuration = 120 * 10000000LL;  // two minutes, 3000 frames
+    engine.llFrames = 3000;
+    engine.nWidth = 352;
+    engine.nHeight = 288;
+    core = std::make_unique<CPlayerCore>(&engine, &view, &box);
+    core->SetAutoPlay(0);
+    dir = fs::temp_directory_path() / ("vt_core_" + std::to_string(getpid()));
+    fs::create_directories(dir);
+  }
+  void TearDown() override {
+    core.reset();
+    fs::remove_all(dir);
+  }
+  // A "record" whose only content is the trailer: the fake engine does not read it.
+  std::string Record(const char* name, std::vector<EVENT_RECORD> events, bool trailer = true) {
+    const std::string path = (dir / name).string();
+    std::ofstream(path, std::ios::binary) << std::string("RIFF\x04\0\0\0AVI ", 12);
+    VantTrailer t;
+    t.events = std::move(events);
+    t.textA = "Cam";
+    t.textB = "Door";
+    if (trailer) AppendVantTrailer(path, t);
+    return path;
+  }
+  void Open(const std::string& path) { ASSERT_EQ(0, core->OpenRecord(path, kStart)); }
+
+  CFakeMediaEngine engine;
+  CFakeView view;
+  CPostBox box;
+  std::unique_ptr<CPlayerCore> core;
+  fs::path dir;
+};
+
+TEST_F(PlayerCoreTest, OpenWithoutAutoPlayShowsFirstFrameStopped) {
+  engine.nWidth = 256;
+  engine.nHeight = 240;
+  Open(Record("a.avi", {{0, kStart + 5, kStart + 20}, {0, kStart - 10, kStart + 2}}));
+  EXPECT_TRUE(core->IsOpen());
+  EXPECT_EQ(kPsStopped, core->GetPlayState());
+  EXPECT_EQ(3000u, view.range);
+  EXPECT_EQ(kFrame, core->GetFrameTime());
+  EXPECT_EQ(kStart + 120, core->GetEnd());
+  EXPECT_EQ(kStart, view.shownTime);
+  EXPECT_EQ(320, view.videoW);  // 256 x 240 is announced as 320 x 240
+  EXPECT_EQ(240, view.videoH);
+  EXPECT_EQ("Cam|Door", view.title);
+  EXPECT_TRUE(view.showTime);
+  EXPECT_EQ(1, view.zooms);
+  // The early event's start is moved to the record start.
+  EXPECT_EQ((std::vector<uint32_t>{125, 500, 0, 50}), view.marks);
+  ASSERT_GE(engine.calls.size(), 2u);
+  EXPECT_EQ("SetPositions 0", engine.calls[engine.calls.size() - 2]);
+  EXPECT_EQ("StopWhenReady", engine.calls.back());
+}
+
+TEST_F(PlayerCoreTest, TransportStateTable) {
+  Open(Record("a.avi", {}));
+  const struct {
+    int cmd;
+    int32_t after;
+    bool timers;
+  } steps[] = {
+      {kCmdPlay, kPsRunning, true}, {kCmdPlay, kPsPaused, false}, {kCmdPlay, kPsRunning, true},
+      {kCmdPause, kPsPaused, false}, {kCmdPause, kPsPaused, false}, {kCmdStop, kPsPaused, false},
+  };
+  for (const auto& s : steps) {
+    core->PlaybackCommand(s.cmd);
+    EXPECT_EQ(s.after, core->GetPlayState()) << s.cmd;
+    EXPECT_EQ(s.timers, view.timers) << s.cmd;
+  }
+  EXPECT_EQ(500u, view.positionPeriod);
+  // Stop in the Stopped state does nothing.
+  core->CloseClip();
+  Open(Record("b.avi", {}));
+  engine.calls.clear();
+  core->PlaybackCommand(kCmdStop);
+  EXPECT_TRUE(engine.calls.empty());
+  EXPECT_EQ(kPsStopped, core->GetPlayState());
+  // A failing Run leaves the state but starts the timers.
+  engine.hrRun = E_FAIL;
+  core->PlaybackCommand(kCmdPlay);
+  EXPECT_EQ(kPsStopped, core->GetPlayState());
+  EXPECT_TRUE(view.timers);
+}
+
+TEST_F(PlayerCoreTest, EndOfStreamRewindsAndPauses) {
+  core->SetAutoPlay(1);
+  Open(Record("a.avi", {}));
+  EXPECT_EQ(kPsRunning, core->GetPlayState());
+  engine.llPosition = 119 * 10000000LL;
+  core->OnPositionTick();
+  core->OnClockTick();
+  EXPECT_EQ(2976u, view.pos.load());
+  EXPECT_EQ(kStart + 119, view.shownTime);
+  engine.RaiseEvent(EC_COMPLETE);
+  ASSERT_FALSE(box.posted.empty());
+  EXPECT_EQ(kMsgGraphNotify, box.posted.back());
+  core->HandleGraphEvent();
+  EXPECT_EQ(kPsPaused, core->GetPlayState());
+  EXPECT_EQ(1u, view.pos.load());
+  EXPECT_EQ(kStart, view.shownTime);
+  EXPECT_EQ(0, core->GetPosition());
+  EXPECT_FALSE(view.timers);
+}
+
+TEST_F(PlayerCoreTest, FailedOpenLeavesThePlayerEmptyButReadsTheRecordInfo) {
+  engine.hrRender = static_cast<HRESULT>(0x80040265u);
+  EXPECT_EQ(static_cast<HRESULT>(0x80040265u), core->OpenRecord(Record("a.avi", {{0, kStart + 1, kStart + 2}}), kStart));
+  EXPECT_FALSE(core->IsOpen());
+  EXPECT_EQ(kPsInit, core->GetPlayState());
+  EXPECT_EQ("FAILED(hr=0x80040265) in m_pGB->RenderFile(wFile, NULL)\n", core->GetError());
+  EXPECT_EQ("Cam|Door", view.title);
+  ASSERT_NE(nullptr, core->GetEvents());
+  EXPECT_EQ(0, view.videoW);
+  EXPECT_FALSE(view.showTime);
+  // Commands on the empty Player do nothing.
+  engine.calls.clear();
+  core->PlaybackCommand(kCmdPlay);
+  core->Forward();
+  EXPECT_EQ(E_FAIL, core->StepFrames(1));
+  EXPECT_TRUE(engine.calls.empty());
+  // A path longer than the recorder's buffers is refused, not cut.
+  engine.hrRender = S_OK;
+  EXPECT_EQ(kHrPathTooLong, core->OpenRecord("/" + std::string(259, 'x'), kStart));
+  EXPECT_FALSE(core->IsOpen());
+}
+
+TEST_F(PlayerCoreTest, SpeedsAndRateKeys) {
+  Open(Record("a.avi", {}));
+  core->OnSpeedCommand(32777);
+  EXPECT_EQ(4.0, core->GetRate());
+  EXPECT_EQ(" (x4)", view.suffix);
+  core->OnSpeedCommand(32790);  // not a speed: nothing changes
+  EXPECT_EQ(4.0, core->GetRate());
+  engine.acceptRate = [](double r) { return r <= 8; };
+  core->OnSpeedCommand(32779);
+  EXPECT_EQ(4.0, core->GetRate());
+  EXPECT_EQ(" (x4)", view.suffix);
+  ASSERT_EQ(1u, view.messages.size());
+  EXPECT_EQ("The specified speed is not supported.", view.messages[0]);
+  EXPECT_EQ("The specified speed is not supported.", core->GetError());
+  core->OnKey(0x28);  // down: x1
+  core->OnKey(0x27);  // right: +0.25
+  EXPECT_EQ(1.25, core->GetRate());
+  EXPECT_EQ(32779u, RateToCommand(core->GetRate()));
+  EXPECT_EQ(" (x4)", view.suffix);  // keys leave the text alone
+  // The rate carries over to the next record; the volume does not.
+  engine.bHasAudio = true;
+  core->ToggleMute();
+  EXPECT_TRUE(core->IsMuted());
+  Open(Record("b.avi", {}));
+  EXPECT_EQ(1.25, engine.dRate);
+  EXPECT_FALSE(core->IsMuted());
+}
+
+TEST_F(PlayerCoreTest, MuteNeedsAudio) {
+  Open(Record("a.avi", {}));
+  EXPECT_EQ(0, core->ToggleMute());
+  ASSERT_EQ(1u, view.messages.size());
+  EXPECT_EQ("IDS_MSG_VIDEO_ONLY", view.messages[0]);
+  engine.bHasAudio = true;
+  EXPECT_EQ(S_OK, core->ToggleMute());
+  EXPECT_EQ(-10000, engine.lVolume);
+  core->OnKey('m');
+  EXPECT_EQ(0, engine.lVolume);
+  engine.hrGetVolume = E_FAIL;
+  EXPECT_EQ(E_FAIL, core->ToggleMute());
+  EXPECT_EQ("IDS_MSG_FAIL_READ_AUDIO_VOLUME", view.messages.back());
+}
+
+TEST_F(PlayerCoreTest, StepsTicksAndSeekThread) {
+  Open(Record("a.avi", {}));
+  view.pos = 5;
+  EXPECT_EQ(S_OK, core->StepFrames(-9));
+  EXPECT_EQ(1u, view.pos.load());
+  EXPECT_EQ(0, engine.llPosition);
+  core->OnKey('9');
+  EXPECT_EQ(10u, view.pos.load());
+  EXPECT_EQ(9 * kFrame, engine.llPosition);
+  EXPECT_EQ(0, core->StepFrames(0));
+  // A seek request pauses running playback, then the thread seeks to the bar's position.
+  core->PlaybackCommand(kCmdPlay);
+  view.pos = 2001;
+  core->OnSeekRequest();
+  EXPECT_EQ(kPsPaused, core->GetPlayState());
+  EXPECT_FALSE(view.timers);
+  for (int i = 0; i < 200 && core->GetPosition() != 2000 * kFrame; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_EQ(2000 * kFrame, core->GetPosition());
+  EXPECT_EQ(kStart + 80, core->GetCurrent());
+  // A failed seek leaves the position as it was.
+  engine.hrSeek = E_FAIL;
+  EXPECT_EQ(E_FAIL, core->SeekTo(0));
+  EXPECT_EQ(2000 * kFrame, core->GetPosition());
+}
+
+TEST_F(PlayerCoreTest, EventJumpsKeepRunningPlayback) {
+  Open(Record("a.avi", {{0, kStart + 5, kStart + 20}, {0, kStart + 60, kStart + 90}}));
+  core->PlaybackCommand(kCmdPlay);
+  engine.llPosition = 10 * 10000000LL;
+  core->OnPositionTick();
+  core->Forward();
+  EXPECT_EQ(20 * 10000000LL, core->GetPosition());
+  EXPECT_EQ(501u, view.pos.load());
+  EXPECT_EQ(kPsRunning, core->GetPlayState());
+  EXPECT_EQ(1, core->GetResume());
+  EXPECT_EQ(kStart + 20, core->GetCurrent());
+  core->PlaybackCommand(kCmdPause);
+  core->Backward();  // exactly at the first event's end: back to its start
+  EXPECT_EQ(5 * 10000000LL, core->GetPosition());
+  EXPECT_EQ(kPsPaused, core->GetPlayState());
+  core->Backward();  // at the first event's start: the record start
+  EXPECT_EQ(0, core->GetPosition());
+  EXPECT_EQ(1u, view.pos.load());
+}
+
+TEST_F(PlayerCoreTest, JumpsWithoutEventsStepFiveSeconds) {
+  Open(Record("a.avi", {}, false));
+  view.pos = 10;
+  core->Forward();
+  EXPECT_EQ(135u, view.pos.load());
+  EXPECT_EQ(134 * kFrame, engine.llPosition);
+  core->Backward();
+  core->Backward();
+  EXPECT_EQ(1u, view.pos.load());
+}
+
+TEST_F(PlayerCoreTest, ZeroLengthClipHasDefinedResults) {
+  engine.llDuration = 0;
+  engine.llFrames = 0;
+  Open(Record("a.avi", {{0, kStart + 5, kStart + 20}}));
+  EXPECT_EQ(0, core->GetFrameTime());
+  EXPECT_EQ((std::vector<uint32_t>{0, 0}), view.marks);
+  core->PlaybackCommand(kCmdPlay);
+  EXPECT_EQ(500u, view.positionPeriod);
+  core->OnPositionTick();
+  core->Forward();
+  core->Backward();
+  EXPECT_EQ(kStart, core->GetEnd());
+}
+
+}  // namespace
+}  // namespace vt
