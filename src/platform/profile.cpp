@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <cstdio>
 #include <string_view>
 
@@ -156,13 +157,21 @@ bool WriteAll(int fd, const std::string& data) {
 // Replaces the file through a temporary file and rename, so that a crash or a full disk never
 // leaves a half-written configuration. Falls back to rewriting in place when the folder is not
 // writable but the file is.
-bool ReplaceFileContents(const std::string& path, const std::string& data) {
+bool ReplaceFileContents(const std::string& givenPath, const std::string& data) {
+  // A linked configuration stays a link: the file it points to is replaced.
+  std::string path = givenPath;
+  if (char* real = ::realpath(givenPath.c_str(), nullptr)) {
+    path = real;
+    std::free(real);
+  }
   struct stat st {};
   bool exists = ::stat(path.c_str(), &st) == 0;
+  // A read-only configuration stays unchanged, as it would with an in-place write.
+  if (exists && ::access(path.c_str(), W_OK) != 0) return false;
   std::string tmp = path + ".vtnew";
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, exists ? (st.st_mode & 07777) : 0644);
+  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd >= 0) {
-    bool ok = WriteAll(fd, data) && ::fsync(fd) == 0;
+    bool ok = (!exists || ::fchmod(fd, st.st_mode & 07777) == 0) && WriteAll(fd, data) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (ok && ::rename(tmp.c_str(), path.c_str()) == 0) return true;
     ::unlink(tmp.c_str());

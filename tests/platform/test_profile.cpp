@@ -1,5 +1,7 @@
 #include "platform/profile.h"
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "temp_dir.h"
@@ -147,8 +149,29 @@ TEST(ProfileFileTest, WriteCreatesFileAndKeepsTheRest) {
   EXPECT_FALSE(std::filesystem::exists(ini + ".vtnew"));
 }
 
-TEST(ProfileFileTest, WriteFailsInMissingFolder) {
+TEST(ProfileFileTest, WriteThroughALinkKeepsTheLink) {
   test::TempDir dir;
+  test::WriteFile(dir / "real.ini", "[S]\nk=1\n");
+  std::filesystem::create_symlink("real.ini", dir / "link.ini");
+  ASSERT_TRUE(WriteProfileString(dir / "link.ini", "S", "k", "2"));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.ini"));
+  EXPECT_EQ(test::ReadFile(dir / "real.ini"), "[S]\nk=2\n");
+}
+
+TEST(ProfileFileTest, WriteFailsInMissingFolderOrOnReadOnlyFile) {
+  test::TempDir dir;
+  test::WriteFile(dir / "ro.ini", "[S]\nk=1\n");
+  std::filesystem::permissions(dir / "ro.ini", std::filesystem::perms::owner_read);
+  if (::geteuid() != 0) {
+    EXPECT_FALSE(WriteProfileString(dir / "ro.ini", "S", "k", "2"));
+    EXPECT_EQ(test::ReadFile(dir / "ro.ini"), "[S]\nk=1\n");
+  }
+  test::WriteFile(dir / "mode.ini", "[S]\n");
+  std::filesystem::permissions(dir / "mode.ini", std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                                                      std::filesystem::perms::group_read);
+  ASSERT_TRUE(WriteProfileString(dir / "mode.ini", "S", "k", "2"));
+  EXPECT_EQ(std::filesystem::status(dir / "mode.ini").permissions(),
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write | std::filesystem::perms::group_read);
   EXPECT_FALSE(WriteProfileString(dir / "no/such/folder.ini", "S", "k", "v"));
 }
 
