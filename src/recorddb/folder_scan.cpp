@@ -119,6 +119,7 @@ int CRecordDB::Rebuild() {
   Scan(&cursor, m_strFolder, 0, 0, 0);
   SendProgress(m_pProgress, kProgressEnd, 0);
   m_pHeader->header.tUpdated = Now32();
+  m_bUnsaved = true;
   return 1;
 }
 

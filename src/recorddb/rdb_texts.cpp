@@ -5,15 +5,8 @@
 namespace vt {
 
 std::string RdbBuiltInText(int id) {
-  switch (id) {
-    case kIdsSaveProgress: return "Save record files:  %d%% completed";
-    case kIdsRebuildProgress: return "Rebuild record database (scanned files: %d )";
-    case kIdsBackupProgress: return "Back up record database ( %d file saved )";
-    case kIdsCameraName: return "Camera %02d";
-    case kIdsDeleteProgress: return "Delete record files (%d file deleted)";
-    case kIdsBackupTitle: return "Select a folder to back up record database of camera %d.";
-    default: return "";
-  }
+  const char* text = res::LoadResString(static_cast<uint32_t>(id));
+  return text ? text : "";
 }
 
 std::string FormatTextInt(const std::string& format, int value) {

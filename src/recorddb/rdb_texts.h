@@ -1,19 +1,21 @@
-// String ids and built-in texts of the record database (progress formats, default camera
-// names, backup title). Kept in one place so the shared string table can take them over.
+// String ids of the record database (progress formats, default camera names, backup title)
+// and the look-up of their built-in texts in the program's string table.
 #pragma once
 
 #include <string>
 
+#include "res/strings.h"
+
 namespace vt {
 
-constexpr int kIdsSaveProgress = 59426;     // "Save record files:  %d%% completed"
-constexpr int kIdsRebuildProgress = 59427;  // "Rebuild record database (scanned files: %d )"
-constexpr int kIdsBackupProgress = 59428;   // "Back up record database ( %d file saved )"
-constexpr int kIdsCameraName = 59429;       // "Camera %02d"
-constexpr int kIdsDeleteProgress = 59430;   // "Delete record files (%d file deleted)"
-constexpr int kIdsBackupTitle = 59431;      // "Select a folder to back up record database of camera %d."
+constexpr int kIdsSaveProgress = static_cast<int>(res::kIdsSaveProgress);
+constexpr int kIdsRebuildProgress = static_cast<int>(res::kIdsRebuildProgress);
+constexpr int kIdsBackupProgress = static_cast<int>(res::kIdsBackupProgress);
+constexpr int kIdsCameraName = static_cast<int>(res::kIdsCameraName);
+constexpr int kIdsDeleteProgress = static_cast<int>(res::kIdsDeleteProgress);
+constexpr int kIdsBackupTitle = static_cast<int>(res::kIdsBackupTitle);
 
-// Built-in text of one of the ids above ("" for any other id).
+// Built-in text of a string id ("" when the table has none).
 std::string RdbBuiltInText(int id);
 // The text with one integer argument formatted in (printf rules of the format).
 std::string FormatTextInt(const std::string& format, int value);

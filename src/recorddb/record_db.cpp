@@ -361,6 +361,7 @@ bool CRecordDB::LoadFromBytes(const void* data, size_t size) {
   MemorySource src(data, size);
   if (!ParseIndex(&src, index.get())) return false;
   m_pHeader = std::move(index);
+  m_bUnsaved = false;
   return true;
 }
 
@@ -374,6 +375,7 @@ bool CRecordDB::Load() {
   auto src = std::make_unique<FileSource>(file.fd(), static_cast<size_t>(st.st_size));
   if (!ParseIndex(src.get(), index.get())) return false;
   m_pHeader = std::move(index);
+  m_bUnsaved = false;
   return true;
 }
 
@@ -405,11 +407,13 @@ bool CRecordDB::Save() {
   m_pHeader->header.tUpdated = Now32();
   if (!WriteIndexFile(m_strIndexPath, *m_pHeader)) return false;
   m_pHeader->header.bModified = 0;
+  m_bUnsaved = false;
   return true;
 }
 
 bool CRecordDB::Open(const std::string& folder) {
   const std::string oldFolder = m_strFolder;
+  const bool oldUnsaved = m_bUnsaved;
   std::unique_ptr<RdbIndex> aside = std::move(m_pHeader);
   SetFolder(folder);
   bool ok = NewEmpty();
@@ -420,17 +424,20 @@ bool CRecordDB::Open(const std::string& folder) {
   if (!ok) {
     SetFolder(oldFolder);
     m_pHeader = std::move(aside);
+    m_bUnsaved = oldUnsaved;
     return false;
   }
   return true;
 }
 
 bool CRecordDB::Reload(IRecordTree* tree) {
+  const bool oldUnsaved = m_bUnsaved;
   std::unique_ptr<RdbIndex> aside = std::move(m_pHeader);
   bool ok = NewEmpty();
   if (ok && !Load()) ok = Rebuild() == 1;
   if (!ok) {
     m_pHeader = std::move(aside);
+    m_bUnsaved = oldUnsaved;
     return false;
   }
   if (tree) FillTree(tree);
@@ -618,6 +625,7 @@ int CRecordDB::AddRecord(RDB_CURSOR* cursor, const RDB_RECORD& record) {
   Account(&y.node, record);
   Account(&h, record);
   h.bModified = 1;
+  m_bUnsaved = true;
   return 1;
 }
 
@@ -656,6 +664,7 @@ bool CRecordDB::RemoveRecord(time32 t, bool deleteFile) {
   }
   RecomputeUpwards(m_pHeader.get(), y, m);
   m_pHeader->header.bModified = 1;
+  m_bUnsaved = true;
   return true;
 }
 
@@ -681,6 +690,7 @@ bool CRecordDB::RemoveDay(time32 t, bool deleteFiles) {
   SetCount(&m->node, m->days.size());
   RecomputeUpwards(m_pHeader.get(), y, m);
   m_pHeader->header.bModified = 1;
+  m_bUnsaved = true;
   return true;
 }
 

@@ -139,6 +139,10 @@ class CRecordDB {
   // Called after each copied file so the window can repaint its progress (may be empty).
   void SetRepaint(std::function<void()> repaint) { m_fnRepaint = std::move(repaint); }
 
+  // True when the hierarchy was changed (records added or removed, rebuilt, cleared) since it
+  // was last loaded or saved.
+  bool HasUnsavedChanges() const { return m_bUnsaved; }
+
   const RdbIndex* GetIndex() const { return m_pHeader.get(); }
   RdbIndex* GetIndex() { return m_pHeader.get(); }
 
@@ -158,6 +162,7 @@ class CRecordDB {
   std::string m_strIndexPath;
   IMessageTarget* m_pProgress = nullptr;
   std::function<void()> m_fnRepaint;
+  bool m_bUnsaved = false;
 };
 
 }  // namespace vt

@@ -6,7 +6,11 @@ namespace vt {
 
 CRecordList::CRecordList() = default;
 
-CRecordList::~CRecordList() { m_db.Save(); }
+// Only a changed index is written back: an unchanged copy may be older than the file the
+// recorder has written meanwhile.
+CRecordList::~CRecordList() {
+  if (m_db.HasUnsavedChanges()) m_db.Save();
+}
 
 void CRecordList::SetContext(RecordListContext context) {
   m_ctx = std::move(context);

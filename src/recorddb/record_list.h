@@ -47,7 +47,7 @@ struct RecordListContext {
 class CRecordList {
  public:
   CRecordList();
-  // Writes the open camera's index back.
+  // Writes the open camera's index back when it was changed.
   virtual ~CRecordList();
   CRecordList(const CRecordList&) = delete;
   CRecordList& operator=(const CRecordList&) = delete;

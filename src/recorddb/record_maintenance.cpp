@@ -144,6 +144,7 @@ bool CRecordDB::ClearAll(bool deleteFiles) {
     }
     m_pHeader.reset();
   }
+  m_bUnsaved = true;
   return NewEmpty();
 }
 

@@ -205,6 +205,18 @@ TEST_F(MaintenanceTest, DestructionWritesTheIndexBack) {
   EXPECT_EQ(db.GetIndex()->header.bModified, 1u);  // stored as held when written
 }
 
+TEST_F(MaintenanceTest, UnchangedIndexIsNotWrittenOverTheRecordersNewerOne) {
+  ASSERT_EQ(list->OpenCamera(MakeCamera("cam", {1}), nullptr), 1);
+  // The recorder writes a newer index while the player only browses.
+  CRecordDB recorder;
+  ASSERT_TRUE(recorder.Open(dir / "cam"));
+  ASSERT_EQ(recorder.AddRecord(nullptr, test::Rec(Utc(2008, 5, 10, 9, 0, 0), Utc(2008, 5, 10, 9, 30, 0))), 1);
+  ASSERT_TRUE(recorder.Save());
+  const std::string newer = test::ReadFile(dir / "cam/rdb.ndx");
+  list.reset();
+  EXPECT_EQ(test::ReadFile(dir / "cam/rdb.ndx"), newer);
+}
+
 TEST(DayFolderName, FormatsTheDate) {
   EXPECT_EQ(CRecordDB::DayFolderName("/out/camera01", 2008, 5, 10), "/out/camera01/2008-05-10");
 }

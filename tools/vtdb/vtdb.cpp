@@ -1,0 +1,359 @@
+// vtdb: the record database from a shell. Lists cameras, dumps and lists indexes, rebuilds,
+// deletes, saves and backs up records with the same operations the player uses.
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/local_time.h"
+#include "platform/message.h"
+#include "platform/paths.h"
+#include "recorddb/camera_config.h"
+#include "recorddb/rdb_texts.h"
+#include "recorddb/record_db.h"
+#include "recorddb/record_list.h"
+#include "vtdb_demo.h"
+#include "vtdb_output.h"
+
+namespace vt::vtdb {
+namespace {
+
+constexpr const char kUsage[] =
+    "Usage: vtdb COMMAND ARGUMENTS\n"
+    "\n"
+    "Record databases of the recorder: camera folders with day folders of record files and\n"
+    "an index rdb.ndx.\n"
+    "\n"
+    "Commands:\n"
+    "  cameras INI [--remote-viewer]   cameras of a recorder configuration (vantor.ini); with\n"
+    "                                  --remote-viewer only channel 1\n"
+    "  cameras --saved ROOT            cameras of a saved database (ROOT/recorddb.ini)\n"
+    "                                  One line per camera: channel index, label, folder (tab-separated).\n"
+    "  dump NDX [--json]               the whole index file with every field\n"
+    "  list FOLDER [--json]            the days and records of a camera folder as the record tree\n"
+    "                                  shows them, with end time, kind, size and path; an index\n"
+    "                                  that is missing or unreadable is rebuilt and saved first\n"
+    "  rebuild FOLDER                  rebuild the index from the folder and save it\n"
+    "  delete FOLDER (--record T | --day T | --all)\n"
+    "                                  delete the record at T, the day of the record at T, or all\n"
+    "                                  records, with their files, then save the index\n"
+    "  save-to FOLDER (--record T | --day T) --channel N --dest ROOT --ini INI\n"
+    "                                  copy the record or day at T of camera channel N (1-16) to\n"
+    "                                  ROOT/cameraNN/YYYY-MM-DD and describe it in ROOT/recorddb.ini\n"
+    "  backup --ini INI --dest ROOT [--remote-viewer]\n"
+    "                                  back up every camera of INI under ROOT with its own index\n"
+    "  demo DIR                        create a sample recorder data folder in DIR (empty or new)\n"
+    "  --help                          this text\n"
+    "\n"
+    "Times T are \"YYYY-MM-DD HH:MM:SS\" in local time or seconds since 1970-01-01 UTC.\n"
+    "Errors go to stderr with exit status 1.\n";
+
+struct Failure : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+[[noreturn]] void Fail(const std::string& message) { throw Failure(message); }
+
+// Arguments after the command: positionals and --options.
+struct Args {
+  std::vector<std::string> positional;
+  std::map<std::string, std::string> values;
+  std::set<std::string> flags;
+
+  bool Has(const std::string& name) const { return flags.count(name) || values.count(name); }
+  std::string Value(const std::string& name) const {
+    auto it = values.find(name);
+    if (it == values.end()) Fail("missing --" + name);
+    return it->second;
+  }
+};
+
+Args Parse(const std::vector<std::string>& in, const std::set<std::string>& valueOptions,
+           const std::set<std::string>& flagOptions) {
+  Args a;
+  for (size_t i = 0; i < in.size(); ++i) {
+    const std::string& s = in[i];
+    if (s.rfind("--", 0) == 0 && s.size() > 2) {
+      const std::string name = s.substr(2);
+      if (flagOptions.count(name)) {
+        a.flags.insert(name);
+      } else if (valueOptions.count(name)) {
+        if (i + 1 >= in.size()) Fail("--" + name + " needs a value");
+        if (a.values.count(name)) Fail("--" + name + " given twice");
+        a.values[name] = in[++i];
+      } else {
+        Fail("unknown option " + s);
+      }
+    } else {
+      a.positional.push_back(s);
+    }
+  }
+  return a;
+}
+
+void ExpectPositionals(const Args& a, size_t count, const char* what) {
+  if (a.positional.size() != count) Fail(std::string("expected ") + what);
+}
+
+time32 ParseTime(const std::string& text) {
+  if (!text.empty() && text.find_first_not_of("0123456789") == std::string::npos) {
+    if (text.size() > 10) Fail("time out of range: " + text);
+    long long v = std::stoll(text);
+    if (v <= 0 || v > 0x7FFFFFFFLL) Fail("time out of range: " + text);
+    return static_cast<time32>(v);
+  }
+  int y, mo, d, h, mi, s, used = 0;
+  if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%n", &y, &mo, &d, &h, &mi, &s, &used) != 6 ||
+      static_cast<size_t>(used) != text.size())
+    Fail("not a time (YYYY-MM-DD HH:MM:SS or seconds): " + text);
+  time32 t = MakeLocalTime(y, mo, d, h, mi, s);
+  LocalFields f;
+  if (t == -1 || !SplitLocalTime(t, &f) || f.year != y || f.month != mo || f.day != d)
+    Fail("not a valid date: " + text);
+  return t;
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool IsFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+void RequireFolder(const std::string& path) {
+  if (!IsFolder(path)) Fail("not a folder: " + path);
+}
+
+// Camera list and selector for the commands.
+struct CameraTable : ICameraList, ICameraQuery {
+  std::vector<CameraEntry> rows;
+  void ResetCameras() override { rows.clear(); }
+  void AddCamera(int channelIndex, const std::string& label, const std::string& folder) override {
+    rows.push_back({channelIndex, label, folder});
+  }
+  void SelectCamera(int) override {}
+  std::vector<CameraEntry> GetCameras() const override { return rows; }
+  int GetCurrentCamera() const override { return -1; }
+};
+
+// Counts the progress steps of an operation.
+struct ProgressCounter : IMessageTarget {
+  int steps = 0;
+  int format = 0;
+  bool Post(uint32_t, WPARAM, LPARAM) override { return true; }
+  LRESULT Send(uint32_t msg, WPARAM w, LPARAM l) override {
+    if (msg != kMsgProgress) return 0;
+    if (w == kProgressFormat) format = static_cast<int>(l);
+    if (w == kProgressBegin) steps = 0;
+    if (w == kProgressStep) ++steps;
+    return 0;
+  }
+  std::string Text(int id) const { return FormatTextInt(RdbBuiltInText(id), steps); }
+};
+
+// Opens a camera folder: the index, or a rebuild when it is unreadable (not saved here).
+void OpenForChange(CRecordDB* db, const std::string& folder) {
+  RequireFolder(folder);
+  db->SetFolder(folder);
+  db->NewEmpty();
+  if (!db->Load() && db->Rebuild() != 1) Fail("cannot read or rebuild the index of " + folder);
+}
+
+void ReportCopies(const CopyReport& report) {
+  if (report.nFailed > 0)
+    Fail(std::to_string(report.nFailed) + " file(s) could not be copied, first: " + report.strFirstFailed);
+}
+
+int Cameras(const std::vector<std::string>& in) {
+  Args a = Parse(in, {"saved"}, {"remote-viewer"});
+  CameraTable table;
+  if (a.Has("saved")) {
+    ExpectPositionals(a, 0, "cameras --saved ROOT");
+    const std::string root = a.Value("saved");
+    if (!IsFile(JoinPath(root, kSavedCameraFile))) Fail("no " + std::string(kSavedCameraFile) + " in " + root);
+    LoadCamerasFromFolder(root, &table);
+  } else {
+    ExpectPositionals(a, 1, "cameras INI");
+    if (!IsFile(a.positional[0])) Fail("cannot read " + a.positional[0]);
+    LoadMainCameras(a.positional[0], a.Has("remote-viewer"), &table);
+  }
+  for (const auto& c : table.rows) std::cout << c.nChannel << "\t" << c.strLabel << "\t" << c.strFolder << "\n";
+  return 0;
+}
+
+int Dump(const std::vector<std::string>& in) {
+  Args a = Parse(in, {}, {"json"});
+  ExpectPositionals(a, 1, "dump NDX");
+  std::ifstream f(a.positional[0], std::ios::binary);
+  if (!f) Fail("cannot read " + a.positional[0]);
+  const std::string bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  CRecordDB db;
+  if (!db.LoadFromBytes(bytes.data(), bytes.size())) Fail(a.positional[0] + " is not a readable record index");
+  std::cout << (a.Has("json") ? DumpJson(*db.GetIndex()) : DumpText(*db.GetIndex()));
+  return 0;
+}
+
+int List(const std::vector<std::string>& in) {
+  Args a = Parse(in, {}, {"json"});
+  ExpectPositionals(a, 1, "list FOLDER");
+  RequireFolder(a.positional[0]);
+  CRecordDB db;
+  if (!db.Open(a.positional[0])) Fail("cannot open " + a.positional[0]);
+  std::cout << (a.Has("json") ? ListJson(db) : ListText(db));
+  return 0;
+}
+
+int Rebuild(const std::vector<std::string>& in) {
+  Args a = Parse(in, {}, {});
+  ExpectPositionals(a, 1, "rebuild FOLDER");
+  RequireFolder(a.positional[0]);
+  CRecordDB db;
+  ProgressCounter progress;
+  db.SetFolder(a.positional[0]);
+  db.SetProgressTarget(&progress);
+  if (db.Rebuild() != 1) Fail("rebuild failed");
+  if (!db.Save()) Fail("cannot write " + db.GetIndexPath());
+  std::cout << progress.Text(kIdsRebuildProgress) << "\n";
+  return 0;
+}
+
+int Delete(const std::vector<std::string>& in) {
+  Args a = Parse(in, {"record", "day"}, {"all"});
+  ExpectPositionals(a, 1, "delete FOLDER (--record T | --day T | --all)");
+  if (a.Has("record") + a.Has("day") + a.Has("all") != 1) Fail("give exactly one of --record, --day, --all");
+  const time32 t = a.Has("all") ? 0 : ParseTime(a.Value(a.Has("record") ? "record" : "day"));
+  CRecordDB db;
+  ProgressCounter progress;
+  db.SetProgressTarget(&progress);
+  OpenForChange(&db, a.positional[0]);
+  if (a.Has("record")) {
+    if (!db.FindRecordAt(t)) Fail("no record at " + a.Value("record"));
+    db.RemoveRecord(t, true);
+    std::cout << "deleted 1 record\n";
+  } else if (a.Has("day")) {
+    if (!db.FindDay(t, nullptr, nullptr, nullptr, nullptr)) Fail("no day at " + a.Value("day"));
+    db.RemoveDay(t, true);
+    std::cout << progress.Text(kIdsDeleteProgress) << "\n";
+  } else {
+    db.ClearAll(true);
+    std::cout << "deleted all records\n";
+  }
+  if (!db.Save()) Fail("cannot write " + db.GetIndexPath());
+  return 0;
+}
+
+int SaveTo(const std::vector<std::string>& in) {
+  Args a = Parse(in, {"record", "day", "channel", "dest", "ini"}, {});
+  ExpectPositionals(a, 1, "save-to FOLDER (--record T | --day T) --channel N --dest ROOT --ini INI");
+  if (a.Has("record") == a.Has("day")) Fail("give exactly one of --record, --day");
+  const bool day = a.Has("day");
+  const time32 t = ParseTime(a.Value(day ? "day" : "record"));
+  const std::string channelText = a.Value("channel");
+  if (channelText.empty() || channelText.size() > 2 || channelText.find_first_not_of("0123456789") != std::string::npos)
+    Fail("--channel takes a channel number 1-16");
+  const int channel = std::atoi(channelText.c_str());
+  if (channel < 1 || channel > kMaxChannels) Fail("--channel takes a channel number 1-16");
+  const std::string dest = a.Value("dest"), ini = a.Value("ini");
+  if (!IsFile(ini)) Fail("cannot read " + ini);
+  CRecordDB probe;
+  OpenForChange(&probe, a.positional[0]);
+  if (day ? !probe.FindDay(t, nullptr, nullptr, nullptr, nullptr) : !probe.FindRecordAt(t))
+    Fail(std::string("no ") + (day ? "day" : "record") + " at " + a.Value(day ? "day" : "record"));
+
+  ProgressCounter progress;
+  CRecordList list;
+  RecordListContext ctx;
+  ctx.strIniPath = ini;
+  ctx.pMainWnd = &progress;
+  ctx.pickFolder = [&dest](std::string& path, bool, const std::string&) {
+    path = dest;
+    return true;
+  };
+  list.SetContext(ctx);
+  if (list.OpenCamera(a.positional[0], nullptr) != 1 || !list.LastOpenSucceeded()) Fail("cannot open " + a.positional[0]);
+  CopyReport report;
+  if (!list.SaveRecordsTo(t, day, channel - 1, &report)) Fail("cannot save to " + dest);
+  ReportCopies(report);
+  std::cout << "saved " << report.nCopied << " file(s) to " << dest << "\n";
+  return 0;
+}
+
+int Backup(const std::vector<std::string>& in) {
+  Args a = Parse(in, {"ini", "dest"}, {"remote-viewer"});
+  ExpectPositionals(a, 0, "backup --ini INI --dest ROOT");
+  const std::string ini = a.Value("ini"), dest = a.Value("dest");
+  if (!IsFile(ini)) Fail("cannot read " + ini);
+  CameraTable cameras;
+  LoadMainCameras(ini, a.Has("remote-viewer"), &cameras);
+  if (cameras.rows.empty()) Fail("no cameras in " + ini);
+  ProgressCounter progress;
+  CRecordList list;
+  RecordListContext ctx;
+  ctx.strIniPath = ini;
+  ctx.pMainWnd = &progress;
+  ctx.pCameras = &cameras;
+  list.SetContext(ctx);
+  CopyReport report;
+  if (!list.Backup(dest, &report)) Fail("cannot back up to " + dest);
+  ReportCopies(report);
+  std::cout << FormatTextInt(RdbBuiltInText(kIdsBackupProgress), report.nCopied) << "\n";
+  return 0;
+}
+
+int Demo(const std::vector<std::string>& in) {
+  Args a = Parse(in, {}, {});
+  ExpectPositionals(a, 1, "demo DIR");
+  std::string error, summary;
+  if (!MakeDemo(a.positional[0], &error, &summary)) Fail(error);
+  std::cout << summary;
+  return 0;
+}
+
+int Run(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) {
+    std::cerr << kUsage;
+    return 1;
+  }
+  const std::string cmd = args[0];
+  args.erase(args.begin());
+  if (cmd == "--help" || cmd == "-h" || cmd == "help") {
+    std::cout << kUsage;
+    return 0;
+  }
+  if (cmd == "cameras") return Cameras(args);
+  if (cmd == "dump") return Dump(args);
+  if (cmd == "list") return List(args);
+  if (cmd == "rebuild") return Rebuild(args);
+  if (cmd == "delete") return Delete(args);
+  if (cmd == "save-to") return SaveTo(args);
+  if (cmd == "backup") return Backup(args);
+  if (cmd == "demo") return Demo(args);
+  Fail("unknown command " + cmd + " (see vtdb --help)");
+}
+
+}  // namespace
+}  // namespace vt::vtdb
+
+int main(int argc, char** argv) {
+  try {
+    return vt::vtdb::Run(argc, argv);
+  } catch (const vt::vtdb::Failure& e) {
+    std::cerr << "vtdb: " << e.what() << "\n";
+    return 1;
+  } catch (const std::exception& e) {
+    std::cerr << "vtdb: " << e.what() << "\n";
+    return 1;
+  }
+}
