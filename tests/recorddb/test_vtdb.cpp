@@ -1,0 +1,169 @@
+// Black-box tests of the vtdb tool: the built binary is run as a shell user would.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+
+#include "rdb_fixture.h"
+
+namespace vt {
+namespace {
+
+struct Result {
+  int rc = -1;
+  std::string out, err;
+};
+
+class VtdbTest : public ::testing::Test {
+ protected:
+  test::ScopedTz tz{"UTC0"};
+  test::TempDir dir;
+
+  static std::string Quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+  }
+  Result Run(const std::vector<std::string>& args) {
+    std::string cmd = Quote(VTDB_PATH);
+    for (const auto& a : args) cmd += " " + Quote(a);
+    cmd += " >" + Quote(dir / ".out") + " 2>" + Quote(dir / ".err");
+    Result r;
+    int status = std::system(cmd.c_str());
+    r.rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = test::ReadFile(dir / ".out");
+    r.err = test::ReadFile(dir / ".err");
+    std::filesystem::remove(dir / ".out");
+    std::filesystem::remove(dir / ".err");
+    return r;
+  }
+  // Every file below the folder with its contents, to see that nothing changed.
+  std::map<std::string, std::string> Snapshot() {
+    std::map<std::string, std::string> files;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir.path()))
+      files[e.path().string()] = e.is_regular_file() ? test::ReadFile(e.path().string()) : "<dir>";
+    return files;
+  }
+  void MakeCamera() {
+    test::WriteFile(dir / "cam/2008-05-10/011020301120340.avi", "aaaa");
+    test::WriteFile(dir / "cam/2008-05-10/011200001230001.avi", "bbbbbb");
+    test::WriteFile(dir / "cam/2008-05-11/010800000900000.avi", "cc");
+    test::WriteFile(dir / "vantor.ini", "[Storage_ch01]\r\nsStoragePath=" + dir / "cam" +
+                                            "\r\n[Preference_ch01]\r\nsCameraName=Door\r\n");
+  }
+};
+
+TEST_F(VtdbTest, HelpAndErrorsChangeNothing) {
+  Result help = Run({"--help"});
+  EXPECT_EQ(help.rc, 0);
+  EXPECT_NE(help.out.find("Usage: vtdb"), std::string::npos);
+  MakeCamera();
+  ASSERT_EQ(Run({"rebuild", dir / "cam"}).rc, 0);
+  test::WriteFile(dir / "bad.ndx", "not an index");
+  const auto before = Snapshot();
+  const std::vector<std::vector<std::string>> errors = {
+      {},
+      {"frobnicate"},
+      {"dump", dir / "missing.ndx"},
+      {"dump", dir / "bad.ndx"},
+      {"list", dir / "nothere"},
+      {"cameras", dir / "missing.ini"},
+      {"cameras", "--saved", dir.path()},
+      {"delete", dir / "cam"},
+      {"delete", dir / "cam", "--all", "--record", "2008-05-10 10:20:30"},
+      {"delete", dir / "cam", "--record", "2008-13-40 10:00:00"},
+      {"delete", dir / "cam", "--record", "yesterday"},
+      {"delete", dir / "cam", "--record", "2008-05-10 09:00:00"},
+      {"delete", dir / "cam", "--day", "2008-05-12 09:00:00"},
+      {"delete", dir / "cam", "--bogus"},
+      {"save-to", dir / "cam", "--record", "2008-05-10 10:20:30", "--channel", "17", "--dest", dir / "out", "--ini",
+       dir / "vantor.ini"},
+      {"save-to", dir / "cam", "--record", "2008-05-10 09:00:00", "--channel", "1", "--dest", dir / "out", "--ini",
+       dir / "vantor.ini"},
+      {"backup", "--ini", dir / "missing.ini", "--dest", dir / "bak"},
+      {"demo", dir.path()},
+  };
+  for (const auto& args : errors) {
+    Result r = Run(args);
+    std::string line;
+    for (const auto& a : args) line += a + " ";
+    EXPECT_EQ(r.rc, 1) << line;
+    EXPECT_FALSE(r.err.empty()) << line;
+    EXPECT_TRUE(r.out.empty()) << line;
+  }
+  EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(VtdbTest, ListDumpAndCameras) {
+  MakeCamera();
+  Result list = Run({"list", dir / "cam"});
+  ASSERT_EQ(list.rc, 0) << list.err;
+  EXPECT_EQ(list.out, "2008-05-10\n"
+                      "  10:20:30\t2008-05-10 11:20:34\t0\t4\t" + dir / "cam/2008-05-10/011020301120340.avi" + "\n" +
+                      "  12:00:00\t2008-05-10 12:30:00\t1\t6\t" + dir / "cam/2008-05-10/011200001230001.avi" + "\n" +
+                      "2008-05-11\n"
+                      "  08:00:00\t2008-05-11 09:00:00\t0\t2\t" + dir / "cam/2008-05-11/010800000900000.avi" + "\n");
+  // list saved the rebuilt index; dump shows every field by name.
+  Result dump = Run({"dump", dir / "cam/rdb.ndx", "--json"});
+  ASSERT_EQ(dump.rc, 0) << dump.err;
+  for (const char* field : {"\"header\"", "\"dwVersion\": 100", "\"tCreated\"", "\"tUpdated\"", "\"bModified\"",
+                            "\"years\"", "\"months\"", "\"days\"", "\"records\"", "\"wKey\": 2008", "\"nCapacity\": 16",
+                            "\"szFilePath\"", "\"nKind\": 1", "\"qwSize\": 12"})
+    EXPECT_NE(dump.out.find(field), std::string::npos) << field;
+  Result cams = Run({"cameras", dir / "vantor.ini"});
+  EXPECT_EQ(cams.out, "0\tC1:Door\t" + dir / "cam" + "\n");
+}
+
+TEST_F(VtdbTest, DeleteBySecondsAndByDay) {
+  MakeCamera();
+  const std::string t = std::to_string(test::Utc(2008, 5, 10, 10, 20, 30) + 5);
+  Result r = Run({"delete", dir / "cam", "--record", t});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  EXPECT_FALSE(test::Exists(dir / "cam/2008-05-10/011020301120340.avi"));
+  r = Run({"delete", dir / "cam", "--day", "2008-05-11 08:30:00"});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  EXPECT_EQ(r.out, "Delete record files (1 file deleted)\n");
+  Result list = Run({"list", dir / "cam"});
+  EXPECT_EQ(list.out, "2008-05-10\n  12:00:00\t2008-05-10 12:30:00\t1\t6\t" + dir / "cam/2008-05-10/011200001230001.avi" + "\n");
+  r = Run({"delete", dir / "cam", "--all"});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  EXPECT_EQ(test::ReadFile(dir / "cam/rdb.ndx").size(), 56u);
+}
+
+TEST_F(VtdbTest, SaveToAndBackupReportFailedCopies) {
+  MakeCamera();
+  Result r = Run({"save-to", dir / "cam", "--day", "2008-05-10 10:20:30", "--channel", "3", "--dest", dir / "out",
+                  "--ini", dir / "vantor.ini"});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  EXPECT_EQ(test::ReadFile(dir / "out/camera03/2008-05-10/011200001230001.avi"), "bbbbbb");
+  Result saved = Run({"cameras", "--saved", dir / "out"});
+  EXPECT_EQ(saved.out, "2\tC3:Camera 03\t" + dir / "out/camera03" + "\n");
+
+  r = Run({"backup", "--ini", dir / "vantor.ini", "--dest", dir / "bak"});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  EXPECT_EQ(r.out, "Back up record database ( 3 file saved )\n");
+  // A file lost after indexing: the backup says so and does not list it.
+  std::filesystem::remove(dir / "cam/2008-05-11/010800000900000.avi");
+  r = Run({"backup", "--ini", dir / "vantor.ini", "--dest", dir / "bak2"});
+  EXPECT_EQ(r.rc, 1);
+  EXPECT_NE(r.err.find("010800000900000.avi"), std::string::npos);
+  Result list = Run({"list", dir / "bak2/camera01"});
+  EXPECT_EQ(list.out.find("2008-05-11"), std::string::npos);
+  EXPECT_NE(list.out.find(dir / "bak2/camera01/2008-05-10/011020301120340.avi"), std::string::npos);
+}
+
+TEST_F(VtdbTest, DemoMakesABrowsableDataFolder) {
+  Result r = Run({"demo", dir / "demo"});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  Result cams = Run({"cameras", dir / "demo/vantor.ini"});
+  EXPECT_EQ(std::count(cams.out.begin(), cams.out.end(), '\n'), 3);
+  EXPECT_TRUE(test::Exists(dir / "demo/records/ch01/rdb.ndx"));
+  Result list = Run({"list", dir / "demo/records/ch01"});
+  EXPECT_EQ(list.rc, 0);
+  EXPECT_GE(std::count(list.out.begin(), list.out.end(), '\n'), 12);
+}
+
+}  // namespace
+}  // namespace vt
