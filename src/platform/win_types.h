@@ -38,7 +38,9 @@ struct BITMAPFILEHEADER {
   uint16_t bfReserved2;
   uint32_t bfOffBits;
 };
+#pragma pack(pop)
 
+// Naturally aligned: no packing needed, and fields can be bound to references safely.
 struct BITMAPINFOHEADER {
   uint32_t biSize;
   int32_t biWidth;
@@ -52,7 +54,6 @@ struct BITMAPINFOHEADER {
   uint32_t biClrUsed;
   uint32_t biClrImportant;
 };
-#pragma pack(pop)
 static_assert(sizeof(BITMAPFILEHEADER) == 14);
 static_assert(sizeof(BITMAPINFOHEADER) == 40);
 

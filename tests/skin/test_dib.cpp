@@ -185,9 +185,9 @@ TEST_F(DibFile, SaveRoundTripsAndReplacesALongerFile) {
   ASSERT_EQ(file.size(), 14u + 40 + 24);  // no stale tail of the old file
   BITMAPFILEHEADER fh;
   std::memcpy(&fh, file.data(), 14);
-  EXPECT_EQ(fh.bfType, kBitmapFileType);
-  EXPECT_EQ(fh.bfSize, 78u);
-  EXPECT_EQ(fh.bfOffBits, 54u);
+  EXPECT_EQ(+fh.bfType, kBitmapFileType);
+  EXPECT_EQ(+fh.bfSize, 78u);
+  EXPECT_EQ(+fh.bfOffBits, 54u);
   EXPECT_EQ(0, std::memcmp(file.data() + 54, pixels.data(), 24));
 
   CDib back;
