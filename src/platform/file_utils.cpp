@@ -25,11 +25,12 @@ bool IsDirectory(const std::string& path) {
 }
 
 bool TryOpenExclusive(const std::string& path) {
-  ExclusiveFile f(path, O_RDONLY);
+  // Non-blocking so that a FIFO in place of a record cannot hang the caller.
+  ExclusiveFile f(path, O_RDONLY | O_NONBLOCK);
   if (!f.ok()) return false;
   struct stat st {};
-  // A folder opens for reading here but is not a file.
-  return ::fstat(f.fd(), &st) == 0 && !S_ISDIR(st.st_mode);
+  // Folders and devices open for reading here but are not files.
+  return ::fstat(f.fd(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 }  // namespace

@@ -16,7 +16,8 @@ bool MakeFolderPath(const std::string& folder);
 // Splits at the last '/' (the first character is never examined, a trailing separator is not
 // taken). False, outputs unchanged, when there is none.
 bool SplitPath(const std::string& path, std::string* folder, std::string* name);
-// The file can be opened for reading with exclusive access (flock); one retry after 100 ms.
+// A regular file that can be opened for reading with exclusive access (flock); one retry after
+// 100 ms.
 // A file that another process holds locked counts as absent.
 bool FileExists(const std::string& path);
 void DeleteFileIfExists(const std::string& path);

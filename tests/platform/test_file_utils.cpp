@@ -108,6 +108,8 @@ TEST(FileExistsTest, PresentMissingFolderAndRetryDelay) {
   EXPECT_GE(missing - present, std::chrono::milliseconds(90));
   EXPECT_FALSE(FileExists(""));
   EXPECT_FALSE(FileExists(dir.path())) << "a folder is not a file";
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+  EXPECT_FALSE(FileExists(dir / "fifo")) << "returns instead of waiting for a writer";
 }
 
 TEST(FileExistsTest, FileLockedByAnotherProcessCountsAsAbsent) {
