@@ -205,9 +205,10 @@ bool MakeSeekBar() {
     PaintTrack(p, kTile);
   }
   const QImage groove = track.copy(0, kGrooveTop, kTile, kGrooveHeight);
-  bool ok = Save(BarCap(kSeekHeight, true, [](QPainter& p, int w, int) { PaintTrack(p, w); }), vt::kSeekBarBackground[0]) &&
-            Save(track, vt::kSeekBarBackground[1]) && Save(groove, vt::kSeekBarBackground[2]) &&
-            Save(BarCap(kSeekHeight, false, [](QPainter& p, int w, int) { PaintTrack(p, w); }), vt::kSeekBarBackground[3]);
+  // The caps carry no groove: the previous and next elements stand between them and the track.
+  auto body = [](QPainter& p, int w, int h) { PaintBarBody(p, w, h); };
+  bool ok = Save(BarCap(kSeekHeight, true, body), vt::kSeekBarBackground[0]) && Save(track, vt::kSeekBarBackground[1]) &&
+            Save(groove, vt::kSeekBarBackground[2]) && Save(BarCap(kSeekHeight, false, body), vt::kSeekBarBackground[3]);
 
   // Thumb: a rounded knob over the track's own rows, so its corners match the groove it covers.
   QImage thumb = NewImage(kThumbW * 5, kThumbH);
