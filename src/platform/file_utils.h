@@ -11,7 +11,8 @@ namespace vt {
 
 // True when folder is writable (a test file could be created and removed), or was just created.
 bool EnsureFolder(const std::string& folder);
-// The folder and all its parents exist and are usable; creates what is missing.
+// The folder and all its parents exist and the folder is usable; creates what is missing.
+// Existing ancestors (/home) need not be writable.
 bool MakeFolderPath(const std::string& folder);
 // Splits at the last '/' (the first character is never examined, a trailing separator is not
 // taken). False, outputs unchanged, when there is none.
@@ -44,7 +45,8 @@ class ExclusiveFile {
 
 // Nearest-neighbour resampling of an uncompressed 8/16/24/32-bit packed bitmap into *target
 // (reused when its biSizeImage is large enough, else reallocated with new[]; caller frees with
-// delete[]). False when an argument is missing.
+// delete[]). False when an argument is missing, a size is not positive or the block cannot be
+// allocated.
 bool ScaleDib(const BITMAPINFOHEADER* source, const uint8_t* sourcePixels, int newWidth, int newHeight,
               uint8_t** target);
 bool ScaleDib(const uint8_t* packedSource, int newWidth, int newHeight, uint8_t** target);
