@@ -16,9 +16,13 @@ uint64_t Stride(uint64_t bitsPerRow) { return ((bitsPerRow / 8) + 3) & ~uint64_t
 
 }  // namespace
 
-bool ScaleDib(const BITMAPINFOHEADER* source, const uint8_t* sourcePixels, int newWidth, int newHeight,
+bool ScaleDib(const BITMAPINFOHEADER* sourceHeader, const uint8_t* sourcePixels, int newWidth, int newHeight,
               uint8_t** target) {
-  if (!source || !sourcePixels || !target) return false;
+  if (!sourceHeader || !sourcePixels || !target) return false;
+  // The header may sit at any byte offset of a packed block: read it by copy.
+  BITMAPINFOHEADER src;
+  std::memcpy(&src, sourceHeader, sizeof src);
+  const BITMAPINFOHEADER* source = &src;
   // Zero or negative sizes would divide by zero or walk outside the rows.
   if (newWidth <= 0 || newHeight <= 0 || source->biWidth <= 0 || source->biHeight <= 0) return false;
   if (source->biSize < sizeof(BITMAPINFOHEADER)) return false;
@@ -47,7 +51,7 @@ bool ScaleDib(const BITMAPINFOHEADER* source, const uint8_t* sourcePixels, int n
     *target = block;
   }
 
-  std::memcpy(block, source, headerPart);
+  std::memcpy(block, sourceHeader, headerPart);
   BITMAPINFOHEADER h;
   std::memcpy(&h, block, sizeof h);
   h.biWidth = newWidth;
