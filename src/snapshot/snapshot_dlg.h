@@ -1,0 +1,96 @@
+// The modal Snapshot dialog: the picture in a sunken frame, an optional date-and-time caption in
+// the settings' font and colour, and Save... as JPEG or bitmap. The picture and the settings are
+// the opener's; the dialog only reads the one and edits the other in place.
+#pragma once
+
+#include <QDialog>
+#include <QImage>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "platform/win_types.h"
+#include "snapshot/frame_converter.h"
+#include "snapshot/snapshot_layout.h"
+
+class QCheckBox;
+class QFrame;
+class QPushButton;
+class QPainter;
+
+namespace vt {
+
+class CSnapshotDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  // Font and colour choice: true and the new values on OK, false (nothing changed) on cancel.
+  using FontChooser = std::function<bool(QWidget* parent, LOGFONT* lf, COLORREF* color)>;
+  // Full path of the file to save, or empty when cancelled.
+  using SavePathChooser = std::function<std::string(QWidget* parent)>;
+  // Told when a chosen file could not be written.
+  using SaveFailureReporter = std::function<void(QWidget* parent, const std::string& path)>;
+
+  explicit CSnapshotDlg(QWidget* parent = nullptr);
+  ~CSnapshotDlg() override;
+
+  // The packed 24-bit bottom-up picture (kept by the caller while the dialog lives). An unusable
+  // picture leaves m_pDib null: nothing is shown or saved.
+  void SetPicture(const uint8_t* picture, size_t pictureSize);
+
+  void SetFontChooser(FontChooser chooser) { m_chooseFont = std::move(chooser); }
+  void SetSavePathChooser(SavePathChooser chooser) { m_chooseSavePath = std::move(chooser); }
+  void SetSaveFailureReporter(SaveFailureReporter reporter) { m_reportSaveFailure = std::move(reporter); }
+  // The usable screen area the dialog must fit in; the dialog's screen when not set.
+  void SetScreenSize(QSize size) { m_screenSize = size; }
+
+  // Sizes the dialog and preview to the picture and makes the caption font. Runs once, before
+  // the dialog is first shown (ShowDialog calls it; showing calls it when nobody did).
+  bool OnInitDialog();
+  void OnFont();
+  void OnSave();
+  void OnCaption();
+
+  QPushButton* Button(int id) const;
+  QCheckBox* CaptionCheck() const { return m_chkCaption; }
+
+  // Public like the members of the dialog class they stand for: the opener sets them.
+  std::unique_ptr<QFont> m_pFont;
+  COLORREF* m_pColor = nullptr;
+  LOGFONT* m_pLogFont = nullptr;
+  time32 m_time = 0;
+  SnapRect m_rcPreview;
+  const BITMAPINFOHEADER* m_pDib = nullptr;
+  const uint8_t* m_pBits = nullptr;
+  QFrame* m_stcPreview = nullptr;
+  int m_bCaption = 1;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void DrawCaption(QPainter* painter, bool pictureMode) const;
+  bool BurnCaption(PackedDib* picture) const;
+
+  std::map<int, QPushButton*> m_buttons;
+  QCheckBox* m_chkCaption = nullptr;
+  size_t m_pictureSize = 0;
+  QImage m_image;  // the picture, top row first
+  bool m_initDone = false;
+  QSize m_screenSize;
+  FontChooser m_chooseFont;
+  SavePathChooser m_chooseSavePath;
+  SaveFailureReporter m_reportSaveFailure;
+};
+
+// The platform dialogs the Snapshot dialog uses unless told otherwise.
+bool ChooseCaptionFont(QWidget* parent, LOGFONT* lf, COLORREF* color);
+std::string ChooseSnapshotSavePath(QWidget* parent);
+
+// The picture as an image (top row first), or a null image when it is unusable.
+QImage SnapshotPictureToImage(const BITMAPINFOHEADER* header, const uint8_t* pixels);
+
+}  // namespace vt

@@ -1,0 +1,56 @@
+#include "snapshot/snapshot_save.h"
+
+#include <cstring>
+
+#include "platform/file_utils.h"
+#include "snapshot/snapshot_files.h"
+#include "snapshot/snapshot_picture.h"
+
+namespace vt {
+
+SavePathParts SplitSavePath(const std::string& path) {
+  SavePathParts parts;
+  const size_t slash = path.rfind('/');
+  parts.folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  parts.name = slash == std::string::npos ? path : path.substr(slash + 1);
+  const size_t dot = parts.name.rfind('.');
+  if (dot != std::string::npos) parts.extension = parts.name.substr(dot + 1);
+  return parts;
+}
+
+int SnapshotLayoutWidth(int width, int height) {
+  return width == kNarrowPictureWidth && height == kNarrowPictureHeight ? kWidenedPictureWidth : width;
+}
+
+int SaveSnapshotAs(const std::string& path, const uint8_t* picture, size_t pictureSize, time32 time,
+                   const std::function<bool(PackedDib*)>& burnCaption) {
+  const BITMAPINFOHEADER* h = SnapshotPictureHeader(picture, pictureSize);
+  if (!h) return 0;
+  const SavePathParts parts = SplitSavePath(path);
+  if (parts.name.empty()) return 0;
+  PackedDib copy(picture, picture + 40 + h->biSizeImage);
+  const int layoutWidth = SnapshotLayoutWidth(h->biWidth, h->biHeight);
+  if (layoutWidth != h->biWidth) {
+    uint8_t* scaled = nullptr;
+    if (!ScaleDib(copy.data(), layoutWidth, h->biHeight, &scaled)) return 0;
+    BITMAPINFOHEADER sh;
+    std::memcpy(&sh, scaled, sizeof sh);
+    copy.assign(scaled, scaled + 40 + sh.biSizeImage);
+    delete[] scaled;
+  }
+  if (burnCaption) {
+    PackedDib captioned = copy;
+    if (burnCaption(&captioned) && captioned.size() == copy.size()) copy.swap(captioned);
+  }
+  BITMAPINFOHEADER ch;
+  std::memcpy(&ch, copy.data(), sizeof ch);
+  std::string name = parts.name;
+  const uint8_t* pixels = copy.data() + 40;
+  const size_t pixelBytes = copy.size() - 40;
+  // The folder "" means the current folder.
+  const std::string folder = parts.folder.empty() ? std::string("./") : parts.folder;
+  return IsJpegExtension(parts.extension) ? SaveSnapshotJpeg(&ch, pixels, pixelBytes, &time, folder, &name, 0)
+                                          : SaveSnapshotBmp(&ch, pixels, pixelBytes, &time, folder, &name, 0);
+}
+
+}  // namespace vt

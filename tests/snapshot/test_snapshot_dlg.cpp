@@ -1,0 +1,251 @@
+#include "snapshot/snapshot_dlg.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/local_time.h"
+#include "skin/dib.h"
+#include "snapshot/caption_font.h"
+#include "snapshot/snapshot_settings.h"
+
+namespace vt {
+namespace {
+
+class QtApp : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    if (!QApplication::instance()) {
+      static int argc = 1;
+      static char name[] = "test_snapshot_ui";
+      static char* argv[] = {name, nullptr};
+      app_ = new QApplication(argc, argv);
+    }
+  }
+  void TearDown() override { delete app_; }
+
+ private:
+  QApplication* app_ = nullptr;
+};
+const bool kRegistered = (::testing::AddGlobalTestEnvironment(new QtApp), true);
+
+PackedDib GrayPicture(int w, int h, uint8_t level) {
+  const int stride = (w * 3 + 3) & ~3;
+  PackedDib p(40 + static_cast<size_t>(stride) * h, level);
+  BITMAPINFOHEADER hd{};
+  hd.biSize = 40;
+  hd.biWidth = w;
+  hd.biHeight = h;
+  hd.biPlanes = 1;
+  hd.biBitCount = 24;
+  hd.biSizeImage = static_cast<uint32_t>(stride * h);
+  std::memcpy(p.data(), &hd, 40);
+  return p;
+}
+
+struct DialogFixture {
+  CSnapshotSettings settings;
+  PackedDib picture;
+  CSnapshotDlg dlg;
+  std::string nextPath;
+  std::string failedPath;
+  explicit DialogFixture(PackedDib pic, QSize screen = QSize(1920, 1080)) : picture(std::move(pic)) {
+    dlg.m_pLogFont = &settings.m_lf;
+    dlg.m_pColor = &settings.m_crColor;
+    dlg.m_time = MakeLocalTime(2008, 3, 14, 9, 26, 5);
+    dlg.SetPicture(picture.data(), picture.size());
+    dlg.SetScreenSize(screen);
+    dlg.SetSavePathChooser([this](QWidget*) { return nextPath; });
+    dlg.SetSaveFailureReporter([this](QWidget*, const std::string& p) { failedPath = p; });
+    dlg.OnInitDialog();
+  }
+};
+
+std::string TempDir() {
+  char tmpl[] = "/tmp/vt_snapdlg_XXXXXX";
+  return std::string(mkdtemp(tmpl)) + "/";
+}
+
+TEST(SnapshotDialog, PreviewAndControlsFollowThePicture) {
+  struct Case {
+    const char* name;
+    int w, h;
+    int previewW, previewH;
+  };
+  const Case cases[] = {{"352 x 288", 352, 288, 400, 327}, {"256 x 240", 256, 240, 400, 300}, {"720 x 576", 720, 576, 720, 576}};
+  const SnapRect templ = ControlRectPixels(kSnapControls[4]);
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    DialogFixture f(GrayPicture(k.w, k.h, 100));
+    EXPECT_EQ(f.dlg.m_rcPreview.Width(), k.previewW);
+    EXPECT_EQ(f.dlg.m_rcPreview.Height(), k.previewH);
+    const int dx = k.previewW - templ.Width(), dy = k.previewH - templ.Height();
+    EXPECT_EQ(f.dlg.width(), DialogUnitsToPixelsX(kSnapDialogWidthDlu) + dx);
+    EXPECT_EQ(f.dlg.height(), DialogUnitsToPixelsY(kSnapDialogHeightDlu) + dy);
+    const SnapRect close = ControlRectPixels(kSnapControls[0]);
+    EXPECT_EQ(f.dlg.Button(kIdCloseButton)->pos(), QPoint(close.left + dx, close.top + dy));
+    const SnapRect save = ControlRectPixels(kSnapControls[3]);
+    EXPECT_EQ(f.dlg.Button(kIdSaveButton)->pos(), QPoint(save.left, save.top + dy));
+    EXPECT_TRUE(f.dlg.CaptionCheck()->isChecked());
+  }
+}
+
+TEST(SnapshotDialog, LargePictureOnASmallScreenFits) {
+  DialogFixture f(GrayPicture(720, 576, 100), QSize(800, 600));
+  EXPECT_LE(f.dlg.height(), 600 - 20);
+  EXPECT_LT(f.dlg.m_rcPreview.Height(), 576);
+  EXPECT_EQ(f.dlg.m_rcPreview.Width(), f.dlg.m_rcPreview.Height() * 720 / 576);
+}
+
+// Pixels of the top-left area of a saved bitmap that differ from the gray background.
+int CaptionPixels(const std::string& path, uint8_t gray) {
+  CDib dib;
+  if (!dib.Load(path)) return -1;
+  int count = 0;
+  const int h = dib.GetHeight();
+  for (int y = 0; y < 30 && y < h; ++y) {
+    const uint8_t* row = dib.GetPixels() + (h - 1 - y) * dib.GetStride();
+    for (int x = 0; x < 200; ++x)
+      if (row[3 * x] != gray || row[3 * x + 1] != gray || row[3 * x + 2] != gray) ++count;
+  }
+  return count;
+}
+
+TEST(SnapshotDialog, CaptionIsBurntInUntilSwitchedOff) {
+  const std::string dir = TempDir();
+  DialogFixture f(GrayPicture(352, 288, 100));
+  f.settings.m_crColor = RGB(255, 255, 0);
+  f.nextPath = dir + "with.bmp";
+  f.dlg.Button(kIdSaveButton)->click();
+  EXPECT_GT(CaptionPixels(dir + "with.bmp", 100), 50);
+  // The caption sits in the top-left corner: the bottom half stays clean.
+  CDib with;
+  ASSERT_EQ(with.Load(dir + "with.bmp"), 1);
+  EXPECT_EQ(with.GetWidth(), 352);
+  EXPECT_EQ(with.GetPixels()[0], 100);
+
+  f.dlg.CaptionCheck()->click();
+  EXPECT_EQ(f.dlg.m_bCaption, 0);
+  f.nextPath = dir + "without.bmp";
+  f.dlg.Button(kIdSaveButton)->click();
+  EXPECT_EQ(CaptionPixels(dir + "without.bmp", 100), 0);
+  // The dialog's picture itself never changes.
+  EXPECT_EQ(f.picture, GrayPicture(352, 288, 100));
+  EXPECT_TRUE(f.failedPath.empty());
+  std::system(("rm -rf '" + dir + "'").c_str());
+}
+
+TEST(SnapshotDialog, SaveByExtensionWidensAndReportsFailures) {
+  const std::string dir = TempDir();
+  DialogFixture f(GrayPicture(256, 240, 60));
+  f.nextPath = dir + "shot.JPG";
+  f.dlg.Button(kIdSaveButton)->click();
+  CDib shot;
+  ASSERT_EQ(shot.Load(dir + "shot.JPG"), 1);  // a bitmap file under the name typed
+  EXPECT_EQ(shot.GetWidth(), 320);
+  EXPECT_EQ(shot.GetHeight(), 240);
+
+  f.nextPath = dir + "a.jpg";
+  f.dlg.Button(kIdSaveButton)->click();
+  FILE* jpg = std::fopen((dir + "a.jpg").c_str(), "rb");
+  ASSERT_NE(jpg, nullptr);
+  EXPECT_EQ(std::fgetc(jpg), 0xFF);
+  EXPECT_EQ(std::fgetc(jpg), 0xD8);
+  std::fclose(jpg);
+
+  f.nextPath = "";  // cancelled: nothing happens
+  f.dlg.Button(kIdSaveButton)->click();
+  EXPECT_TRUE(f.failedPath.empty());
+  f.nextPath = dir + "missing/x.bmp";
+  f.dlg.Button(kIdSaveButton)->click();
+  EXPECT_EQ(f.failedPath, dir + "missing/x.bmp");
+  std::system(("rm -rf '" + dir + "'").c_str());
+}
+
+TEST(SnapshotDialog, FontChoiceEditsTheSettingsInPlace) {
+  const std::string dir = TempDir();
+  DialogFixture f(GrayPicture(352, 288, 100));
+  const LOGFONT before = f.settings.m_lf;
+  f.dlg.SetFontChooser([](QWidget*, LOGFONT*, COLORREF*) { return false; });
+  f.dlg.Button(kIdFontButton)->click();
+  EXPECT_EQ(std::memcmp(&before, &f.settings.m_lf, sizeof(LOGFONT)), 0);
+
+  f.dlg.SetFontChooser([](QWidget*, LOGFONT* lf, COLORREF* c) {
+    lf->lfHeight = -40;
+    lf->lfWeight = 700;
+    *c = RGB(0, 0, 255);
+    return true;
+  });
+  f.dlg.Button(kIdFontButton)->click();
+  EXPECT_EQ(f.settings.m_lf.lfHeight, -40);
+  EXPECT_EQ(f.settings.m_crColor, RGB(0, 0, 255));
+  ASSERT_NE(f.dlg.m_pFont, nullptr);
+  EXPECT_EQ(f.dlg.m_pFont->pixelSize(), 40);
+  EXPECT_EQ(f.dlg.m_pFont->weight(), QFont::Bold);
+  // A bigger font covers more of the corner.
+  f.nextPath = dir + "big.bmp";
+  f.dlg.Button(kIdSaveButton)->click();
+  f.dlg.SetFontChooser([](QWidget*, LOGFONT* lf, COLORREF*) {
+    lf->lfHeight = -10;
+    lf->lfWeight = 400;
+    return true;
+  });
+  f.dlg.Button(kIdFontButton)->click();
+  f.nextPath = dir + "small.bmp";
+  f.dlg.Button(kIdSaveButton)->click();
+  EXPECT_GT(CaptionPixels(dir + "big.bmp", 100), CaptionPixels(dir + "small.bmp", 100));
+  std::system(("rm -rf '" + dir + "'").c_str());
+}
+
+TEST(SnapshotDialog, UnusablePictureShowsAndSavesNothing) {
+  PackedDib bad = GrayPicture(4, 4, 0);
+  reinterpret_cast<BITMAPINFOHEADER*>(bad.data())->biBitCount = 32;
+  DialogFixture f(bad);
+  EXPECT_EQ(f.dlg.m_pDib, nullptr);
+  f.nextPath = "/tmp/vt_snapdlg_never.bmp";
+  f.dlg.Button(kIdSaveButton)->click();
+  EXPECT_EQ(std::fopen("/tmp/vt_snapdlg_never.bmp", "rb"), nullptr);
+  f.dlg.grab();  // paints the frame without a picture
+}
+
+TEST(CaptionFont, LogFontMapsOntoQFont) {
+  LOGFONT lf{};
+  lf.lfHeight = -24;
+  lf.lfWeight = 700;
+  lf.lfItalic = 1;
+  lf.lfUnderline = 1;
+  lf.lfStrikeOut = 1;
+  std::strcpy(lf.lfFaceName, "DejaVu Sans");
+  QFont f = LogFontToQFont(lf);
+  EXPECT_EQ(f.pixelSize(), 24);
+  EXPECT_EQ(f.weight(), QFont::Bold);
+  EXPECT_TRUE(f.italic());
+  EXPECT_TRUE(f.underline());
+  EXPECT_TRUE(f.strikeOut());
+  EXPECT_EQ(f.family(), "DejaVu Sans");
+
+  // A positive height is the cell: the line fits in it.
+  lf.lfHeight = 16;
+  f = LogFontToQFont(lf);
+  EXPECT_LE(QFontMetrics(f).height(), 16);
+  EXPECT_GE(f.pixelSize(), 8);
+
+  LOGFONT base{};
+  base.lfCharSet = 136;
+  const LOGFONT back = QFontToLogFont(LogFontToQFont(lf), base);
+  EXPECT_EQ(back.lfHeight, -f.pixelSize());
+  EXPECT_EQ(back.lfWeight, 700);
+  EXPECT_EQ(back.lfItalic, 1);
+  EXPECT_EQ(back.lfCharSet, 136);
+  EXPECT_STREQ(back.lfFaceName, "DejaVu Sans");
+
+  EXPECT_EQ(ColorRefToQColor(RGB(1, 2, 3)), QColor(1, 2, 3));
+  EXPECT_EQ(QColorToColorRef(QColor(10, 20, 30)), RGB(10, 20, 30));
+}
+
+}  // namespace
+}  // namespace vt
