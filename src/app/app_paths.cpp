@@ -66,9 +66,9 @@ AppPaths ComputeAppPaths(const std::string& programFolder, int edition, const st
 }
 
 uint32_t TitleIdForEdition(int edition) {
-  if (edition == 1) return kIdsTitleStandard;
-  if (edition == 2) return kIdsTitlePro;
-  return kIdsTitleLite;
+  if (edition == 1) return res::kIdsTitleStandard;
+  if (edition == 2) return res::kIdsTitlePro;
+  return res::kIdsTitleLite;
 }
 
 std::string FormatWindowTitle(const std::string& title, const char* a, const char* b) {

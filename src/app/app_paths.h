@@ -6,11 +6,10 @@
 #include <optional>
 #include <string>
 
+#include "res/strings.h"
+
 namespace vt {
 
-inline constexpr uint32_t kIdsTitlePro = 59420;
-inline constexpr uint32_t kIdsTitleStandard = 59421;
-inline constexpr uint32_t kIdsTitleLite = 59422;
 inline constexpr const char* kIniName = "vantor.ini";
 inline constexpr const char* kLogName = "VTPlayer.Log";
 inline constexpr const char* kRemoteViewerName = "vtremote.exe";

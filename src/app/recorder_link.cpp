@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 namespace vt {
 namespace {
@@ -153,6 +154,31 @@ std::vector<LinkMessage> CLinkListener::ReadPending() {
     ::close(c);
   }
   return out;
+}
+
+RecorderWindow CSocketRecorderLink::FindRecorder() {
+  if (LinkFind(kClassRecorder)) return RecorderWindow::kRecorder;
+  if (LinkFind(kClassRemote)) return RecorderWindow::kRemoteViewer;
+  return RecorderWindow::kNone;
+}
+
+bool CSocketRecorderLink::Post(uint32_t msg, WPARAM wParam, LPARAM lParam) {
+  switch (FindRecorder()) {
+    case RecorderWindow::kRecorder: return LinkPost(kClassRecorder, msg, wParam, lParam);
+    case RecorderWindow::kRemoteViewer: return LinkPost(kClassRemote, msg, wParam, lParam);
+    default: return false;
+  }
+}
+
+bool AnotherPlayerRaised(int waitMs) {
+  for (int look = 0; look < 2; ++look) {
+    if (look == 1) std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
+    if (LinkFind(kClassPlayer)) {
+      LinkPost(kClassPlayer, kMsgSysCommand, kScRestore, 0);
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace vt

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/message.h"
+#include "recorddb/recorder_link.h"
 
 namespace vt {
 
@@ -64,5 +65,17 @@ class CLinkListener {
   int m_fd = -1;
   std::string m_strPath;
 };
+
+// The recorder program's window over the link: "VTKelvane", else "VTRemote", looked up afresh
+// on every call.
+class CSocketRecorderLink : public IRecorderLink {
+ public:
+  RecorderWindow FindRecorder() override;
+  bool Post(uint32_t msg, WPARAM wParam, LPARAM lParam) override;
+};
+
+// Single instance: true when a player already listens as "VTPlayer" at the first look or,
+// after waitMs, at the second; that player has then been asked to restore and raise itself.
+bool AnotherPlayerRaised(int waitMs);
 
 }  // namespace vt

@@ -4,3 +4,10 @@ vt_core_library(NAME vt_shellcore SOURCES
   ${CMAKE_CURRENT_SOURCE_DIR}/recorder_link.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/command_line.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/app_paths.cpp)
+
+if(NOT VT_CORE_ONLY)
+  add_library(vt_shell STATIC ${CMAKE_CURRENT_SOURCE_DIR}/vant_player_app.cpp)
+  vt_warnings(vt_shell)
+  target_include_directories(vt_shell PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_BINARY_DIR}/src)
+  target_link_libraries(vt_shell PUBLIC vt_frame vt_dialogs vtcore PkgConfig::GST Qt6::Widgets)
+endif()

@@ -1,46 +1,46 @@
-// Command ids of the main menu, toolbar and keyboard table.
+// Command ids of the main menu, toolbar and keyboard table, and the string ids the frame uses,
+// under the names the frame's code uses; the values are those of the string table.
 #pragma once
 
 #include <cstdint>
 
+#include "res/strings.h"
+
 namespace vt {
 
-inline constexpr uint32_t ID_SPEED_1_16 = 32771;  // 32771-32779: x 1/16 ... x 16
-inline constexpr uint32_t ID_SPEED_16 = 32779;
-inline constexpr uint32_t ID_OPEN_RECORD_DB = 32781;
-inline constexpr uint32_t ID_RETURN_MAIN_DB = 32782;
-inline constexpr uint32_t ID_DELETE_RECORD = 32783;
-inline constexpr uint32_t ID_DELETE_ALL = 32784;
-inline constexpr uint32_t ID_SAVE_RECORD_TO = 32785;
-inline constexpr uint32_t ID_BACKUP_DB = 32786;
-inline constexpr uint32_t ID_UPDATE_DB = 32787;
-inline constexpr uint32_t ID_REBUILD_DB = 32788;
-inline constexpr uint32_t ID_PLAY = 32791;
-inline constexpr uint32_t ID_PAUSE = 32792;
-inline constexpr uint32_t ID_STOP = 32793;
-inline constexpr uint32_t ID_FORWARD = 32794;
-inline constexpr uint32_t ID_BACKWARD = 32795;
-inline constexpr uint32_t ID_SNAPSHOT = 32796;
-inline constexpr uint32_t ID_ZOOM = 32797;
-inline constexpr uint32_t ID_MUTE = 32798;
-inline constexpr uint32_t ID_PREV_FRAME = 32799;
-inline constexpr uint32_t ID_NEXT_FRAME = 32800;
-inline constexpr uint32_t ID_AUTO_PLAY = 32801;
-inline constexpr uint32_t ID_APP_ABOUT = 57664;
-inline constexpr uint32_t ID_APP_EXIT = 57665;
-inline constexpr uint32_t ID_HELP_FINDER = 57670;
-inline constexpr uint32_t ID_VIEW_TOOLBAR = 59392;
-inline constexpr uint32_t ID_VIEW_STATUS_BAR = 59393;
+inline constexpr uint32_t ID_SPEED_1_16 = res::kIdSpeed1_16;  // 32771-32779: x 1/16 ... x 16
+inline constexpr uint32_t ID_SPEED_16 = res::kIdSpeed16;
+inline constexpr uint32_t ID_OPEN_RECORD_DB = res::kIdOpenRecordDb;
+inline constexpr uint32_t ID_RETURN_MAIN_DB = res::kIdReturnMainDb;
+inline constexpr uint32_t ID_DELETE_RECORD = res::kIdDeleteRecord;
+inline constexpr uint32_t ID_DELETE_ALL = res::kIdDeleteAll;
+inline constexpr uint32_t ID_SAVE_RECORD_TO = res::kIdSaveRecordTo;
+inline constexpr uint32_t ID_BACKUP_DB = res::kIdBackupDb;
+inline constexpr uint32_t ID_UPDATE_DB = res::kIdUpdateDb;
+inline constexpr uint32_t ID_REBUILD_DB = res::kIdRebuildDb;
+inline constexpr uint32_t ID_PLAY = res::kIdPlay;
+inline constexpr uint32_t ID_PAUSE = res::kIdPause;
+inline constexpr uint32_t ID_STOP = res::kIdStop;
+inline constexpr uint32_t ID_FORWARD = res::kIdForward;
+inline constexpr uint32_t ID_BACKWARD = res::kIdBackward;
+inline constexpr uint32_t ID_SNAPSHOT = res::kIdSnapshot;
+inline constexpr uint32_t ID_ZOOM = res::kIdZoom;
+inline constexpr uint32_t ID_MUTE = res::kIdMute;
+inline constexpr uint32_t ID_PREV_FRAME = res::kIdPrevFrame;
+inline constexpr uint32_t ID_NEXT_FRAME = res::kIdNextFrame;
+inline constexpr uint32_t ID_AUTO_PLAY = res::kIdAutoPlay;
+inline constexpr uint32_t ID_APP_ABOUT = res::kIdAppAbout;
+inline constexpr uint32_t ID_APP_EXIT = res::kIdAppExit;
+inline constexpr uint32_t ID_HELP_FINDER = res::kIdHelp;
+inline constexpr uint32_t ID_VIEW_TOOLBAR = res::kIdViewToolBar;
+inline constexpr uint32_t ID_VIEW_STATUS_BAR = res::kIdViewStatusBar;
 
-// String ids the frame uses.
-inline constexpr uint32_t IDS_READY = 57345;
-inline constexpr uint32_t IDS_MSG_PW_INCORRECT = 59394;
-inline constexpr uint32_t IDS_MSG_DELETE_ALL_RECORD = 59395;
-inline constexpr uint32_t IDS_MSG_REBUILD_CONFIRM = 59396;
-inline constexpr uint32_t IDS_MSG_CLOSE_VANTKELVANE = 59397;
-inline constexpr uint32_t IDS_MSG_CLOSE_VANTREMOTE = 59398;
-inline constexpr uint32_t IDS_MSG_NO_PDF_READER = 59416;
-inline constexpr uint32_t IDS_VIDEO_SIZE_SAMPLE = 59424;
-inline constexpr uint32_t IDS_PROGRESS_DELETE = 59430;
+inline constexpr uint32_t IDS_READY = res::kIdsReady;
+inline constexpr uint32_t IDS_MSG_DELETE_ALL_RECORD = res::kIdsMsgDeleteAllRecord;
+inline constexpr uint32_t IDS_MSG_REBUILD_CONFIRM = res::kIdsMsgRebuildConfirm;
+inline constexpr uint32_t IDS_MSG_CLOSE_VANTKELVANE = res::kIdsMsgCloseVantKelvane;
+inline constexpr uint32_t IDS_MSG_CLOSE_VANTREMOTE = res::kIdsMsgCloseVantRemote;
+inline constexpr uint32_t IDS_MSG_NO_PDF_READER = res::kIdsMsgNoPdfReader;
+inline constexpr uint32_t IDS_VIDEO_SIZE_SAMPLE = res::kIdsVideoSizeSample;
 
 }  // namespace vt

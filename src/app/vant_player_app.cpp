@@ -1,0 +1,160 @@
+#include "app/vant_player_app.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <gst/gst.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "app/about_dlg.h"
+#include "app/command_line.h"
+#include "app/login_dlg.h"
+#include "app/message_box.h"
+#include "frame/main_frame.h"
+#include "platform/file_utils.h"
+
+namespace vt {
+namespace {
+CVantPlayerApp* g_app = nullptr;
+}
+
+CVantPlayerApp* GetPlayerApp() { return g_app; }
+
+CVantPlayerApp::CVantPlayerApp() { g_app = this; }
+
+CVantPlayerApp::~CVantPlayerApp() {
+  m_pMainFrame.reset();
+  if (g_app == this) g_app = nullptr;
+}
+
+std::string CVantPlayerApp::GetText(uint32_t id) { return m_langText.GetTextById(id); }
+
+std::string CVantPlayerApp::GetTextByKey(const char* key, uint32_t id) { return m_langText.GetTextByKey(key, id); }
+
+void CVantPlayerApp::SetUpPaths(const std::string& dataOverride) {
+  const std::string exe = CurrentExecutablePath();
+  std::string exeFolder, name;
+  if (!SplitPath(exe, &exeFolder, &name)) exeFolder = std::filesystem::current_path().string();
+  m_strProgramFolder = ResolveProgramFolder(exeFolder);
+  m_stamp.Read(exe);
+  std::string appData;
+  std::optional<std::string> home;
+  if (GetAppDataFolder(&appData)) home = appData;
+  AppPaths p = ComputeAppPaths(m_strProgramFolder, m_stamp.GetEdition(), home, dataOverride);
+  m_bRemoteViewer = p.m_bRemoteViewer;
+  m_strDataFolder = p.m_strDataFolder;
+  m_strIniPath = p.m_strIniPath;
+}
+
+FrameContext CVantPlayerApp::MakeFrameContext() {
+  FrameContext ctx;
+  ctx.strProgramFolder = m_strProgramFolder;
+  ctx.strDataFolder = m_strDataFolder;
+  ctx.strIniPath = m_strIniPath;
+  ctx.bRemoteViewer = m_bRemoteViewer;
+  ctx.nEdition = m_stamp.GetEdition();
+  ctx.textById = [this](uint32_t id) { return GetText(id); };
+  ctx.showAbout = [this] { ShowAbout(); };
+  ctx.pRecorder = &m_recorder;
+  return ctx;
+}
+
+void CVantPlayerApp::ShowAbout() {
+  AboutStamp s;
+  s.nEdition = m_stamp.GetEdition();
+  m_stamp.GetVersion(&s.strMajor, &s.strMinor);
+  m_stamp.GetBuildDate(&s.strBuildDate);
+  CAboutDlg dlg(m_strProgramFolder, s, [this](int id) { return GetText(static_cast<uint32_t>(id)); },
+                m_pMainFrame.get());
+  dlg.exec();
+}
+
+bool CVantPlayerApp::InitInstance(const std::vector<std::string>& args, int* exitCode) {
+  *exitCode = 0;
+  m_bRemoteViewer = 0;
+
+  CPlayerCommandLineInfo cmdInfo;
+  std::string error;
+  if (!cmdInfo.Parse(args, &error)) {
+    std::fprintf(stderr, "vtplayer: %s\n%s", error.c_str(), CommandLineHelp("vtplayer").c_str());
+    *exitCode = 2;
+    return false;
+  }
+  if (cmdInfo.m_bHelp) {
+    std::fputs(CommandLineHelp("vtplayer").c_str(), stdout);
+    return false;
+  }
+
+  if (AnotherPlayerRaised(kSecondLookMs)) return false;
+
+  GError* gstError = nullptr;
+  if (!gst_init_check(nullptr, nullptr, &gstError)) {
+    if (gstError) g_error_free(gstError);
+    QMessageBox::information(nullptr, QString::fromLatin1(kNoWindowTitle), QString::fromLatin1(kMediaInitFailed));
+    *exitCode = 1;
+    return false;
+  }
+  m_bMediaReady = true;
+
+  MessageBoxContext boxes;
+  boxes.title = [this] { return m_strTitle; };
+  boxes.mainWindow = [this]() -> QWidget* { return m_pMainFrame.get(); };
+  boxes.textByKey = [this](const char* key, int id) { return GetTextByKey(key, static_cast<uint32_t>(id)); };
+  boxes.textById = [this](int id) { return GetText(static_cast<uint32_t>(id)); };
+  SetMessageBoxContext(boxes);
+
+  SetUpPaths(cmdInfo.m_strDataFolder);
+  m_pMainFrame = std::make_unique<CMainFrame>(MakeFrameContext());
+  if (!m_pMainFrame->Create()) {
+    m_pMainFrame.reset();
+    *exitCode = 1;
+    return false;
+  }
+  m_langText.Init(m_strProgramFolder);
+
+  m_strTitle = GetText(TitleIdForEdition(GetEdition()));
+  m_pMainFrame->setWindowTitle(QString::fromLocal8Bit(m_strTitle.c_str()));
+  if (GetEdition() == 3) m_pMainFrame->TrimFileMenu();
+
+  m_pMainFrame->show();
+
+  if (!cmdInfo.IsPassGiven() && m_pMainFrame->GetSettings().m_bHasMask) {
+    if (!LoginIfNeeded(m_pMainFrame->GetSettings().m_bHasMask, m_pMainFrame->GetSettings().m_strPassword))
+      m_pMainFrame->Post(kMsgClose, 0, 0);
+  }
+  LoadMainCameras(m_strIniPath, m_bRemoteViewer != 0, m_pMainFrame->GetLeftView());
+  return true;
+}
+
+int CVantPlayerApp::ExitInstance() {
+  m_pMainFrame.reset();
+  if (m_bMediaReady) {
+    gst_deinit();
+    m_bMediaReady = false;
+  }
+  return 0;
+}
+
+int CVantPlayerApp::GetEdition() const { return m_pMainFrame ? m_pMainFrame->GetEdition() : 0; }
+
+void CVantPlayerApp::GetVersion(std::string* major, std::string* minor) const { m_stamp.GetVersion(major, minor); }
+
+int CVantPlayerApp::GetCurrentCamera() const { return m_pMainFrame ? m_pMainFrame->GetCurrentCamera() : 0; }
+
+int CVantPlayerApp::GetCameraCount() const { return m_pMainFrame ? m_pMainFrame->GetCameraCount() : 0; }
+
+bool CVantPlayerApp::GetCameraEntry(int index, int* cameraIndex, std::string* label, std::string* path) const {
+  return m_pMainFrame && m_pMainFrame->GetCameraEntry(index, cameraIndex, label, path);
+}
+
+bool CVantPlayerApp::GetCurrentCameraPath(std::string* path) const {
+  return m_pMainFrame && m_pMainFrame->GetCurrentCameraPath(path);
+}
+
+void CVantPlayerApp::SetWindowTitle(const char* a, const char* b) {
+  if (m_pMainFrame) m_pMainFrame->setWindowTitle(QString::fromLocal8Bit(FormatWindowTitle(m_strTitle, a, b).c_str()));
+}
+
+}  // namespace vt

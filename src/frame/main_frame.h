@@ -1,0 +1,150 @@
+// The program's only top-level window: menu, toolbar and status bar built from the command
+// table, the left pane and the video view side by side, sized exactly around the video.
+// Receives the private messages of the browser, the Player, the record database and (over
+// the recorder link, as window class "VTPlayer") the recorder program.
+#pragma once
+
+#include <QMainWindow>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "app/message_window.h"
+#include "frame/command_table.h"
+#include "frame/left_pane_iface.h"
+#include "frame/log_file.h"
+#include "frame/progress_text.h"
+#include "frame/vant_player_view.h"
+#include "recorddb/camera_config.h"
+#include "recorddb/recorder_link.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QSocketNotifier;
+class QSplitter;
+class QTimer;
+class QToolBar;
+
+namespace vt {
+
+class CLinkListener;
+
+inline constexpr const char* kToolbarPicture = "ui_p/bg/toolbar24.bmp";
+inline constexpr QRgb kToolbarTransparent = 0xFF446D8C;  // RGB(68, 109, 140)
+inline constexpr int kToolbarButtonWidth = 31;
+inline constexpr int kToolbarButtonHeight = 30;
+inline constexpr int kStatusPaneCount = 5;
+inline constexpr int kUpdateUiIntervalMs = 250;
+inline constexpr uint32_t kMsgClose = 0x0010;  // closes the window through the normal path
+
+// What the main window takes from the application object.
+struct FrameContext {
+  std::string strProgramFolder;
+  std::string strDataFolder;
+  std::string strIniPath;
+  int bRemoteViewer = 0;
+  int nEdition = 0;
+  std::function<std::string(uint32_t)> textById;
+  std::function<void()> showAbout;
+  // Builders of the two panes; empty: placeholders.
+  std::function<ILeftPane*(QWidget* parent)> makeLeftPane;
+  CVantPlayerView::PlayerFactory makePlayer;
+  FolderPicker pickFolder;              // empty: QFileDialog
+  IRecorderLink* pRecorder = nullptr;   // empty: no recorder program ever
+  bool bListen = true;                  // take the "VTPlayer" class on the recorder link
+};
+
+// Process-wide busy cursor: on remembers the cursor it replaces unless already on.
+void BusyCursor(bool on);
+
+// The left pane width: twice the width of today's date "%Y-%m-%d" in the given font metrics.
+int LeftPaneWidth(const QFontMetrics& fm);
+
+class CMainFrame : public QMainWindow, public CMessageWindow, public CCommandTarget, public CLogFile {
+  Q_OBJECT
+ public:
+  explicit CMainFrame(FrameContext context);
+  ~CMainFrame() override;
+
+  // Loads the toolbar picture and builds bars and panes; false when the picture is missing.
+  bool Create();
+
+  ILeftPane* GetLeftView() const { return m_pLeftPane; }
+  CVantPlayerView* GetPlayerView() const { return m_pView; }
+  IPlayerWindow* GetPlayer() const { return m_pPlayer; }
+  int GetEdition() const { return m_ctx.nEdition; }
+  int GetCurrentCamera() const { return m_nCurrentCamera; }
+  int GetCameraCount() const;
+  bool GetCameraEntry(int index, int* cameraIndex, std::string* label, std::string* path) const;
+  bool GetCurrentCameraPath(std::string* path) const;
+  bool IsMainDatabase() const { return m_bMainDb != 0; }
+  CPlayerSettings& GetSettings() { return m_settings; }
+  void SetStatusSize(const QString& text);
+  // Trims the File menu for edition 3 (its actions stay reachable by keyboard and toolbar).
+  void TrimFileMenu();
+
+  // The command table turned into actions; id -> action.
+  QAction* GetAction(uint32_t id) const;
+  QMenu* GetMenu(MenuIndex menu) const { return m_menus[menu]; }
+  QToolBar* GetToolBar() const { return m_pToolBar; }
+  CommandState GatherCommandState() const;
+  // Sets every action's enabled and checked state from the rules.
+  void UpdateCommandUi();
+  void RunCommand(uint32_t id);
+
+  QString GetPaneText(int pane) const;
+  void FitToVideo();
+
+  LRESULT WindowProc(uint32_t msg, WPARAM wParam, LPARAM lParam) override;
+
+  // CCommandTarget
+  void OnDatabaseCommand(uint32_t id) override;
+  void OnPlaybackCommand(uint32_t id) override;
+  void OnAppExit(uint32_t id) override;
+  void OnViewBar(uint32_t id) override;
+  void OnHelp(uint32_t id) override;
+  void OnAbout(uint32_t id) override;
+
+ protected:
+  bool event(QEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+
+ private:
+  void BuildCommands();
+  void BuildStatusBar();
+  void BuildPanes();
+  void ConnectRecordList();
+  void SetMessageText(const QString& text);
+  void UpdateLockPanes();
+  void OnLinkReadable();
+  std::string Text(uint32_t id) const;
+  bool RecorderRunningRefuses();
+  void ReportCopyFailures(const CopyReport& report);
+  bool PickFolder(std::string& path, bool allowNew, const std::string& title);
+
+  FrameContext m_ctx;
+  CPlayerSettings m_settings;
+  IPlayerWindow* m_pPlayer = nullptr;
+  int m_bPanesReady = 0;
+  int m_bMainDb = 1;
+  int m_nCurrentCamera = 0;
+  std::string m_strOpenCameraPath;
+
+  QSplitter* m_pSplitter = nullptr;
+  ILeftPane* m_pLeftPane = nullptr;
+  CVantPlayerView* m_pView = nullptr;
+  QToolBar* m_pToolBar = nullptr;
+  QLabel* m_panes[kStatusPaneCount] = {};
+  QMenu* m_menus[kMenuCount] = {};
+  std::map<uint32_t, QAction*> m_actions;
+  QTimer* m_pUpdateTimer = nullptr;
+  CProgressState m_progress;
+
+  std::unique_ptr<CLinkListener> m_pLink;
+  QSocketNotifier* m_pLinkNotifier = nullptr;
+};
+
+}  // namespace vt

@@ -1,0 +1,160 @@
+// Handlers of the command table: File and Edit (the record database), Playback, View, Help.
+#include <QAction>
+#include <QDesktopServices>
+#include <QFile>
+#include <QLabel>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUrl>
+
+#include "app/message_box.h"
+#include "frame/main_frame.h"
+#include "recorddb/rdb_texts.h"
+
+namespace vt {
+
+namespace {
+constexpr const char* kManualName = "manual.pdf";
+constexpr const char* kKeyDeleteAll = "IDS_MSG_DELETE_ALL_RECORD";
+constexpr const char* kKeyCloseRecorder = "IDS_MSG_CLOSE_VANTKELVANE";
+constexpr const char* kKeyCloseRemote = "IDS_MSG_CLOSE_VANTREMOTE";
+constexpr int kPlayCmdPlay = 1, kPlayCmdPause = 2, kPlayCmdStop = 3;
+}  // namespace
+
+bool CMainFrame::RecorderRunningRefuses() {
+  RecorderWindow w = m_ctx.pRecorder ? m_ctx.pRecorder->FindRecorder() : RecorderWindow::kNone;
+  if (w == RecorderWindow::kRecorder) {
+    MessageBoxByKey(kKeyCloseRecorder, IDS_MSG_CLOSE_VANTKELVANE, MB_OK);
+    return true;
+  }
+  if (w == RecorderWindow::kRemoteViewer) {
+    MessageBoxByKey(kKeyCloseRemote, IDS_MSG_CLOSE_VANTREMOTE, MB_OK);
+    return true;
+  }
+  return false;
+}
+
+void CMainFrame::ReportCopyFailures(const CopyReport& report) {
+  if (report.nFailed <= 0) return;
+  std::string text = std::to_string(report.nFailed) +
+                     (report.nFailed == 1 ? " record file could not be copied" : " record files could not be copied") +
+                     ":\n" + report.strFirstFailed;
+  if (report.nFailed > 1) text += "\n...";
+  MessageBoxText(text, MB_ICONEXCLAMATION);
+}
+
+void CMainFrame::OnDatabaseCommand(uint32_t id) {
+  CRecordList* list = m_pLeftPane ? m_pLeftPane->GetRecordList() : nullptr;
+  IRecordTree* tree = m_pLeftPane ? m_pLeftPane->GetTree() : nullptr;
+  if (!m_pPlayer || !list) return;
+  switch (id) {
+    case ID_OPEN_RECORD_DB: {
+      std::string folder = list->m_strOpenFolder;
+      if (!PickFolder(folder, false, "")) return;
+      list->m_strOpenFolder = folder;
+      LoadCamerasFromFolder(folder, m_pLeftPane);
+      m_bMainDb = 0;
+      return;
+    }
+    case ID_RETURN_MAIN_DB:
+      LoadMainCameras(m_ctx.strIniPath, m_ctx.bRemoteViewer != 0, m_pLeftPane);
+      m_bMainDb = 1;
+      return;
+    case ID_DELETE_RECORD: {
+      time32 t = 0;
+      const int kind = m_pLeftPane->GetSelectionTime(&t);
+      m_pPlayer->CloseClip();
+      if (kind == kSelectionNone) return;
+      const bool day = kind == kSelectionDay;
+      list->Delete(t, true, day);
+      m_pLeftPane->DeleteSelectedItem();
+      list->NotifyDeleted(m_ctx.pRecorder, day ? kMsgDayDeleted : kMsgRecordDeleted, t, m_nCurrentCamera);
+      return;
+    }
+    case ID_DELETE_ALL:
+      if (MessageBoxByKey(kKeyDeleteAll, IDS_MSG_DELETE_ALL_RECORD, MB_YESNO) != IDYES) return;
+      m_pPlayer->CloseClip();
+      list->DeleteAll(true, tree);
+      list->NotifyDeleted(m_ctx.pRecorder, kMsgAllDeleted, 0, m_nCurrentCamera);
+      return;
+    case ID_SAVE_RECORD_TO: {
+      time32 t = 0;
+      const int kind = m_pLeftPane->GetSelectionTime(&t);
+      if (kind == kSelectionNone) return;
+      CopyReport report;
+      list->SaveRecordsTo(t, kind == kSelectionDay, m_nCurrentCamera, &report);
+      ReportCopyFailures(report);
+      return;
+    }
+    case ID_BACKUP_DB: {
+      CopyReport report;
+      list->Backup("", &report);
+      ReportCopyFailures(report);
+      return;
+    }
+    case ID_UPDATE_DB:
+      if (m_bMainDb && m_ctx.pRecorder && m_ctx.pRecorder->FindRecorder() != RecorderWindow::kNone) {
+        // The recorder writes the index and answers with the index-updated message.
+        m_ctx.pRecorder->Post(kMsgUpdateRequest, 0, 0);
+        return;
+      }
+      BusyCursor(true);
+      list->Update(tree);
+      BusyCursor(false);
+      return;
+    case ID_REBUILD_DB: {
+      if (RecorderRunningRefuses()) return;
+      const std::string question = FormatTextInt(Text(IDS_MSG_REBUILD_CONFIRM), m_nCurrentCamera + 1);
+      if (MessageBoxText(question, MB_YESNO) != IDYES) return;
+      m_pPlayer->Target()->Send(kMsgOpenRecord, 0, 0);
+      BusyCursor(true);
+      list->RebuildAndSave(tree);
+      BusyCursor(false);
+      return;
+    }
+    default:
+      return;
+  }
+}
+
+void CMainFrame::OnPlaybackCommand(uint32_t id) {
+  if (!m_pPlayer) return;
+  if (id >= ID_SPEED_1_16 && id <= ID_SPEED_16) {
+    m_pPlayer->OnSpeedCommand(id);
+    return;
+  }
+  switch (id) {
+    case ID_PLAY: m_pPlayer->PlaybackCommand(kPlayCmdPlay); break;
+    case ID_PAUSE: m_pPlayer->PlaybackCommand(kPlayCmdPause); break;
+    case ID_STOP: m_pPlayer->PlaybackCommand(kPlayCmdStop); break;
+    case ID_FORWARD: m_pPlayer->Forward(); break;
+    case ID_BACKWARD: m_pPlayer->Backward(); break;
+    case ID_SNAPSHOT: m_pPlayer->Snapshot(); break;
+    case ID_ZOOM: m_pPlayer->ApplyZoom(0); break;
+    case ID_MUTE: m_pPlayer->ToggleMute(); break;
+    case ID_PREV_FRAME: m_pPlayer->PrevFrame(); break;
+    case ID_NEXT_FRAME: m_pPlayer->NextFrame(); break;
+    case ID_AUTO_PLAY: m_settings.m_bAutoPlay = m_pPlayer->ToggleAutoPlay(); break;
+    default: break;
+  }
+}
+
+void CMainFrame::OnAppExit(uint32_t) { close(); }
+
+void CMainFrame::OnViewBar(uint32_t id) {
+  if (id == ID_VIEW_TOOLBAR && m_pToolBar) m_pToolBar->setVisible(m_pToolBar->isHidden());
+  if (id == ID_VIEW_STATUS_BAR) statusBar()->setVisible(statusBar()->isHidden());
+  FitToVideo();
+}
+
+void CMainFrame::OnHelp(uint32_t) {
+  const QString path = QString::fromLocal8Bit((m_ctx.strProgramFolder + "/" + kManualName).c_str());
+  if (!QFile::exists(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+    MessageBoxById(IDS_MSG_NO_PDF_READER, MB_ICONEXCLAMATION);
+}
+
+void CMainFrame::OnAbout(uint32_t) {
+  if (m_ctx.showAbout) m_ctx.showAbout();
+}
+
+}  // namespace vt

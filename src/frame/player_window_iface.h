@@ -1,0 +1,54 @@
+// The Player window as the main window, the video view and the commands see it. The Player
+// window implements it; until a record can be played the video view hosts CEmptyPlayerArea.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/message.h"
+
+class QWidget;
+
+namespace vt {
+
+class IPlayerWindow {
+ public:
+  virtual ~IPlayerWindow() = default;
+  virtual QWidget* Widget() = 0;
+  // Receives the open-record message (lParam RDB_RECORD* or 0 to close).
+  virtual IMessageTarget* Target() = 0;
+  virtual void SetPaths(const std::string& iniPath, const std::string& programFolder) = 0;
+  virtual void SetAutoPlay(int bAutoPlay) = 0;
+  // Returns the new auto-play flag.
+  virtual int ToggleAutoPlay() = 0;
+
+  virtual bool IsOpen() const = 0;
+  virtual double GetRate() const = 0;
+  // Speed command (32771-32779) of a rate, 0 when none matches.
+  virtual uint32_t RateToCommand(double rate) const = 0;
+  virtual bool IsMuted() const = 0;
+
+  virtual void OnSpeedCommand(uint32_t id) = 0;
+  virtual void PlaybackCommand(int cmd) = 0;  // 1 play, 2 pause, 3 stop
+  virtual void Forward() = 0;
+  virtual void Backward() = 0;
+  virtual void Snapshot() = 0;
+  virtual void ApplyZoom(int zoom) = 0;
+  virtual void ToggleMute() = 0;
+  virtual void PrevFrame() = 0;
+  virtual void NextFrame() = 0;
+  virtual void CloseClip() = 0;
+
+  // Window rectangle inside the video view (m_nWndX, m_nWndY, m_nWndWidth, m_nWndHeight).
+  virtual int GetWndX() const = 0;
+  virtual int GetWndY() const = 0;
+  virtual int GetWndWidth() const = 0;
+  virtual int GetWndHeight() const = 0;
+
+  // True when w (the wParam of a status-text message) is one of the button bar's buttons.
+  virtual bool IsButtonBarButton(WPARAM w) const = 0;
+  // Sees every message of the main window before it is processed; the answer is not used.
+  virtual void OwnerMessageHook(uint32_t msg, WPARAM wParam, LPARAM lParam) = 0;
+};
+
+}  // namespace vt

@@ -1,0 +1,52 @@
+#include "frame/vant_player_view.h"
+
+#include <QPainter>
+
+#include "frame/empty_player_area.h"
+#include "frame/frame_layout.h"
+
+namespace vt {
+
+std::vector<QRect> MarginBands(const QRect& client, const QRect& player) {
+  std::vector<QRect> bands;
+  auto add = [&](int l, int t, int r, int b) {
+    if (r > l && b > t) bands.emplace_back(QPoint(l, t), QPoint(r - 1, b - 1));
+  };
+  const int x = player.x(), y = player.y(), w = player.width(), h = player.height();
+  const int cl = client.left(), ct = client.top(), cr = client.left() + client.width(),
+            cb = client.top() + client.height();
+  add(cl, ct, cr, y);          // above
+  add(cl, y + h, cr, cb);      // below
+  add(cl, ct, x, cb);          // left
+  add(x + w, ct, cr, cb);      // right
+  return bands;
+}
+
+CVantPlayerView::CVantPlayerView(QWidget* parent, PlayerFactory makePlayer) : QWidget(parent) {
+  m_pPlayer = makePlayer ? makePlayer(this) : nullptr;
+  if (!m_pPlayer) m_pPlayer = new CEmptyPlayerArea(this);
+  QWidget* w = m_pPlayer->Widget();
+  w->move(kPlayerMargin, kPlayerMargin);
+  w->show();
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+CVantPlayerView::~CVantPlayerView() { ClosePlayer(); }
+
+void CVantPlayerView::Init(const std::string& iniPath, const std::string& programFolder) {
+  if (m_pPlayer) m_pPlayer->SetPaths(iniPath, programFolder);
+}
+
+void CVantPlayerView::ClosePlayer() {
+  if (m_pPlayer && m_pPlayer->IsOpen()) m_pPlayer->CloseClip();
+}
+
+void CVantPlayerView::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  QRect player = m_pPlayer ? QRect(m_pPlayer->GetWndX(), m_pPlayer->GetWndY(), m_pPlayer->GetWndWidth(),
+                                   m_pPlayer->GetWndHeight())
+                           : QRect();
+  for (const QRect& band : MarginBands(rect(), player)) p.fillRect(band, QColor::fromRgb(kViewMarginColour));
+}
+
+}  // namespace vt
