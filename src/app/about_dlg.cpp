@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "app/dialog_units.h"
+#include "app/product_stamp.h"
 #include "app/ui_text.h"
 
 namespace vt {
@@ -32,6 +33,14 @@ AboutGrowth ComputeAboutGrowth(int clientWidth, int picW, int picH) {
 }
 
 int SplashLeft(int clientWidth, int picW) { return (clientWidth - picW) / 2; }
+
+AboutStamp AboutStampFrom(const CProductStamp& stamp) {
+  AboutStamp s;
+  s.nEdition = stamp.GetEdition();
+  stamp.GetVersion(&s.strMajor, &s.strMinor);
+  stamp.GetBuildDate(&s.strBuildDate);
+  return s;
+}
 
 CAboutDlg::CAboutDlg(const std::string& programFolder, const AboutStamp& stamp,
                      const std::function<std::string(int)>& textById, QWidget* parent)

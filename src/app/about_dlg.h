@@ -12,6 +12,8 @@ class QPushButton;
 
 namespace vt {
 
+class CProductStamp;
+
 constexpr int kIdsTitleEdition2 = 59417;
 constexpr int kIdsTitleEdition1 = 59418;
 constexpr int kIdsTitleOther = 59419;
@@ -44,6 +46,9 @@ struct AboutStamp {
   std::string strMinor;
   std::string strBuildDate;
 };
+
+// Edition, version characters and build date of a stamp (empty for an empty stamp).
+AboutStamp AboutStampFrom(const CProductStamp& stamp);
 
 class CAboutDlg : public QDialog {
   Q_OBJECT

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <utility>
 
+#include "app/lang_text.h"
 #include "app/ui_text.h"
 #include "platform/win_types.h"
 
@@ -42,6 +43,20 @@ std::string MessageBoxCaption(MessageBoxKind kind, bool hasMainWindow, const std
 }
 
 void SetMessageBoxContext(MessageBoxContext context) { Context() = std::move(context); }
+
+MessageBoxContext MakeMessageBoxContext(CLangText* lang, std::function<std::string()> title,
+                                        std::function<QWidget*()> mainWindow) {
+  MessageBoxContext ctx;
+  ctx.title = std::move(title);
+  ctx.mainWindow = std::move(mainWindow);
+  if (lang) {
+    ctx.textByKey = [lang](const char* key, int id) {
+      return std::string(lang->GetTextByKey(key, static_cast<uint32_t>(id)));
+    };
+    ctx.textById = [lang](int id) { return std::string(lang->GetTextById(static_cast<uint32_t>(id))); };
+  }
+  return ctx;
+}
 
 void SetMessageBoxDisplay(MessageBoxDisplay display) { Display() = std::move(display); }
 

@@ -12,6 +12,8 @@ class QWidget;
 
 namespace vt {
 
+class CLangText;
+
 constexpr const char* kNoWindowCaption = "Vantor Player";
 
 enum class MessageBoxKind { kByKey, kById, kText };
@@ -26,6 +28,10 @@ struct MessageBoxContext {
   std::function<std::string(int)> textById;         // string table only
 };
 void SetMessageBoxContext(MessageBoxContext context);
+// The context of the application object: texts from its CLangText (kept by the caller), its
+// title and its main window as the getters give them.
+MessageBoxContext MakeMessageBoxContext(CLangText* lang, std::function<std::string()> title,
+                                        std::function<QWidget*()> mainWindow);
 
 // One box as it is shown.
 struct MessageBoxRequest {
