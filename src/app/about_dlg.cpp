@@ -1,6 +1,5 @@
 #include "app/about_dlg.h"
 
-#include <QFileInfo>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -8,6 +7,8 @@
 #include "app/dialog_units.h"
 #include "app/product_stamp.h"
 #include "app/ui_text.h"
+#include "platform/paths.h"
+#include "skin/dib_draw.h"
 
 namespace vt {
 
@@ -81,10 +82,10 @@ CAboutDlg::CAboutDlg(const std::string& programFolder, const AboutStamp& stamp,
   connect(m_pOk, &QPushButton::clicked, this, &QDialog::accept);
 
   // Picture above the texts: the box grows by its height, and widens when it is wider.
-  const QString splashPath = QString::fromStdString(programFolder) + QLatin1Char('/') + QLatin1String(kSplashFile);
-  if (QFileInfo(splashPath).isFile()) m_splash.load(splashPath, "BMP");
-  if (!m_splash.isNull()) {
-    const AboutGrowth g = ComputeAboutGrowth(size.width(), m_splash.width(), m_splash.height());
+  if (m_dib.Load(ResolvePathCase(JoinPath(programFolder, kSplashFile))) == 1) m_splash = DibToImage(m_dib);
+  if (m_splash.isNull()) m_dib.Clear();  // a depth that cannot be drawn counts as not loaded
+  if (!m_dib.IsEmpty()) {
+    const AboutGrowth g = ComputeAboutGrowth(size.width(), m_dib.GetWidth(), m_dib.GetHeight());
     size += QSize(g.nWiden, g.nTaller);
     for (QWidget* w : {static_cast<QWidget*>(m_pIcon), static_cast<QWidget*>(m_pTitle),
                        static_cast<QWidget*>(m_pVersion), static_cast<QWidget*>(m_pRights),

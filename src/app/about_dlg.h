@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+#include "skin/dib.h"
+
 class QLabel;
 class QPushButton;
 
@@ -57,18 +59,19 @@ class CAboutDlg : public QDialog {
   CAboutDlg(const std::string& programFolder, const AboutStamp& stamp,
             const std::function<std::string(int)>& textById, QWidget* parent = nullptr);
 
-  bool HasSplash() const { return !m_splash.isNull(); }
-  const QImage& GetSplash() const { return m_splash; }
+  bool HasSplash() const { return !m_dib.IsEmpty(); }
+  const CDib& GetSplash() const { return m_dib; }
   // The control of a template id (1022-1027, or 1 for OK); null for any other id.
   QWidget* GetControl(int id) const;
   // Where the picture is drawn, in client coordinates.
-  QPoint SplashPos() const { return QPoint(SplashLeft(width(), m_splash.width()), 0); }
+  QPoint SplashPos() const { return QPoint(SplashLeft(width(), m_dib.GetWidth()), 0); }
 
  protected:
   void paintEvent(QPaintEvent* e) override;
 
  private:
-  QImage m_splash;
+  CDib m_dib;       // the splash picture, empty when it did not load
+  QImage m_splash;  // the same for drawing
   QLabel* m_pIcon = nullptr;
   QLabel* m_pTitle = nullptr;
   QLabel* m_pVersion = nullptr;

@@ -1,6 +1,7 @@
 // Message boxes, login dialog and About box on the offscreen platform.
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -269,6 +270,19 @@ TEST(AboutTest, TextsByEditionWithoutSplash) {
     EXPECT_EQ(dlg.GetControl(1)->geometry(), DluToPixels(base, 87, 70, 50, 14));
     EXPECT_EQ(dlg.GetControl(1022)->geometry(), DluToPixels(base, 40, 10, 188, 8));
   }
+}
+
+TEST(AboutTest, UnreadableSplashKeepsTheResourceLayout) {
+  QTemporaryDir dir;
+  QFile junk(dir.filePath("Splash.bmp"));
+  ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+  junk.write("BM this is not a bitmap");
+  junk.close();
+  CAboutDlg dlg(dir.path().toStdString(), AboutStamp{1, "2", "1", "2008/05/14"}, TextById);
+  EXPECT_FALSE(dlg.HasSplash());
+  const DluBase base = DialogBaseUnits(dlg.font());
+  EXPECT_EQ(dlg.size(), DluToPixels(base, 0, 0, 235, 90).size());
+  EXPECT_EQ(ControlText(dlg, 1022), "Standard Title");
 }
 
 TEST(AboutTest, SplashGrowsTheBox) {
