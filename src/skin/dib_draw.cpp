@@ -76,6 +76,15 @@ void DrawTiles(QPainter& p, const CDib& tile, const std::vector<TileSpan>& spans
   }
 }
 
+void DrawTilesDown(QPainter& p, const CDib& tile, const std::vector<TileSpan>& spans, int x0) {
+  for (const TileSpan& s : spans) {
+    if (s.clipped)
+      DrawDib(p, tile, x0, s.x, tile.GetWidth(), s.width, true);
+    else
+      DrawDib(p, tile, x0, s.x);
+  }
+}
+
 void DrawThreePiece(QPainter& p, const CDib& left, const CDib& mid, const CDib& right, int barWidth) {
   const ThreePieceLayout l = LayoutThreePiece(barWidth, left.GetWidth(), mid.GetWidth(), right.GetWidth());
   DrawDib(p, left, l.leftX, 0);

@@ -29,5 +29,8 @@ QImage DibToImage(const CDib& dib);
 void DrawThreePiece(QPainter& p, const CDib& left, const CDib& mid, const CDib& right, int barWidth);
 // Tiles of `tile` over the spans, at height y0.
 void DrawTiles(QPainter& p, const CDib& tile, const std::vector<TileSpan>& spans, int y0);
+// The same downwards: spans are y ranges, tiles stand at x0; the last one is clipped to the rest
+// of the span and so shows the tile's bottom rows.
+void DrawTilesDown(QPainter& p, const CDib& tile, const std::vector<TileSpan>& spans, int x0);
 
 }  // namespace vt

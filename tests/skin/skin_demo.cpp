@@ -75,12 +75,10 @@ class DemoPlayer : public QWidget {
     DrawDib(p, m_frame[0], 0, 0);
     DrawTiles(p, m_frame[1], TileSpans(m_frame[0].GetWidth(), w - m_frame[2].GetWidth() - m_frame[0].GetWidth(), m_frame[1].GetWidth()), 0);
     DrawDib(p, m_frame[2], w - m_frame[2].GetWidth(), 0);
-    for (int side : {3, 4}) {
-      const int x = side == 3 ? 0 : w - m_frame[4].GetWidth();
-      const CDib& piece = m_frame[side];
-      for (int y = 0; y < m_videoH; y += piece.GetHeight())
-        DrawDib(p, piece, x, m_frame[0].GetHeight() + y, piece.GetWidth(), std::min(piece.GetHeight(), m_videoH - y), true);
-    }
+    const auto down = TileSpans(m_frame[0].GetHeight(), m_videoH, m_frame[3].GetHeight());
+    DrawTilesDown(p, m_frame[3], down, 0);
+    DrawTilesDown(p, m_frame[4], TileSpans(m_frame[0].GetHeight(), m_videoH, m_frame[4].GetHeight()),
+                  w - m_frame[4].GetWidth());
     p.setPen(QColor(0, 110, 110));
     p.drawText(QRect(m_videoX, m_videoY, w - 2 * m_videoX, m_videoH), Qt::AlignCenter, "video");
   }

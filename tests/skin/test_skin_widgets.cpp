@@ -109,6 +109,22 @@ TEST_F(SkinWidgets, DrawDibModesUseTheBottomLeftSourceOrigin) {
   EXPECT_TRUE(PixelIs(img, 40, 0, Qt::white));
 }
 
+TEST_F(SkinWidgets, TilesDownwardsEndWithTheBottomRowsOfTheLastTile) {
+  const CDib dib = RowPicture();
+  QImage img(8, 20, QImage::Format_RGB32);
+  img.fill(Qt::white);
+  QPainter p(&img);
+  DrawTilesDown(p, dib, TileSpans(1, 15, dib.GetHeight()), 2);
+  p.end();
+  EXPECT_TRUE(PixelIs(img, 2, 0, Qt::white));
+  EXPECT_TRUE(PixelIs(img, 2, 1, RowColour(5)));
+  EXPECT_TRUE(PixelIs(img, 5, 7, RowColour(5)));
+  EXPECT_TRUE(PixelIs(img, 2, 13, RowColour(2)));  // the last 3 rows: the tile's bottom 3
+  EXPECT_TRUE(PixelIs(img, 2, 15, RowColour(0)));
+  EXPECT_TRUE(PixelIs(img, 2, 16, Qt::white));
+  EXPECT_TRUE(PixelIs(img, 6, 5, Qt::white));
+}
+
 TEST_F(SkinWidgets, DrawDibReadsEightSixteenAndThirtyTwoBits) {
   struct Case {
     int bits;
