@@ -222,7 +222,8 @@ class BufferedSink {
   explicit BufferedSink(Sink* out) : m_out(out) {}
   bool Put(const void* p, size_t n) {
     if (!m_ok) return false;
-    if (m_used + n > sizeof(m_buf)) Flush();
+    // Large arrays go straight out, after whatever is buffered, so the order is kept.
+    if (m_used + n > sizeof(m_buf) || n >= sizeof(m_buf) / 2) Flush();
     if (n >= sizeof(m_buf) / 2) {
       m_ok = m_ok && m_out->Write(p, n);
     } else {

@@ -183,6 +183,32 @@ TEST_F(RecordDbTest, SaveAndLoadRoundTripByteForByte) {
   EXPECT_STREQ(other.FindRecordAt(base + 7200)->szFilePath, "/nowhere/x.avi");
 }
 
+// Days of a few hundred records make arrays larger than any I/O buffer: order and content
+// must survive the file round trip.
+TEST_F(RecordDbTest, LargeIndexRoundTripThroughTheFile) {
+  RDB_CURSOR cursor;
+  const time32 base = Utc(2008, 1, 1, 0, 0, 0);
+  for (int d = 0; d < 40; ++d)
+    for (int i = 0; i < 280; ++i) {
+      RDB_RECORD r = Rec(base + d * 86400 + i * 300, base + d * 86400 + i * 300 + 200, 1 + i);
+      std::snprintf(r.szFilePath, sizeof r.szFilePath, "/rec/%d/%d.avi", d, i);
+      ASSERT_EQ(db.AddRecord(&cursor, r), 1);
+    }
+  ASSERT_TRUE(db.Save());
+  const std::string bytes = test::ReadFile(db.GetIndexPath());
+  RdbIndex asWritten = *db.GetIndex();
+  asWritten.header.bModified = 1;  // cleared after writing
+  EXPECT_TRUE(bytes == CRecordDB::Serialize(asWritten));
+  EXPECT_EQ(bytes.size(), 56u + 40u * (1 + 2 + 40) + 288u * 40 * 280);
+  CRecordDB other;
+  other.SetFolder(dir.path());
+  ASSERT_TRUE(other.Load());
+  EXPECT_TRUE(CRecordDB::Serialize(*other.GetIndex()) == bytes);
+  RDB_RECORD* r = other.FindRecordAt(base + 39 * 86400 + 279 * 300 + 10);
+  ASSERT_NE(r, nullptr);
+  EXPECT_STREQ(r->szFilePath, "/rec/39/279.avi");
+}
+
 TEST_F(RecordDbTest, BackslashPathsOfTheIndexBecomeNative) {
   Add(Utc(2008, 5, 10, 8, 0, 0), Utc(2008, 5, 10, 9, 0, 0));
   RDB_RECORD* r = db.FindRecordAt(Utc(2008, 5, 10, 8, 0, 0));
