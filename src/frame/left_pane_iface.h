@@ -22,6 +22,8 @@ class ILeftPane : public ICameraList {
   virtual CRecordList* GetRecordList() = 0;
   virtual IRecordTree* GetTree() = 0;
   virtual ICameraQuery* GetCameraQuery() = 0;
+  // Where the tree posts the open-record message.
+  virtual void SetPlayerTarget(IMessageTarget* player) = 0;
   virtual bool HasTreeSelection() const = 0;
   // Record time of the selection: kSelectionRecord with its start time, kSelectionDay with the
   // start time of the day's first record, or kSelectionNone.

@@ -24,7 +24,7 @@
 #include "frame/empty_player_area.h"
 #include "frame/frame_layout.h"
 #include "frame/lock_keys.h"
-#include "frame/placeholder_left_pane.h"
+#include "frame/left_view_pane.h"
 #include "platform/paths.h"
 
 namespace vt {
@@ -218,9 +218,10 @@ void CMainFrame::BuildPanes() {
   m_pSplitter = new QSplitter(Qt::Horizontal, this);
   m_pSplitter->setObjectName(QStringLiteral("splitter59648"));
   m_pSplitter->setChildrenCollapsible(false);
-  m_pLeftPane = m_ctx.makeLeftPane ? m_ctx.makeLeftPane(m_pSplitter) : nullptr;
-  if (!m_pLeftPane) m_pLeftPane = new CPlaceholderLeftPane(m_pSplitter);
+  if (m_ctx.makeLeftPane) m_pLeftPane = m_ctx.makeLeftPane(m_pSplitter);
+  if (!m_pLeftPane) m_pLeftPane = std::make_unique<CLeftViewPane>(m_ctx.bRemoteViewer != 0, m_pSplitter);
   m_pView = new CVantPlayerView(m_pSplitter, m_ctx.makePlayer);
+  if (m_pView->GetPlayer()) m_pLeftPane->SetPlayerTarget(m_pView->GetPlayer()->Target());
   m_pSplitter->addWidget(m_pLeftPane->Widget());
   m_pSplitter->addWidget(m_pView);
   m_pSplitter->setStretchFactor(0, 0);

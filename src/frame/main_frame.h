@@ -48,8 +48,8 @@ struct FrameContext {
   int nEdition = 0;
   std::function<std::string(uint32_t)> textById;
   std::function<void()> showAbout;
-  // Builders of the two panes; empty: placeholders.
-  std::function<ILeftPane*(QWidget* parent)> makeLeftPane;
+  // Builders of the two panes; empty: the record browser's left view and the empty Player area.
+  std::function<std::unique_ptr<ILeftPane>(QWidget* parent)> makeLeftPane;
   CVantPlayerView::PlayerFactory makePlayer;
   FolderPicker pickFolder;              // empty: QFileDialog
   IRecorderLink* pRecorder = nullptr;   // empty: no recorder program ever
@@ -71,7 +71,7 @@ class CMainFrame : public QMainWindow, public CMessageWindow, public CCommandTar
   // Loads the toolbar picture and builds bars and panes; false when the picture is missing.
   bool Create();
 
-  ILeftPane* GetLeftView() const { return m_pLeftPane; }
+  ILeftPane* GetLeftView() const { return m_pLeftPane.get(); }
   CVantPlayerView* GetPlayerView() const { return m_pView; }
   IPlayerWindow* GetPlayer() const { return m_pPlayer; }
   int GetEdition() const { return m_ctx.nEdition; }
@@ -134,7 +134,7 @@ class CMainFrame : public QMainWindow, public CMessageWindow, public CCommandTar
   std::string m_strOpenCameraPath;
 
   QSplitter* m_pSplitter = nullptr;
-  ILeftPane* m_pLeftPane = nullptr;
+  std::unique_ptr<ILeftPane> m_pLeftPane;
   CVantPlayerView* m_pView = nullptr;
   QToolBar* m_pToolBar = nullptr;
   QLabel* m_panes[kStatusPaneCount] = {};

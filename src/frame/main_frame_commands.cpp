@@ -52,12 +52,12 @@ void CMainFrame::OnDatabaseCommand(uint32_t id) {
       std::string folder = list->m_strOpenFolder;
       if (!PickFolder(folder, false, "")) return;
       list->m_strOpenFolder = folder;
-      LoadCamerasFromFolder(folder, m_pLeftPane);
+      LoadCamerasFromFolder(folder, m_pLeftPane.get());
       m_bMainDb = 0;
       return;
     }
     case ID_RETURN_MAIN_DB:
-      LoadMainCameras(m_ctx.strIniPath, m_ctx.bRemoteViewer != 0, m_pLeftPane);
+      LoadMainCameras(m_ctx.strIniPath, m_ctx.bRemoteViewer != 0, m_pLeftPane.get());
       m_bMainDb = 1;
       return;
     case ID_DELETE_RECORD: {
