@@ -283,7 +283,7 @@ TEST_F(SkinWidgets, HoverSequencePostsPromptsAndTheWindowUnderTheCursor) {
   EXPECT_EQ(play->GetHoverTimer(), kHoverTimerId);
 
   // The cursor is found over the next button at a tick: the hover ends naming that window.
-  QTest::qWait(250);
+  for (int waited = 0; waited < 3000 && m_main.m_messages.size() < 2; waited += 20) QTest::qWait(20);
   ASSERT_EQ(m_main.m_messages.size(), 2u);
   EXPECT_EQ(m_main.m_messages[1].wParam, reinterpret_cast<WPARAM>(pause));
   EXPECT_EQ(m_main.m_messages[1].lParam, 0);
