@@ -2,6 +2,7 @@
 // files named after their start and end times.
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,28 +30,59 @@ struct Entry {
   bool isDir = false;
 };
 
-// Entries of folder sorted by name, "." and ".." left out. Symbolic links to folders are not
-// followed, so a link loop cannot make the scan endless.
-std::vector<Entry> ListFolder(const std::string& folder) {
-  std::vector<Entry> out;
-  DIR* dir = ::opendir(folder.c_str());
-  if (!dir) return out;
-  while (dirent* e = ::readdir(dir)) {
-    if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
-    Entry entry;
-    entry.name = e->d_name;
-    if (e->d_type == DT_DIR) {
-      entry.isDir = true;
-    } else if (e->d_type == DT_UNKNOWN) {
-      struct stat st {};
-      entry.isDir = ::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+// A folder's entries sorted by name, "." and ".." left out. Symbolic links to folders are not
+// followed, so a link loop cannot make the scan endless. Keeps the folder open so the files
+// can be opened relative to it.
+class FolderListing {
+ public:
+  explicit FolderListing(const std::string& folder) {
+    m_dir = ::opendir(folder.c_str());
+    if (!m_dir) return;
+    while (dirent* e = ::readdir(m_dir)) {
+      if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
+      Entry entry;
+      entry.name = e->d_name;
+      if (e->d_type == DT_DIR) {
+        entry.isDir = true;
+      } else if (e->d_type == DT_UNKNOWN) {
+        struct stat st {};
+        entry.isDir = ::fstatat(::dirfd(m_dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+      }
+      m_entries.push_back(std::move(entry));
     }
-    out.push_back(std::move(entry));
+    // Names carry the start time, so sorted entries reach each day in time order.
+    std::sort(m_entries.begin(), m_entries.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
   }
-  ::closedir(dir);
-  // Names carry the start time, so sorted entries reach each day in time order.
-  std::sort(out.begin(), out.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
-  return out;
+  ~FolderListing() {
+    if (m_dir) ::closedir(m_dir);
+  }
+  FolderListing(const FolderListing&) = delete;
+  FolderListing& operator=(const FolderListing&) = delete;
+  const std::vector<Entry>& entries() const { return m_entries; }
+  int fd() const { return m_dir ? ::dirfd(m_dir) : AT_FDCWD; }
+
+ private:
+  DIR* m_dir = nullptr;
+  std::vector<Entry> m_entries;
+};
+
+// FileLengthOrDiscard relative to a folder descriptor (AT_FDCWD for a full path).
+uint64_t LengthOrDiscardAt(int dirFd, const char* name) {
+  int fd = ::openat(dirFd, name, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return 0;
+  // Held by another program (the recorder writing it): leave it alone.
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return 0;
+  }
+  struct stat st {};
+  const bool ok = ::fstat(fd, &st) == 0;
+  ::close(fd);
+  if (!ok || st.st_size <= 0) {
+    ::unlinkat(dirFd, name, 0);
+    return 0;
+  }
+  return static_cast<uint64_t>(st.st_size);
 }
 
 }  // namespace
@@ -94,22 +126,7 @@ bool RecordSpan(int year, int month, int day, const RecordNameFields& f, time32*
   return *end != -1;
 }
 
-uint64_t FileLengthOrDiscard(const std::string& path) {
-  ExclusiveFile file(path, O_RDONLY);
-  if (!file.ok()) return 0;
-  struct stat st {};
-  if (::fstat(file.fd(), &st) != 0) {
-    file.Close();
-    ::unlink(path.c_str());
-    return 0;
-  }
-  file.Close();
-  if (st.st_size <= 0) {
-    ::unlink(path.c_str());
-    return 0;
-  }
-  return static_cast<uint64_t>(st.st_size);
-}
+uint64_t FileLengthOrDiscard(const std::string& path) { return LengthOrDiscardAt(AT_FDCWD, path.c_str()); }
 
 int CRecordDB::Rebuild() {
   if (!NewEmpty()) return 0;
@@ -125,20 +142,22 @@ int CRecordDB::Rebuild() {
 
 void CRecordDB::Scan(RDB_CURSOR* cursor, const std::string& folder, int year, int month, int day) {
   if (folder.empty()) return;
-  for (const Entry& e : ListFolder(folder)) {
-    const std::string path = JoinPath(folder, e.name);
+  FolderListing listing(folder);
+  for (const Entry& e : listing.entries()) {
     if (e.isDir) {
       int y = 0, m = 0, d = 0;
-      if (ParseDateFolderName(e.name, &y, &m, &d)) Scan(cursor, path, y, m, d);
+      if (ParseDateFolderName(e.name, &y, &m, &d)) Scan(cursor, JoinPath(folder, e.name), y, m, d);
       continue;
     }
     if (year == 0) continue;
     // A path that does not fit the index's field would name another file: leave it alone.
-    if (path.size() >= static_cast<size_t>(kRdbPathSize)) continue;
-    const uint64_t length = FileLengthOrDiscard(path);
+    if (folder.size() + 1 + e.name.size() >= static_cast<size_t>(kRdbPathSize)) continue;
+    const uint64_t length = LengthOrDiscardAt(listing.fd(), e.name.c_str());
     if (length == 0) continue;
     RecordNameFields f;
     if (!ParseRecordFileName(e.name, &f)) continue;
+    const std::string path = JoinPath(folder, e.name);
+    if (path.size() >= static_cast<size_t>(kRdbPathSize)) continue;
     RDB_RECORD r{};
     std::memcpy(r.szFilePath, path.c_str(), path.size() + 1);
     r.nKind = f.kind;
