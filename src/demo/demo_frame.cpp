@@ -73,6 +73,29 @@ void CDemoPainter::BuildScene(uint32_t rgbSky) {
   m_rgbScene = rgbSky;
 }
 
+void CDemoPainter::BuildOverlay(const DemoFrameInfo& info, time32 t) {
+  const int w = m_nWidth, h = m_nHeight;
+  const int r = h / 10;
+  if (m_overlay.isNull()) m_overlay = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
+  m_overlay.fill(Qt::transparent);
+  QPainter p(&m_overlay);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setRenderHint(QPainter::TextAntialiasing);
+  const QString clock = QString::fromStdString(FormatLocalTime(t, "%H:%M:%S"));
+  const QString date = QString::fromStdString(FormatLocalTime(t, "%Y-%m-%d"));
+  OutlinedText(p, QRect(10, 6, w - 2 * r - 30, h / 12), Qt::AlignLeft | Qt::AlignVCenter, m_fontLabel,
+               QString::fromStdString(info.strCamera));
+  OutlinedText(p, QRect(0, h * 22 / 100, w, h / 5), Qt::AlignCenter, m_fontClock, clock);
+  OutlinedText(p, QRect(0, h * 42 / 100, w, h / 10), Qt::AlignCenter, m_fontDate, date);
+  OutlinedText(p, QRect(28, h - 28, 60, 24), Qt::AlignLeft | Qt::AlignVCenter, m_fontLabel, QStringLiteral("REC"));
+  if (info.bEvent)
+    OutlinedText(p, QRect(w / 2, h - 28, w / 2 - 10, 24), Qt::AlignRight | Qt::AlignVCenter, m_fontLabel,
+                 QStringLiteral("EVENT"), QColor(255, 220, 40));
+  m_tOverlay = t;
+  m_bOverlayEvent = info.bEvent;
+  m_strOverlayCamera = info.strCamera;
+}
+
 void CDemoPainter::Draw(QImage* image, const DemoFrameInfo& info) {
   if (info.rgbSky != m_rgbScene || m_scene.isNull()) BuildScene(info.rgbSky);
   const int w = m_nWidth, h = m_nHeight;
@@ -105,23 +128,16 @@ void CDemoPainter::Draw(QImage* image, const DemoFrameInfo& info) {
                            static_cast<int>(std::lround(-std::cos(a) * (r - 4)))));
 
   const time32 t = DemoFrameTime(info.tStart, info.nFrame, info.nFps);
-  const QString clock = QString::fromStdString(FormatLocalTime(t, "%H:%M:%S"));
-  const QString date = QString::fromStdString(FormatLocalTime(t, "%Y-%m-%d"));
-  OutlinedText(p, QRect(10, 6, w - 2 * r - 30, h / 12), Qt::AlignLeft | Qt::AlignVCenter, m_fontLabel,
-               QString::fromStdString(info.strCamera));
-  OutlinedText(p, QRect(0, h * 22 / 100, w, h / 5), Qt::AlignCenter, m_fontClock, clock);
-  OutlinedText(p, QRect(0, h * 42 / 100, w, h / 10), Qt::AlignCenter, m_fontDate, date);
+  if (m_overlay.isNull() || t != m_tOverlay || info.bEvent != m_bOverlayEvent || info.strCamera != m_strOverlayCamera)
+    BuildOverlay(info, t);
+  p.drawImage(0, 0, m_overlay);
 
-  // Recording mark, blinking once a second; an event banner while an event lasts.
+  // Recording mark, blinking once a second.
   if ((info.nFrame % info.nFps) < info.nFps / 2) {
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(230, 20, 20));
     p.drawEllipse(QPoint(16, h - 16), 7, 7);
   }
-  OutlinedText(p, QRect(28, h - 28, 60, 24), Qt::AlignLeft | Qt::AlignVCenter, m_fontLabel, QStringLiteral("REC"));
-  if (info.bEvent)
-    OutlinedText(p, QRect(w / 2, h - 28, w / 2 - 10, 24), Qt::AlignRight | Qt::AlignVCenter, m_fontLabel,
-                 QStringLiteral("EVENT"), QColor(255, 220, 40));
 }
 
 }  // namespace vt::demo

@@ -33,11 +33,17 @@ class CDemoPainter {
 
  private:
   void BuildScene(uint32_t rgbSky);
+  // Texts change once a second at most: drawn once into a transparent layer.
+  void BuildOverlay(const DemoFrameInfo& info, time32 t);
 
   int m_nWidth;
   int m_nHeight;
   QImage m_scene;
   uint32_t m_rgbScene = 0xffffffff;
+  QImage m_overlay;
+  std::string m_strOverlayCamera;
+  time32 m_tOverlay = -1;
+  bool m_bOverlayEvent = false;
   QFont m_fontClock;
   QFont m_fontDate;
   QFont m_fontLabel;
