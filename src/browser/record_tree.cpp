@@ -41,9 +41,13 @@ void CRecordTree::PostToMain(uint32_t msg, WPARAM wParam, LPARAM lParam) {
   if (IMessageTarget* main = GetMainWndTarget()) main->Post(msg, wParam, lParam);
 }
 
-void CRecordTree::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
-  QTreeView::currentChanged(current, previous);
-  if (current != previous) OnSelChanged(current);
+void CRecordTree::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
+  QTreeView::selectionChanged(selected, deselected);
+  if (!selected.isEmpty()) {
+    OnSelChanged(selected.indexes().first());
+  } else if (!deselected.isEmpty() && selectionModel()->selectedIndexes().isEmpty()) {
+    OnSelChanged(QModelIndex());
+  }
 }
 
 void CRecordTree::OnSelChanged(const QModelIndex& item) {
@@ -117,6 +121,7 @@ void CRecordTree::DeleteItem(const QModelIndex& item) {
     selectionModel()->setCurrentIndex(next, QItemSelectionModel::ClearAndSelect);
   } else {
     selectionModel()->clear();
+    OnSelChanged(QModelIndex());  // the tree is left without a selection
   }
 }
 

@@ -47,7 +47,9 @@ class CRecordTree : public QTreeView {
   QModelIndex FindItem(const std::string& dayText, const std::string& timeText = std::string());
 
  protected:
-  void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+  // The tree control's selection-changed notification: the current item alone (which the view
+  // also moves on focus without selecting) does not count.
+  void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
 
  private:
   void OnSelChanged(const QModelIndex& item);

@@ -106,6 +106,23 @@ TEST_F(TreeFixture, SelectingARecordOpensItAndADayClosesIt) {
   EXPECT_NE(player.posted[0].lParam, 0);
 }
 
+TEST_F(TreeFixture, CurrentItemWithoutSelectionAndDeselection) {
+  // The view makes an item current on focus without selecting it: no notification.
+  tree.selectionModel()->setCurrentIndex(Item("2008-05-14", "09:05:07"), QItemSelectionModel::NoUpdate);
+  EXPECT_TRUE(player.posted.empty());
+  EXPECT_TRUE(main.posted.empty());
+  Select(Item("2008-05-14", "09:05:07"));
+  ASSERT_EQ(player.posted.size(), 1u);
+  // Selecting the selected item again changes nothing.
+  Select(Item("2008-05-14", "09:05:07"));
+  EXPECT_EQ(player.posted.size(), 1u);
+  // Deselecting leaves no item: the playback closes.
+  tree.selectionModel()->select(Item("2008-05-14", "09:05:07"), QItemSelectionModel::Deselect);
+  ASSERT_EQ(player.posted.size(), 2u);
+  EXPECT_EQ(player.posted[1].lParam, 0);
+  EXPECT_EQ(tree.GetCurrentRecordTime(), 0);
+}
+
 TEST_F(TreeFixture, SameStartSecondTwiceClosesAndMissingRecordClearsTheVideoSize) {
   // Two items with the same time text under one day (as two records of one second give).
   IRecordTree* items = tree.GetTreeItems();
@@ -169,6 +186,11 @@ TEST_F(TreeFixture, DeletingTheSelectedItemSelectsTheNextOne) {
   tree.DeleteItem(Item("2008-05-14"));
   EXPECT_EQ(Text(tree.currentIndex()), "2008-01-02");  // last day: the previous sibling
   EXPECT_EQ(tree.GetModel()->rowCount(), 2);
+  // Deleting the only remaining item leaves no selection and closes the playback.
+  tree.DeleteItem(Item("2008-01-02"));
+  tree.DeleteItem(Item("2007-12-31"));
+  EXPECT_FALSE(tree.HasSelectedItem());
+  EXPECT_EQ(player.posted.back().lParam, 0);
 }
 
 TEST(TreeTextTest, ParsesFixedPositions) {
