@@ -9,3 +9,12 @@ vt_test(NAME test_playcore
 if(NOT VT_CORE_ONLY AND TARGET vt_gstengine)
   include(${CMAKE_CURRENT_SOURCE_DIR}/engine.cmake OPTIONAL)
 endif()
+
+if(TARGET vt_playerwnd)
+  vt_test(NAME test_player_wnd
+    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_player_wnd.cpp
+    LIBS vt_playerwnd vt_gsttestmedia
+    LABELS engine widget)
+  target_compile_definitions(test_player_wnd PRIVATE VT_TEST_RESOURCE_DIR="${VT_RESOURCE_DIR}")
+  add_dependencies(test_player_wnd vt_skin_files)
+endif()

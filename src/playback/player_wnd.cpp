@@ -1,0 +1,373 @@
+#include "playback/player_wnd.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMenu>
+#include <QPainter>
+#include <QScreen>
+#include <QThread>
+#include <QTimerEvent>
+
+#include <cstring>
+
+#include "playback/frame_paint.h"
+#include "playback/player_logic.h"
+#include "playback/seek_bar.h"
+#include "recorddb/rdb_types.h"
+#include "app/message_box.h"
+#include "res/strings.h"
+#include "skin/button_bar.h"
+#include "skin/dib_draw.h"
+#include "skin/info_bar.h"
+
+namespace vt {
+
+namespace {
+constexpr int kPieceTopLeft = 0, kPieceTopMid = 1, kPieceTopRight = 2, kPieceLeft = 3, kPieceRight = 4;
+const int kSeekKinds[kSeekElements] = {kSeekKindThumb, kSeekKindPrev, kSeekKindNext};
+const uint32_t kSeekMessages[kSeekElements] = {kMsgSeekRequest, kMsgSeekRequest, kMsgSeekRequest};
+}  // namespace
+
+CPlayerWnd::CPlayerWnd(QWidget* parent, std::unique_ptr<IMediaEngine> engine, PlayerHooks hooks)
+    : QWidget(parent), CMessageWindow(this), m_engine(std::move(engine)), m_hooks(std::move(hooks)) {
+  if (!m_engine) m_engine = CreateGstEngine();
+  if (!m_hooks.messageByKey) m_hooks.messageByKey = [](const char* key, int id) { MessageBoxByKey(key, id, MB_OK); };
+  if (!m_hooks.messageText) m_hooks.messageText = [](const std::string& text) { MessageBoxText(text, MB_OK); };
+  m_core = std::make_unique<CPlayerCore>(m_engine.get(), static_cast<IPlayerView*>(this), this);
+  m_engine->SetFrameNotify(this, kMsgPlayerNewFrame);
+  setObjectName("Player");
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  hide();
+}
+
+CPlayerWnd::~CPlayerWnd() {
+  StopTimers();
+  m_engine->SetFrameNotify(nullptr, 0);
+  m_core.reset();  // stops the seek thread before the engine and the bars go
+}
+
+IPlayerWindow* CreatePlayerWindow(QWidget* parent, PlayerHooks hooks) {
+  return new CPlayerWnd(parent, nullptr, std::move(hooks));
+}
+
+void CPlayerWnd::SetPaths(const std::string& iniPath, const std::string& programFolder) {
+  m_strIniPath = iniPath;
+  m_strSkinFolder = programFolder + "/UI_P";
+  // The video view gives the paths after making the Player: the window is made here.
+  if (!m_bCreated) Create(10, 10, 330, 240);
+}
+
+int CPlayerWnd::Create(int x, int y, int videoWidth, int videoHeight) {
+  for (int i = 0; i < kVideoFramePieces; ++i)
+    if (!m_frame[i].Load(SkinPath(m_strSkinFolder, kVideoFrameFiles[i]))) return 0;
+  m_nVideoX = m_frame[kPieceTopLeft].GetWidth();
+  m_nVideoY = m_frame[kPieceTopMid].GetHeight();
+  m_nVideoWidth = videoWidth;
+  m_nVideoHeight = videoHeight;
+  m_nWndX = x;
+  m_nWndY = y;
+  m_nWndWidth = videoWidth + m_frame[kPieceTopLeft].GetWidth() + m_frame[kPieceTopRight].GetWidth();
+  m_nWndHeight = videoHeight + m_frame[kPieceTopMid].GetHeight();
+
+  auto* info = new CInfoBar();
+  info->m_strSkinFolder = m_strSkinFolder;
+  if (!info->Create(this, 0, 0, m_nWndWidth, kInfoBarBackground, kBackgroundPieces)) {
+    delete info;
+    return 0;
+  }
+  m_pInfoBar = info;
+  m_nInfoHeight = info->GetHeight();
+  auto* seek = new CSeekBar();
+  seek->m_strSkinFolder = m_strSkinFolder;
+  if (!seek->Create(this, this, 0, 0, m_nWndWidth, 100, kSeekBarBackground, kSeekBackgroundPieces,
+                    kSeekElementFiles, kSeekKinds, kSeekMessages, kSeekElements)) {
+    delete seek;
+    return 0;
+  }
+  m_pSeekBar = seek;
+  m_nSeekHeight = seek->GetHeight();
+  auto* bar = new CButtonBar();
+  bar->m_strSkinFolder = m_strSkinFolder;
+  if (!bar->Create(this, this, 0, 0, m_nWndWidth, kButtonBarBackground, kBackgroundPieces)) {
+    delete bar;
+    return 0;
+  }
+  m_pButtonBar = bar;
+  m_nBarHeight = bar->GetHeight();
+  for (int i = 0; i < kButtonCount; ++i) g_buttonTexts[i] = LoadText(static_cast<uint32_t>(kButtonTextIds[i]));
+  if (!bar->CreateButtons(kButtonFiles, kButtonIds, g_buttonTexts, kButtonCount)) return 0;
+
+  m_nWndHeight += m_nInfoHeight + m_nSeekHeight + m_nBarHeight;
+  setGeometry(m_nWndX, m_nWndY, m_nWndWidth, m_nWndHeight);
+  show();
+  PlaceBars();
+  m_bCreated = true;
+  return 1;
+}
+
+void CPlayerWnd::PlaceBars() {
+  if (!m_pInfoBar || !m_pSeekBar || !m_pButtonBar) return;
+  const PlayerLayout l = LayoutPlayer(m_nVideoWidth, m_nVideoHeight, m_frame[kPieceTopLeft].GetWidth(),
+                                      m_frame[kPieceTopRight].GetWidth(), m_frame[kPieceTopMid].GetHeight(),
+                                      m_nInfoHeight, m_nSeekHeight, m_nBarHeight);
+  m_pInfoBar->setGeometry(0, l.infoY, l.wndWidth, m_nInfoHeight);
+  m_pSeekBar->setGeometry(0, l.seekY, l.wndWidth, m_nSeekHeight);
+  m_pButtonBar->setGeometry(0, l.barY, l.wndWidth, m_nBarHeight);
+  m_pInfoBar->show();
+  m_pSeekBar->show();
+  m_pButtonBar->show();
+}
+
+void CPlayerWnd::Show(int flag) {
+  if (flag && isHidden()) show();
+  if (!flag && !isHidden()) hide();
+}
+
+HRESULT CPlayerWnd::OpenRecord(const std::string& path, time32 tStart) { return m_core->OpenRecord(path, tStart); }
+
+uint32_t CPlayerWnd::RateToCommand(double rate) const { return vt::RateToCommand(rate); }
+
+HRESULT CPlayerWnd::ResizeVideo(int num, int den) {
+  if (!m_engine->IsLoaded()) return E_FAIL;
+  int32_t w = 0, h = 0;
+  const HRESULT hr = m_core->GetNativeSize(&w, &h);
+  if (Failed(hr)) return hr;  // no video, or no size known yet: keep the current size
+  VideoFitInput in;
+  in.nativeWidth = w;
+  in.nativeHeight = h;
+  in.scale = {num, den};
+  const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+  in.screenWidth = s ? s->geometry().width() : 1 << 15;
+  in.screenHeight = s ? s->geometry().height() : 1 << 15;
+  const QWidget* top = window();
+  if (top && top != this) {
+    in.extraWidth = top->frameGeometry().width() - width();
+    in.extraHeight = top->frameGeometry().height() - height();
+  }
+  in.borderWidth = m_frame[kPieceTopLeft].GetWidth() + m_frame[kPieceTopRight].GetWidth();
+  in.fixedHeight = m_frame[kPieceTopMid].GetHeight() + m_nSeekHeight + m_nInfoHeight + m_nBarHeight;
+  const VideoFit fit = FitVideo(in);
+  m_nVideoWidth = fit.videoWidth;
+  m_nVideoHeight = fit.videoHeight;
+  m_nWndWidth = fit.wndWidth;
+  m_nWndHeight = fit.wndHeight;
+  resize(m_nWndWidth, m_nWndHeight);
+  PlaceBars();
+  update();
+  if (IMessageTarget* main = GetMainWndTarget()) main->Post(kMsgFitToVideo, 0, 0);
+  return S_OK;
+}
+
+void CPlayerWnd::ApplyZoom(int flag) {
+  if (!m_engine->IsLoaded() || !m_core->IsOpen()) return;
+  int32_t w = 0, h = 0;
+  if (m_core->GetNativeSize(&w, &h) == E_NOINTERFACE) return;
+  if (flag == 0) m_bZoom = !m_bZoom;
+  const Scale s = ZoomScale(m_bZoom != 0, w);
+  ResizeVideo(s.num, s.den);
+}
+
+void CPlayerWnd::PrevFrame() {
+  if (m_pSeekBar) m_pSeekBar->PrevFrame();
+}
+
+void CPlayerWnd::NextFrame() {
+  if (m_pSeekBar) m_pSeekBar->NextFrame();
+}
+
+bool CPlayerWnd::IsButtonBarButton(WPARAM w) const {
+  return m_pButtonBar && w && m_pButtonBar->IsButton(reinterpret_cast<const QObject*>(w));
+}
+
+void CPlayerWnd::OwnerMessageHook(uint32_t msg, WPARAM wParam, LPARAM) {
+  // The video is painted here rather than by a child window of its own, so a move needs nothing.
+  if (msg == kWmKeyDown) m_core->OnKey(wParam);
+}
+
+void CPlayerWnd::Snapshot() {
+  std::vector<uint8_t> frame = m_core->CaptureForSnapshot();
+  if (frame.empty() || !m_hooks.snapshot) return;
+  m_hooks.snapshot(std::move(frame), m_core->GetCurrent());
+}
+
+void CPlayerWnd::ShowSpeedMenu(int x, int y) {
+  if (!m_core->IsOpen()) return;
+  QPoint at = (x == 0 && y == 0) ? QCursor::pos() : QPoint(x, y);
+  QMenu menu(this);
+  const uint32_t checked = vt::RateToCommand(m_core->GetRate());
+  for (const SpeedEntry& s : kSpeedTable) {
+    QAction* a = menu.addAction(QString::fromLatin1(s.menuText));
+    a->setData(s.id);
+    a->setCheckable(true);
+    a->setChecked(s.id == checked);
+  }
+  // Centred on the point, as the recorder family's popup is.
+  at.rx() -= menu.sizeHint().width() / 2;
+  if (QAction* chosen = menu.exec(at)) Post(0x0111, chosen->data().toUInt(), 0);
+}
+
+LRESULT CPlayerWnd::WindowProc(uint32_t msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case 0x0111: m_core->OnSpeedCommand(static_cast<uint32_t>(wParam)); return 1;
+    case kMsgGraphNotify: m_core->HandleGraphEvent(); return 1;
+    case kMsgSeekRequest: m_core->OnSeekRequest(); return 1;
+    case kMsgButtonPlay: m_core->PlaybackCommand(kCmdPlay); return 1;
+    case kMsgButtonPause: m_core->PlaybackCommand(kCmdPause); return 1;
+    case kMsgButtonStop: m_core->PlaybackCommand(kCmdStop); return 1;
+    case kMsgButtonBackward: m_core->Backward(); return 1;
+    case kMsgButtonForward: m_core->Forward(); return 1;
+    case kMsgButtonSnapshot: Snapshot(); return 1;
+    case kMsgButtonZoom: ApplyZoom(0); return 1;
+    case kMsgButtonSpeed:
+      if (m_core->IsOpen()) ShowSpeedMenu(static_cast<int>(wParam), static_cast<int>(lParam));
+      return 1;
+    case kMsgOpenRecord:
+      if (lParam) {
+        const auto* rec = reinterpret_cast<const RDB_RECORD*>(lParam);
+        m_core->OpenRecord(std::string(rec->szFilePath, strnlen(rec->szFilePath, sizeof rec->szFilePath)), rec->tStart);
+      } else {
+        m_core->CloseClip();
+        SetWindowTitle(nullptr, nullptr);
+      }
+      return 1;
+    case kMsgPlayerNewFrame: update(VideoRect()); return 1;
+    case kMsgPlayerDrawTime: DrawTime(static_cast<time32>(static_cast<int64_t>(wParam))); return 1;
+    default: return 0;
+  }
+}
+
+bool CPlayerWnd::event(QEvent* e) {
+  if (DispatchMessageEvent(e)) return true;
+  return QWidget::event(e);
+}
+
+void CPlayerWnd::timerEvent(QTimerEvent* e) {
+  if (e->timerId() == m_nPosTimer)
+    m_core->OnPositionTick();
+  else if (e->timerId() == m_nClockTimer)
+    m_core->OnClockTick();
+}
+
+void CPlayerWnd::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  PaintVideo(p);
+  const int W = width();
+  const CDib& tl = m_frame[kPieceTopLeft];
+  const CDib& tm = m_frame[kPieceTopMid];
+  const CDib& tr = m_frame[kPieceTopRight];
+  const CDib& l = m_frame[kPieceLeft];
+  const CDib& r = m_frame[kPieceRight];
+  if (tl.IsEmpty()) return;
+  DrawDib(p, tl, 0, 0);
+  const int midEnd = W - tr.GetWidth();
+  for (int x = tl.GetWidth(); tm.GetWidth() > 0 && x < midEnd; x += tm.GetWidth())
+    DrawDib(p, tm, x, 0, std::min(tm.GetWidth(), midEnd - x), tm.GetHeight(), true);
+  DrawDib(p, tr, midEnd, 0);
+  const int y0 = tl.GetHeight(), y1 = tl.GetHeight() + m_nVideoHeight;
+  for (int y = y0; l.GetHeight() > 0 && y < y1; y += l.GetHeight())
+    DrawDib(p, l, 0, y, l.GetWidth(), std::min(l.GetHeight(), y1 - y), true);
+  for (int y = y0; r.GetHeight() > 0 && y < y1; y += r.GetHeight())
+    DrawDib(p, r, W - r.GetWidth(), y, r.GetWidth(), std::min(r.GetHeight(), y1 - y), true);
+}
+
+void CPlayerWnd::PaintVideo(QPainter& p) {
+  const QRect rc = VideoRect();
+  if (rc.isEmpty()) return;
+  std::shared_ptr<const VideoFrame> frame = m_core->IsOpen() ? m_engine->LatestFrame() : nullptr;
+  if (frame) {
+    QImage img(rc.width(), rc.height(), QImage::Format_RGB32);
+    if (ScaleFrameToRgb32(*frame, reinterpret_cast<uint32_t*>(img.bits()), rc.width(), rc.height(),
+                          static_cast<int>(img.bytesPerLine() / 4))) {
+      p.drawImage(rc.topLeft(), img);
+      return;
+    }
+  }
+  p.fillRect(rc, Qt::black);
+}
+
+// IPlayerView ------------------------------------------------------------------------------
+
+void CPlayerWnd::SetSeekRange(uint32_t frames) {
+  if (m_pSeekBar) m_pSeekBar->SetRange(frames);
+}
+
+void CPlayerWnd::SetSeekPos(int64_t pos) {
+  if (!m_pSeekBar) return;
+  const int64_t clamped = std::clamp<int64_t>(pos, 0, static_cast<int64_t>(UINT32_MAX));
+  m_pSeekBar->SetPos(static_cast<uint32_t>(clamped));
+}
+
+uint32_t CPlayerWnd::GetSeekPos() const { return m_pSeekBar ? m_pSeekBar->GetPosAtomic() : 1; }
+
+void CPlayerWnd::SetSeekEvents(std::vector<uint32_t> pairs) {
+  if (m_pSeekBar) m_pSeekBar->SetEvents(std::move(pairs));
+}
+
+void CPlayerWnd::ClearSeekEvents() {
+  if (m_pSeekBar) m_pSeekBar->ClearEvents();
+}
+
+void CPlayerWnd::ShowTime(bool show) {
+  if (m_pInfoBar) m_pInfoBar->ShowTime(show ? 1 : 0);
+}
+
+void CPlayerWnd::DrawTime(time32 t) {
+  if (QThread::currentThread() != thread()) {
+    Post(kMsgPlayerDrawTime, static_cast<WPARAM>(static_cast<int64_t>(t)), 0);
+    return;
+  }
+  if (m_pInfoBar) m_pInfoBar->DrawInfo(nullptr, &t);
+}
+
+void CPlayerWnd::SetSpeedText(const char* suffix) {
+  if (m_pInfoBar) m_pInfoBar->SetSpeedText(suffix);
+}
+
+void CPlayerWnd::RepaintInfo() {
+  if (m_pInfoBar) m_pInfoBar->InvalidateAndUpdate();
+}
+
+void CPlayerWnd::StartTimers(uint32_t positionPeriodMs) {
+  if (!m_nClockTimer) m_nClockTimer = startTimer(static_cast<int>(kClockPeriodMs));
+  if (!m_nPosTimer) m_nPosTimer = startTimer(static_cast<int>(positionPeriodMs));
+}
+
+// Qt's timer events are generated when due, never queued, so killing is all it takes.
+void CPlayerWnd::StopTimers() {
+  if (m_nClockTimer) killTimer(m_nClockTimer);
+  if (m_nPosTimer) killTimer(m_nPosTimer);
+  m_nClockTimer = m_nPosTimer = 0;
+}
+
+void CPlayerWnd::ShowPlayer() {
+  Show(1);
+  repaint();
+  raise();
+}
+
+void CPlayerWnd::EnsureDefaultSize() { DefaultSize(&m_nWndWidth, &m_nWndHeight, m_nInfoHeight, m_nSeekHeight, m_nBarHeight); }
+
+void CPlayerWnd::PostVideoSize(int32_t width, int32_t height) {
+  if (IMessageTarget* main = GetMainWndTarget()) main->Post(kMsgVideoSize, static_cast<WPARAM>(width), height);
+}
+
+void CPlayerWnd::SetWindowTitle(const char* a, const char* b) {
+  if (m_hooks.setWindowTitle) m_hooks.setWindowTitle(a, b);
+}
+
+std::string CPlayerWnd::LoadText(uint32_t id) {
+  if (m_hooks.textById) return m_hooks.textById(id);
+  const char* s = res::LoadResString(id);
+  return s ? s : "";
+}
+
+void CPlayerWnd::ShowMessage(const std::string& text) {
+  if (m_hooks.messageText) m_hooks.messageText(text);
+}
+
+void CPlayerWnd::ShowLangMessage(const char* key, uint32_t id) {
+  if (m_hooks.messageByKey) m_hooks.messageByKey(key, static_cast<int>(id));
+}
+
+}  // namespace vt
