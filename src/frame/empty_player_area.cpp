@@ -2,10 +2,12 @@
 
 #include <QPainter>
 
+#include "frame/frame_layout.h"
+
 namespace vt {
 
 CEmptyPlayerArea::CEmptyPlayerArea(QWidget* parent) : QWidget(parent), CMessageWindow(this) {
-  resize(kPlayerInitialWidth, kPlayerInitialHeight);
+  setGeometry(kPlayerMargin, kPlayerMargin, kPlayerInitialWidth, kPlayerInitialHeight);
 }
 
 LRESULT CEmptyPlayerArea::WindowProc(uint32_t msg, WPARAM, LPARAM lParam) {

@@ -245,9 +245,10 @@ void CMainFrame::ConnectRecordList() {
   };
   ctx.text = [this](int id) { return Text(static_cast<uint32_t>(id)); };
   ctx.waitCursor = [](bool busy) { BusyCursor(busy); };
+  // Paints the message pane at once. Events are not pumped here: a posted message handled in
+  // the middle of a copy could reload the very database being copied.
   ctx.repaint = [this] {
     if (m_panes[0]) m_panes[0]->repaint();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   };
   ctx.pCameras = m_pLeftPane->GetCameraQuery();
   list->SetContext(std::move(ctx));

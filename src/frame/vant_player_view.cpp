@@ -25,16 +25,16 @@ std::vector<QRect> MarginBands(const QRect& client, const QRect& player) {
 CVantPlayerView::CVantPlayerView(QWidget* parent, PlayerFactory makePlayer) : QWidget(parent) {
   m_pPlayer = makePlayer ? makePlayer(this) : nullptr;
   if (!m_pPlayer) m_pPlayer = new CEmptyPlayerArea(this);
-  QWidget* w = m_pPlayer->Widget();
-  w->move(kPlayerMargin, kPlayerMargin);
-  w->show();
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 CVantPlayerView::~CVantPlayerView() { ClosePlayer(); }
 
 void CVantPlayerView::Init(const std::string& iniPath, const std::string& programFolder) {
-  if (m_pPlayer) m_pPlayer->SetPaths(iniPath, programFolder);
+  if (!m_pPlayer) return;
+  // The Player makes its window when it has the paths; one that could not be made stays hidden.
+  m_pPlayer->SetPaths(iniPath, programFolder);
+  if (m_pPlayer->GetWndWidth() > 0 && m_pPlayer->GetWndHeight() > 0) m_pPlayer->Widget()->show();
 }
 
 void CVantPlayerView::ClosePlayer() {
