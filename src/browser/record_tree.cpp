@@ -1,5 +1,6 @@
 #include "browser/record_tree.h"
 
+#include <QPainter>
 #include <QPalette>
 
 #include "app/message_window.h"
@@ -70,6 +71,36 @@ void CRecordTree::OnSelChanged(const QModelIndex& item) {
   m_tCurrentRecord = 0;
   if (m_pPlayer) m_pPlayer->Post(kMsgOpenRecord, 0, 0);
   PostToMain(kMsgVideoSize, 0, 0);
+}
+
+void CRecordTree::drawBranches(QPainter* p, const QRect& rect, const QModelIndex& index) const {
+  const int indent = indentation();
+  const int cy = rect.top() + rect.height() / 2;
+  const QAbstractItemModel* m = model();
+  auto hasNextSibling = [m](const QModelIndex& i) { return i.row() + 1 < m->rowCount(i.parent()); };
+  p->save();
+  p->setPen(QPen(QColor::fromRgb(kTreeLineColour), 1, Qt::DotLine));
+  // The item's own column: up to its previous sibling or parent, down to its next sibling.
+  int left = rect.right() + 1 - indent;
+  const int cx = left + indent / 2;
+  const bool above = index.row() > 0 || index.parent().isValid();
+  p->drawLine(cx, above ? rect.top() : cy, cx, hasNextSibling(index) ? rect.bottom() : cy);
+  p->drawLine(cx, cy, left + indent - 2, cy);
+  // Columns of the ancestors that have siblings below.
+  for (QModelIndex a = index.parent(); a.isValid(); a = a.parent()) {
+    left -= indent;
+    if (hasNextSibling(a)) p->drawLine(left + indent / 2, rect.top(), left + indent / 2, rect.bottom());
+  }
+  if (m->hasChildren(index)) {
+    const QRect box(cx - 4, cy - 4, 8, 8);
+    p->fillRect(box, QColor::fromRgb(kTreeBackColour));
+    p->setPen(QPen(QColor::fromRgb(kTreeLineColour), 1, Qt::SolidLine));
+    p->drawRect(box);
+    p->setPen(QPen(QColor::fromRgb(kTreeTextColour), 1, Qt::SolidLine));
+    p->drawLine(cx - 2, cy, cx + 2, cy);
+    if (!isExpanded(index)) p->drawLine(cx, cy - 2, cx, cy + 2);
+  }
+  p->restore();
 }
 
 int CRecordTree::GetRecordTimeOfSelection(time32* t, QModelIndex* item) {

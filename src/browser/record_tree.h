@@ -13,6 +13,7 @@ namespace vt {
 
 constexpr QRgb kTreeTextColour = 0xFF00FFFF;  // cyan, COLORREF 0x00FFFF00
 constexpr QRgb kTreeBackColour = 0xFF000000;
+constexpr QRgb kTreeLineColour = 0xFF808080;
 
 // What the record time of the selection found.
 enum RecordTimeKind { kSelNone = 0, kSelRecord = 1, kSelDay = 2 };
@@ -50,6 +51,8 @@ class CRecordTree : public QTreeView {
   // The tree control's selection-changed notification: the current item alone (which the view
   // also moves on focus without selecting) does not count.
   void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
+  // Dotted lines between items, also at the root, and boxed +/- buttons.
+  void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override;
 
  private:
   void OnSelChanged(const QModelIndex& item);
