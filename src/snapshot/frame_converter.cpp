@@ -3,16 +3,11 @@
 #include <cstring>
 #include <new>
 
+#include "snapshot/yuv_rows_simd.h"
+
 namespace vt {
 
 namespace {
-
-// BT.601 studio range, each coefficient x 8192 with the fraction dropped.
-constexpr int32_t kCoefY = 9535;    // 1.164
-constexpr int32_t kCoefUB = 16531;  // 2.018
-constexpr int32_t kCoefUG = 3203;   // 0.391
-constexpr int32_t kCoefVG = 6660;   // 0.813
-constexpr int32_t kCoefVR = 13074;  // 1.596
 
 // Largest output we make; keeps every size inside the header's 32-bit fields.
 constexpr int64_t kMaxOutputBytes = 0x7FFFFFFF;
@@ -233,7 +228,10 @@ void CFrameConverter::Packed422(const Frame& f, Packed422Order o, uint8_t* out, 
   for (int r = 0; r < f.height; ++r) {
     const uint8_t* src = f.pixels + r * inStride;
     uint8_t* dst = out + (f.height - 1 - r) * outStride;
-    for (int g = 0; g < groups; ++g, src += 4, dst += 6) {
+    const int done = YuvRow422Simd(src, o.y0, o.u, o.y1, o.v, dst, groups * 2);
+    src += done * 2;
+    dst += done * 3;
+    for (int g = done / 2; g < groups; ++g, src += 4, dst += 6) {
       const int32_t ub = B_U_tab[src[o.u]];
       const int32_t guv = G_U_tab[src[o.u]] + G_V_tab[src[o.v]];
       const int32_t vr = R_V_tab[src[o.v]];
@@ -264,7 +262,9 @@ void CFrameConverter::Planar(const Frame& f, bool firstIsV, int blockShift, uint
     const uint8_t* uRow = uPlane + (r >> blockShift) * cs;
     const uint8_t* vRow = vPlane + (r >> blockShift) * cs;
     uint8_t* dst = out + (h - 1 - r) * outStride;
-    for (int64_t x0 = 0; x0 < w; x0 += block) {
+    const int64_t done = blockShift == 1 ? YuvRow420Simd(yRow, uRow, vRow, dst, static_cast<int>(w)) : 0;
+    dst += done * 3;
+    for (int64_t x0 = done; x0 < w; x0 += block) {
       const int64_t c = x0 >> blockShift;
       const int32_t ub = B_U_tab[uRow[c]];
       const int32_t guv = G_U_tab[uRow[c]] + G_V_tab[vRow[c]];

@@ -253,6 +253,61 @@ TEST(ConvertYuv, Planar410ChromaServesFourByFourBlocks) {
   }
 }
 
+TEST(ConvertYuv, WideRowsGiveThePixelRuleOnEveryPixel) {
+  // Rows long enough for the vector loops (blocks of 16 and 32 pixels) plus a scalar tail, with
+  // random bytes so that every clamp and sign case turns up.
+  struct Case {
+    const char* name;
+    uint32_t fourcc;
+    int y0, u, y1, v;  // packed byte positions; -1 for planar
+    bool firstIsV;
+  };
+  const Case cases[] = {{"YUY2", kFourCC_YUY2, 0, 1, 2, 3, false}, {"UYVY", kFourCC_UYVY, 1, 0, 3, 2, false},
+                        {"YVYU", kFourCC_YVYU, 0, 3, 2, 1, false}, {"I420", kFourCC_I420, -1, 0, 0, 0, false},
+                        {"YV12", kFourCC_YV12, -1, 0, 0, 0, true}};
+  CFrameConverter c;
+  uint32_t seed = 1;
+  auto rnd = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<uint8_t>(seed >> 24);
+  };
+  for (const Case& k : cases) {
+    for (int w : {16, 32, 47, 64, 70, 94}) {
+      SCOPED_TRACE(std::string(k.name) + " width " + std::to_string(w));
+      const int h = 4;
+      std::vector<uint8_t> px;
+      if (k.y0 >= 0) {
+        px.resize(static_cast<size_t>((w * 2 + 3) & ~3) * h);
+      } else {
+        px.resize(static_cast<size_t>(((w + 3) & ~3) * h + 2 * (((w / 2) + 3) & ~3) * (h / 2)));
+      }
+      for (auto& b : px) b = rnd();
+      auto out = Convert(FourCCSubtype(k.fourcc), MakeFrame(w, h, k.y0 >= 0 ? 16 : 12, k.fourcc, px));
+      ASSERT_FALSE(out.empty());
+      int bad = 0;
+      for (int r = 0; r < h; ++r)
+        for (int x = 0; x < (k.y0 >= 0 ? w / 2 * 2 : w); ++x) {
+          uint8_t y, u, v;
+          if (k.y0 >= 0) {
+            const uint8_t* g = px.data() + r * ((w * 2 + 3) & ~3) + (x / 2) * 4;
+            y = g[(x & 1) ? k.y1 : k.y0];
+            u = g[k.u];
+            v = g[k.v];
+          } else {
+            const int ls = (w + 3) & ~3, cs = ((w / 2) + 3) & ~3;
+            const uint8_t* first = px.data() + h * ls + (r / 2) * cs + x / 2;
+            const uint8_t* second = first + h * cs / 2;
+            y = px[r * ls + x];
+            u = k.firstIsV ? *second : *first;
+            v = k.firstIsV ? *first : *second;
+          }
+          if (!(PixelAt(out, x, r) == Expect(c, y, u, v)) && ++bad < 5) ADD_FAILURE() << "x " << x << " row " << r;
+        }
+      EXPECT_EQ(bad, 0);
+    }
+  }
+}
+
 TEST(ConvertYuv, UnsupportedSubtypesGiveNothing) {
   auto frame = MakeFrame(2, 2, 24, BI_RGB, std::vector<uint8_t>(16));
   for (const GUID& g : {MEDIASUBTYPE_RGB24, MEDIASUBTYPE_RGB8, MEDIASUBTYPE_RGB4, MEDIASUBTYPE_RGB1, GUID_NULL,
