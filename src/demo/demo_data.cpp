@@ -134,7 +134,15 @@ bool IsDemoDataComplete(const std::string& dir) {
 
 bool GenerateDemoData(const std::string& dir, std::string* error, const DemoProgress& progress) {
   if (IsDemoDataComplete(dir)) return true;
-  return GenerateDemoData(MakeDemoPlan(dir, Now32()), error, progress);
+  // The storage paths in vantor.ini must not depend on the current folder.
+  std::string absolute = dir;
+  if (!dir.empty()) {
+    std::error_code ec;
+    absolute = std::filesystem::absolute(dir, ec).lexically_normal().string();
+    if (ec) absolute = dir;
+    while (absolute.size() > 1 && absolute.back() == '/') absolute.pop_back();
+  }
+  return GenerateDemoData(MakeDemoPlan(absolute, Now32()), error, progress);
 }
 
 bool GenerateDemoData(const DemoPlan& plan, std::string* error, const DemoProgress& progress) {

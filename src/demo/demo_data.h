@@ -25,8 +25,10 @@ bool IsDemoDataComplete(const std::string& dir);
 
 // Makes the data set in dir (created when missing) unless a complete one is there. A folder
 // left by an interrupted run is redone; a non-empty folder that holds no demo data is refused.
-// Needs a QGuiApplication for the fonts; makes an offscreen one for the call when there is no
-// application object. False with the reason in *error.
+// A relative dir is made absolute. Needs a QGuiApplication for the fonts; makes an offscreen
+// one for the call when there is no application object (then call it on the main thread; with
+// an application it may run on a worker thread: it paints only QImages). Blocks for the whole
+// generation (about 10-25 s). False with the reason in *error.
 bool GenerateDemoData(const std::string& dir, std::string* error, const DemoProgress& progress = {});
 // The same for a given plan (its strDir is the folder).
 bool GenerateDemoData(const DemoPlan& plan, std::string* error, const DemoProgress& progress = {});
