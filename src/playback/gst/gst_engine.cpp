@@ -4,6 +4,7 @@
 #include <gst/video/video.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -188,7 +189,9 @@ HRESULT CGstEngine::RenderFile(const std::string& path) {
     GQuark domain;
     int code;
     {
-      std::lock_guard<std::mutex> lock(m_mutex);
+      // The streaming thread may post its error just after the state change failed.
+      std::unique_lock<std::mutex> lock(m_mutex);
+      m_errCv.wait_for(lock, std::chrono::seconds(1), [this] { return m_errDomain != 0; });
       domain = m_errDomain;
       code = m_errCode;
     }
@@ -522,6 +525,7 @@ GstBusSyncReply CGstEngine::OnBusMessage(GstBus*, GstMessage* msg, gpointer data
           self->m_errCode = err->code;
         }
       }
+      self->m_errCv.notify_all();
       if (err) g_error_free(err);
       // Errors while a file plays end it as the stream's end would; while opening, RenderFile reports them.
       if (first && self->m_pPipeline) self->QueueEvent(EC_ERRORABORT, static_cast<intptr_t>(E_FAIL), 0);

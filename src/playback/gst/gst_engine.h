@@ -88,6 +88,7 @@ class CGstEngine : public IMediaEngine {
   IMessageTarget* m_pFrameTarget = nullptr;
   uint32_t m_nFrameMsg = 0;
   std::atomic<bool> m_bFramePending{false};
+  std::condition_variable m_errCv;  // signalled when the first error is recorded
   GQuark m_errDomain = 0;
   int m_errCode = 0;
 };
