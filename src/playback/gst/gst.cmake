@@ -8,3 +8,7 @@ add_library(vt_gsttestmedia STATIC ${CMAKE_CURRENT_LIST_DIR}/test_media.cpp)
 vt_warnings(vt_gsttestmedia)
 target_include_directories(vt_gsttestmedia PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(vt_gsttestmedia PUBLIC vt_playcore PkgConfig::GST)
+
+add_executable(vt_make_clip ${CMAKE_CURRENT_LIST_DIR}/make_clip_main.cpp)
+vt_warnings(vt_make_clip)
+target_link_libraries(vt_make_clip PRIVATE vt_gsttestmedia)
