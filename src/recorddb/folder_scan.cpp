@@ -4,11 +4,13 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -68,7 +70,8 @@ class FolderListing {
 
 // FileLengthOrDiscard relative to a folder descriptor (AT_FDCWD for a full path).
 uint64_t LengthOrDiscardAt(int dirFd, const char* name) {
-  int fd = ::openat(dirFd, name, O_RDONLY | O_CLOEXEC);
+  // O_NONBLOCK: a FIFO in a day folder must not hang the scan.
+  int fd = ::openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return 0;
   // Held by another program (the recorder writing it): leave it alone.
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -78,6 +81,7 @@ uint64_t LengthOrDiscardAt(int dirFd, const char* name) {
   struct stat st {};
   const bool ok = ::fstat(fd, &st) == 0;
   ::close(fd);
+  if (ok && !S_ISREG(st.st_mode)) return 0;  // devices, FIFOs, sockets: not ours to delete
   if (!ok || st.st_size <= 0) {
     ::unlinkat(dirFd, name, 0);
     return 0;
@@ -86,6 +90,38 @@ uint64_t LengthOrDiscardAt(int dirFd, const char* name) {
 }
 
 }  // namespace
+
+bool CLockedFiles::Read() {
+  m_keys.clear();
+  m_known = false;
+  std::FILE* f = std::fopen("/proc/locks", "re");
+  if (!f) return false;
+  char line[256];
+  while (std::fgets(line, sizeof line, f)) {
+    // "1: FLOCK  ADVISORY  WRITE 1234 fe:00:10952967 0 EOF"; waiters carry "->" first.
+    char* save = nullptr;
+    for (char* tok = ::strtok_r(line, " \t\n", &save); tok; tok = ::strtok_r(nullptr, " \t\n", &save)) {
+      unsigned maj = 0, min = 0;
+      unsigned long long ino = 0;
+      int used = 0;
+      if (std::sscanf(tok, "%x:%x:%llu%n", &maj, &min, &ino, &used) == 3 && tok[used] == '\0') {
+        m_keys.insert(Key(maj, min, ino));
+        break;
+      }
+    }
+  }
+  std::fclose(f);
+  m_known = true;
+  return true;
+}
+
+bool CLockedFiles::IsLocked(const struct stat& st) const {
+  return m_keys.count(Key(major(st.st_dev), minor(st.st_dev), st.st_ino)) != 0;
+}
+
+std::string CLockedFiles::Key(unsigned maj, unsigned min, unsigned long long ino) {
+  return std::to_string(maj) + ":" + std::to_string(min) + ":" + std::to_string(ino);
+}
 
 bool ParseNameField(const std::string& name, size_t pos, size_t len, int* out) {
   if (pos >= name.size()) return false;
@@ -105,25 +141,56 @@ bool ParseRecordFileName(const std::string& name, RecordNameFields* f) {
          ParseNameField(name, 14, 1, &f->kind);
 }
 
-bool RecordSpan(int year, int month, int day, const RecordNameFields& f, time32* start, time32* end) {
-  *start = MakeLocalTime(year, month, day, f.startHour, f.startMinute, f.startSecond);
-  if (*start == -1) return false;
-  int ey = year, em = month, ed = day;
-  if (f.endHour < f.startHour) {
-    // Ended on the next calendar day; stepping from local midnight keeps DST days right.
-    time32 midnight = MakeLocalTime(year, month, day, 0, 0, 0);
-    LocalFields next;
-    if (midnight == -1 || !SplitLocalTime(midnight + kSecondsPerDay, &next)) return false;
-    if (next.day == day) {
-      // A 25-hour day: one more hour reaches the next date.
-      if (!SplitLocalTime(midnight + kSecondsPerDay + 3600, &next)) return false;
-    }
-    ey = next.year;
-    em = next.month;
-    ed = next.day;
+namespace {
+
+// Local times of one calendar day. On a day without a change of the UTC offset a time of day
+// is midnight plus its seconds, which spares the platform conversion (and, with TZ unset, its
+// look at the zone file) for every record; other days convert each time.
+class DayClock {
+ public:
+  DayClock(int year, int month, int day) : m_year(year), m_month(month), m_day(day) {
+    m_midnight = MakeLocalTime(year, month, day, 0, 0, 0);
+    const time32 noon = MakeLocalTime(year, month, day, 12, 0, 0);
+    const time32 next = MakeLocalTime(year, month, day + 1, 0, 0, 0);
+    m_linear = m_midnight != -1 && noon == m_midnight + 43200 && next == m_midnight + kSecondsPerDay;
   }
-  *end = MakeLocalTime(ey, em, ed, f.endHour, f.endMinute, f.endSecond);
+  time32 At(int hour, int minute, int second) const {
+    const bool inDay = hour >= 0 && hour < 24 && minute >= 0 && minute < 60 && second >= 0 && second < 60;
+    if (m_linear && inDay) return m_midnight + hour * 3600 + minute * 60 + second;
+    return MakeLocalTime(m_year, m_month, m_day, hour, minute, second);
+  }
+  time32 Midnight() const { return m_midnight; }
+
+ private:
+  int m_year, m_month, m_day;
+  time32 m_midnight = -1;
+  bool m_linear = false;
+};
+
+bool SpanOnDay(const DayClock& clock, int year, int month, int day, const RecordNameFields& f, time32* start,
+               time32* end) {
+  *start = clock.At(f.startHour, f.startMinute, f.startSecond);
+  if (*start == -1) return false;
+  if (f.endHour >= f.startHour) {
+    *end = clock.At(f.endHour, f.endMinute, f.endSecond);
+    return *end != -1;
+  }
+  // Ended on the next calendar day; stepping from local midnight keeps DST days right.
+  const time32 midnight = clock.Midnight();
+  LocalFields next;
+  if (midnight == -1 || !SplitLocalTime(midnight + kSecondsPerDay, &next)) return false;
+  if (next.day == day && next.month == month && next.year == year) {
+    // A 25-hour day: one more hour reaches the next date.
+    if (!SplitLocalTime(midnight + kSecondsPerDay + 3600, &next)) return false;
+  }
+  *end = MakeLocalTime(next.year, next.month, next.day, f.endHour, f.endMinute, f.endSecond);
   return *end != -1;
+}
+
+}  // namespace
+
+bool RecordSpan(int year, int month, int day, const RecordNameFields& f, time32* start, time32* end) {
+  return SpanOnDay(DayClock(year, month, day), year, month, day, f, start, end);
 }
 
 uint64_t FileLengthOrDiscard(const std::string& path) { return LengthOrDiscardAt(AT_FDCWD, path.c_str()); }
@@ -131,9 +198,14 @@ uint64_t FileLengthOrDiscard(const std::string& path) { return LengthOrDiscardAt
 int CRecordDB::Rebuild() {
   if (!NewEmpty()) return 0;
   RDB_CURSOR cursor;
+  // One look at the system's file locks instead of a lock attempt on every non-empty file.
+  CLockedFiles locks;
+  locks.Read();
+  m_pLocks = locks.IsKnown() ? &locks : nullptr;
   SendProgress(m_pProgress, kProgressFormat, kIdsRebuildProgress);
   SendProgress(m_pProgress, kProgressBegin, 1);
   Scan(&cursor, m_strFolder, 0, 0, 0);
+  m_pLocks = nullptr;
   SendProgress(m_pProgress, kProgressEnd, 0);
   m_pHeader->header.tUpdated = Now32();
   m_bUnsaved = true;
@@ -143,16 +215,29 @@ int CRecordDB::Rebuild() {
 void CRecordDB::Scan(RDB_CURSOR* cursor, const std::string& folder, int year, int month, int day) {
   if (folder.empty()) return;
   FolderListing listing(folder);
+  std::unique_ptr<DayClock> clock;
+  const size_t hintBefore = m_nReserveHint;
+  if (year != 0) m_nReserveHint = listing.entries().size();
   for (const Entry& e : listing.entries()) {
     if (e.isDir) {
       int y = 0, m = 0, d = 0;
       if (ParseDateFolderName(e.name, &y, &m, &d)) Scan(cursor, JoinPath(folder, e.name), y, m, d);
+      if (year != 0) m_nReserveHint = listing.entries().size();
       continue;
     }
     if (year == 0) continue;
     // A path that does not fit the index's field would name another file: leave it alone.
     if (folder.size() + 1 + e.name.size() >= static_cast<size_t>(kRdbPathSize)) continue;
-    const uint64_t length = LengthOrDiscardAt(listing.fd(), e.name.c_str());
+    uint64_t length = 0;
+    struct stat st {};
+    if (m_pLocks && ::fstatat(listing.fd(), e.name.c_str(), &st, 0) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+      // A non-empty file nobody holds locked: its length is all we need. Empty files and
+      // anything else take the full test, which may delete them.
+      if (m_pLocks->IsLocked(st)) continue;
+      length = static_cast<uint64_t>(st.st_size);
+    } else {
+      length = LengthOrDiscardAt(listing.fd(), e.name.c_str());
+    }
     if (length == 0) continue;
     RecordNameFields f;
     if (!ParseRecordFileName(e.name, &f)) continue;
@@ -162,7 +247,8 @@ void CRecordDB::Scan(RDB_CURSOR* cursor, const std::string& folder, int year, in
     std::memcpy(r.szFilePath, path.c_str(), path.size() + 1);
     r.nKind = f.kind;
     r.qwSize = length;
-    if (!RecordSpan(year, month, day, f, &r.tStart, &r.tEnd)) continue;
+    if (!clock) clock = std::make_unique<DayClock>(year, month, day);
+    if (!SpanOnDay(*clock, year, month, day, f, &r.tStart, &r.tEnd)) continue;
     if (r.tEnd <= r.tStart) {
       DeleteFileIfExists(path);
       continue;
@@ -170,6 +256,7 @@ void CRecordDB::Scan(RDB_CURSOR* cursor, const std::string& folder, int year, in
     SendProgress(m_pProgress, kProgressStep, 0);
     AddRecord(cursor, r);
   }
+  m_nReserveHint = hintBefore;
 }
 
 }  // namespace vt

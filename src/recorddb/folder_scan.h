@@ -3,6 +3,9 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_set>
+
+struct stat;
 
 #include "platform/win_types.h"
 
@@ -28,6 +31,20 @@ bool ParseRecordFileName(const std::string& name, RecordNameFields* fields);
 // Start and end of a record in the day folder year-month-day; an end hour before the start
 // hour ends on the next calendar day.
 bool RecordSpan(int year, int month, int day, const RecordNameFields& fields, time32* start, time32* end);
+
+// Files that some process holds a lock on (flock, POSIX or OFD), from /proc/locks.
+class CLockedFiles {
+ public:
+  // False (and IsKnown false) when the system does not tell.
+  bool Read();
+  bool IsKnown() const { return m_known; }
+  bool IsLocked(const struct stat& st) const;
+
+ private:
+  static std::string Key(unsigned major, unsigned minor, unsigned long long inode);
+  std::unordered_set<std::string> m_keys;
+  bool m_known = false;
+};
 
 // Length of a file that can be opened exclusively; 0 = skip it. An empty file, or one whose
 // length cannot be read, is deleted; a file another process holds locked is left alone.

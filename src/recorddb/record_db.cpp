@@ -618,6 +618,7 @@ int CRecordDB::AddRecord(RDB_CURSOR* cursor, const RDB_RECORD& record) {
     if (c.nDay < 0) return -1;
   }
   RdbDay& d = m.days[c.nDay];
+  if (d.records.capacity() < m_nReserveHint) d.records.reserve(m_nReserveHint);
   RDB_RECORD* slot = InsertRecordSlot(&d, record.tStart);
   std::memcpy(slot, &record, sizeof record);
   slot->szFilePath[kRdbPathSize - 1] = '\0';

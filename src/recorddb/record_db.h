@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/message.h"
@@ -13,12 +14,34 @@
 
 namespace vt {
 
+// Leaves elements default-initialised when a vector grows by resize(): record arrays are
+// read from the file straight over them, so zeroing first would only cost time.
+template <typename T>
+struct RdbNoInitAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = RdbNoInitAllocator<U>;
+  };
+  RdbNoInitAllocator() = default;
+  template <typename U>
+  RdbNoInitAllocator(const RdbNoInitAllocator<U>&) noexcept {}
+  template <typename U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+using RdbRecordArray = std::vector<RDB_RECORD, RdbNoInitAllocator<RDB_RECORD>>;
+
 // In-memory hierarchy. Each container holds the nCount used entries of its node; nCapacity
 // is kept in the node only for the file (no slots are allocated for it), so a hostile
 // capacity costs nothing.
 struct RdbDay {
   RDB_NODE node{};
-  std::vector<RDB_RECORD> records;
+  RdbRecordArray records;
 };
 struct RdbMonth {
   RDB_NODE node{};
@@ -163,6 +186,8 @@ class CRecordDB {
   IMessageTarget* m_pProgress = nullptr;
   std::function<void()> m_fnRepaint;
   bool m_bUnsaved = false;
+  size_t m_nReserveHint = 0;  // files in the day folder being scanned
+  const class CLockedFiles* m_pLocks = nullptr;  // during Rebuild
 };
 
 }  // namespace vt

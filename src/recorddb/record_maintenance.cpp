@@ -31,12 +31,15 @@ bool SameFile(const std::string& a, const std::string& b) {
          sa.st_ino == sb.st_ino;
 }
 
-// Copies source to target through target + ".part", so a failed copy never leaves a short
-// file under the record's name and never destroys an existing target.
+// Copies source to target through a hidden ".part-" file beside it, so a failed copy never
+// leaves a short file under the record's name (nor one a folder scan would take for a
+// record) and never destroys an existing target.
 bool CopyWhole(const std::string& source, const std::string& target) {
+  std::string folder, name;
+  if (!SplitPath(target, &folder, &name)) return false;
+  const std::string part = JoinPath(folder, ".part-" + name);
   int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return false;
-  const std::string part = target + ".part";
   int out = ::open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (out < 0) {
     ::close(in);
@@ -86,7 +89,7 @@ std::string CRecordDB::CopyRecordFile(const std::string& folder, RDB_RECORD* rec
 }
 
 void CRecordDB::CopyDayFiles(const std::string& dayFolder, RdbDay* day, CopyReport* report) {
-  std::vector<RDB_RECORD> kept;
+  RdbRecordArray kept;
   kept.reserve(day->records.size());
   for (size_t i = 0; i < day->records.size(); ++i) {
     RDB_RECORD r = day->records[i];

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "rdb_fixture.h"
@@ -100,16 +101,37 @@ TEST_F(FolderScanTest, OverlappingSecondRecordIsRefusedButKept) {
   EXPECT_EQ(wnd.Progress().size(), 5u);
 }
 
-TEST_F(FolderScanTest, FileHeldLockedByAnotherProgramIsSkippedAndKept) {
+TEST_F(FolderScanTest, FilesHeldLockedByAnotherProgramAreSkippedAndKept) {
   test::ScopedTz tz("UTC0");
   Put("2008-05-10/011000001100000.avi");
-  Put("2008-05-10/011200001300000.avi", "");
-  int fd = ::open((dir / "2008-05-10/011200001300000.avi").c_str(), O_RDONLY);
-  ASSERT_GE(fd, 0);
-  ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+  Put("2008-05-10/011200001300000.avi", "");           // being created
+  Put("2008-05-10/011400001500000.avi", "partial");    // being written
+  Put("2008-05-10/011600001700000.avi", "partial");    // POSIX record lock
+  std::vector<int> fds;
+  for (const char* name : {"011200001300000.avi", "011400001500000.avi"}) {
+    fds.push_back(::open((dir / "2008-05-10/" + name).c_str(), O_RDONLY));
+    ASSERT_GE(fds.back(), 0);
+    ASSERT_EQ(::flock(fds.back(), LOCK_EX), 0);
+  }
+  fds.push_back(::open((dir / "2008-05-10/011600001700000.avi").c_str(), O_RDWR));
+  struct flock lk {};
+  lk.l_type = F_WRLCK;
+  lk.l_whence = SEEK_SET;
+  ASSERT_EQ(::fcntl(fds.back(), F_SETLK, &lk), 0);
   auto r = Rebuild();
-  ::close(fd);
-  EXPECT_EQ(r.records.size(), 1u);
+  for (int fd : fds) ::close(fd);
+  ASSERT_EQ(r.records.size(), 1u);
+  EXPECT_EQ(r.records[0].tStart, Utc(2008, 5, 10, 10, 0, 0));
+  EXPECT_TRUE(test::Exists(dir / "2008-05-10/011200001300000.avi"));
+  // Once released they are listed.
+  EXPECT_EQ(Rebuild().records.size(), 3u);
+}
+
+TEST_F(FolderScanTest, FifoInADayFolderDoesNotHangTheScan) {
+  test::ScopedTz tz("UTC0");
+  Put("2008-05-10/011000001100000.avi");
+  ASSERT_EQ(::mkfifo((dir / "2008-05-10/011200001300000.avi").c_str(), 0644), 0);
+  EXPECT_EQ(Rebuild().records.size(), 1u);
   EXPECT_TRUE(test::Exists(dir / "2008-05-10/011200001300000.avi"));
 }
 

@@ -94,7 +94,7 @@ TEST_F(MaintenanceTest, SaveRecordCancelledOrMissingOrFailed) {
   EXPECT_EQ(report.nFailed, 1);
   EXPECT_EQ(report.strFirstFailed, dir / "cam/2008-05-10/010100000130000.avi");
   EXPECT_FALSE(test::Exists(dir / "out/camera01/2008-05-10/010100000130000.avi"));
-  EXPECT_FALSE(test::Exists(dir / "out/camera01/2008-05-10/010100000130000.avi.part"));
+  EXPECT_FALSE(test::Exists(dir / "out/camera01/2008-05-10/.part-010100000130000.avi"));
 }
 
 TEST_F(MaintenanceTest, BackupListsOnlyCompleteCopies) {
