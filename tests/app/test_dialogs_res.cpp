@@ -4,6 +4,7 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
+#include "platform/paths.h"
 #include "qt_test_env.h"
 #include "res/gen/res_images.h"
 #include "skin/dib.h"
@@ -58,7 +59,7 @@ TEST(GeneratedPictures, FlattenKeepsTheKeyForTheBackgroundOnly) {
 TEST(GeneratedFiles, ProgramFolderHoldsTheResources) {
   const std::string dir = VT_TEST_RESOURCE_DIR;
   CDib strip;
-  ASSERT_EQ(strip.Load(dir + "/ui_p/bg/toolbar24.bmp"), 1);
+  ASSERT_EQ(strip.Load(ResolvePathCase(dir + "/ui_p/bg/toolbar24.bmp")), 1);
   EXPECT_EQ(strip.GetWidth(), 192);
   EXPECT_EQ(strip.GetHeight(), 24);
   EXPECT_EQ(strip.GetHeader()->biBitCount, 24);

@@ -97,7 +97,8 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
   bool ok = true;
-  ok &= SaveImage(vt::DrawToolbarStrip(), out + "/ui_p/bg/toolbar24.bmp", "BMP");
+  // One skin folder: the toolbar is looked up as "ui_p/bg/toolbar24.bmp" case-insensitively.
+  ok &= SaveImage(vt::DrawToolbarStrip(), out + "/UI_P/bg/toolbar24.bmp", "BMP");
   ok &= SaveImage(vt::DrawSplash(), out + "/Splash.bmp", "BMP");
   ok &= SaveImage(vt::DrawAppIcon(256), out + "/vtplayer.png", "PNG");
   ok &= WriteManual(manual, out + "/manual.pdf");
