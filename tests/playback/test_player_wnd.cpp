@@ -184,3 +184,25 @@ TEST_F(PlayerWndTest, PlaysAndStopsThroughTheButtonMessages) {
 
 }  // namespace
 }  // namespace vt
+
+namespace vt {
+namespace {
+
+TEST_F(PlayerWndTest, EndOfStreamRewindsToTheFirstFramePaused) {
+  Open("cif");
+  wnd->Send(0x0111, 32779, 0);  // x16: the two-second clip ends within a fraction of a second
+  wnd->Post(kMsgButtonPlay, 0, 0);
+  Pump(100);
+  ASSERT_EQ(kPsRunning, wnd->Core().GetPlayState());
+  // The end of stream arrives from GStreamer's thread as the graph notification.
+  for (int i = 0; i < 100 && wnd->Core().GetPlayState() == kPsRunning; ++i) Pump(50);
+  EXPECT_EQ(kPsPaused, wnd->Core().GetPlayState());
+  EXPECT_EQ(1u, wnd->SeekBar()->GetPos());
+  EXPECT_EQ(kStart, wnd->Core().GetCurrent());
+  Pump(50);
+  EXPECT_EQ(0, PaintedFrame(Grab(), wnd->VideoRect()));
+  EXPECT_NE(std::string::npos, wnd->InfoBar()->GetLastLine().find("(x16)"));
+}
+
+}  // namespace
+}  // namespace vt
