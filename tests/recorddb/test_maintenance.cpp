@@ -217,6 +217,25 @@ TEST_F(MaintenanceTest, UnchangedIndexIsNotWrittenOverTheRecordersNewerOne) {
   EXPECT_EQ(test::ReadFile(dir / "cam/rdb.ndx"), newer);
 }
 
+TEST_F(MaintenanceTest, UpdateRereadsTheIndexAndFallsBackToARebuild) {
+  ASSERT_EQ(list->OpenCamera(MakeCamera("cam", {1}), nullptr), 1);
+  // The recorder has written a newer index meanwhile.
+  CRecordDB recorder;
+  ASSERT_TRUE(recorder.Open(dir / "cam"));
+  ASSERT_EQ(recorder.AddRecord(nullptr, test::Rec(Utc(2008, 5, 10, 9, 0, 0), Utc(2008, 5, 10, 9, 30, 0))), 1);
+  ASSERT_TRUE(recorder.Save());
+  test::FakeTree tree;
+  EXPECT_EQ(list->Update(&tree), 1);
+  ASSERT_EQ(tree.days.size(), 1u);
+  EXPECT_EQ(tree.days[0].records.size(), 2u);
+  // An unreadable index: rebuilt from the folder (not saved by Update).
+  test::WriteFile(dir / "cam/rdb.ndx", "garbage");
+  EXPECT_EQ(list->Update(&tree), 1);
+  ASSERT_EQ(tree.days.size(), 1u);
+  EXPECT_EQ(tree.days[0].records.size(), 1u);
+  EXPECT_EQ(test::ReadFile(dir / "cam/rdb.ndx"), "garbage");
+}
+
 TEST(DayFolderName, FormatsTheDate) {
   EXPECT_EQ(CRecordDB::DayFolderName("/out/camera01", 2008, 5, 10), "/out/camera01/2008-05-10");
 }
