@@ -27,6 +27,9 @@ bool CPlayerCommandLineInfo::Parse(const std::vector<std::string>& args, std::st
         if (error) *error = "--data-folder needs a folder";
         return false;
       }
+    } else if (a == "--demo") {
+      m_bDemo = true;
+      if (!last && !args[i + 1].empty() && args[i + 1][0] != '-') m_strDemoFolder = args[++i];
     } else if (a.size() > 1 && (a[0] == '/' || a[0] == '-')) {
       ParseParam(a.c_str() + 1, true, last);
     } else {
@@ -38,11 +41,13 @@ bool CPlayerCommandLineInfo::Parse(const std::vector<std::string>& args, std::st
 
 std::string CommandLineHelp(const std::string& programName) {
   return "Usage: " + programName +
-         " [/pass | -pass] [--data-folder DIR] [--help]\n"
+         " [/pass | -pass] [--data-folder DIR | --demo [DIR]] [--help]\n"
          "Plays and maintains the recordings of the surveillance recorder.\n"
          "  /pass, -pass         do not ask for the start-up password\n"
          "  --data-folder DIR    read vantor.ini and VTPlayer.Log in DIR instead of the\n"
          "                       per-user data folder of the edition\n"
+         "  --demo [DIR]         make a demo recorder data set in DIR (kept and reused;\n"
+         "                       default ~/.cache/vtplayer-demo) and play it\n"
          "  --help               show this text\n";
 }
 

@@ -19,6 +19,8 @@ class CPlayerCommandLineInfo {
 
   bool m_bHelp = false;
   std::string m_strDataFolder;           // empty: the usual data folder
+  bool m_bDemo = false;                  // make (or reuse) the demo data set and use it
+  std::string m_strDemoFolder;           // empty with m_bDemo: the default demo folder
   std::vector<std::string> m_fileNames;  // non-switch parameters; the player opens none
 
  private:

@@ -2,18 +2,24 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QProgressDialog>
 
 #include <gst/gst.h>
 
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
+#include <thread>
 
 #include "app/about_dlg.h"
 #include "app/command_line.h"
 #include "app/login_dlg.h"
 #include "app/message_box.h"
+#include "demo/demo_data.h"
 #include "frame/main_frame.h"
 #include "platform/file_utils.h"
+#include "playback/player_wnd.h"
+#include "snapshot/snapshot_picture.h"
 
 namespace vt {
 namespace {
@@ -46,6 +52,7 @@ void CVantPlayerApp::SetUpPaths(const std::string& dataOverride) {
   m_bRemoteViewer = p.m_bRemoteViewer;
   m_strDataFolder = p.m_strDataFolder;
   m_strIniPath = p.m_strIniPath;
+  m_snapshot.Load(m_strIniPath, m_strProgramFolder);
 }
 
 FrameContext CVantPlayerApp::MakeFrameContext() {
@@ -58,6 +65,13 @@ FrameContext CVantPlayerApp::MakeFrameContext() {
   ctx.textById = [this](uint32_t id) { return GetText(id); };
   ctx.showAbout = [this] { ShowAbout(); };
   ctx.pRecorder = &m_recorder;
+  ctx.makePlayer = [this](QWidget* parent) {
+    PlayerHooks hooks;
+    hooks.textById = [this](uint32_t id) { return GetText(id); };
+    hooks.setWindowTitle = [this](const char* a, const char* b) { SetWindowTitle(a, b); };
+    hooks.snapshot = [this](std::vector<uint8_t> frame, time32 t) { ShowSnapshot(frame, t); };
+    return CreatePlayerWindow(parent, std::move(hooks));
+  };
   return ctx;
 }
 
@@ -69,6 +83,47 @@ void CVantPlayerApp::ShowAbout() {
   CAboutDlg dlg(m_strProgramFolder, s, [this](int id) { return GetText(static_cast<uint32_t>(id)); },
                 m_pMainFrame.get());
   dlg.exec();
+}
+
+void CVantPlayerApp::ShowSnapshot(const std::vector<uint8_t>& frame, time32 t) {
+  PackedDib picture = MakeSnapshotPicture(frame.data(), frame.size());
+  if (picture.empty()) return;
+  // Font and colour changes stay in memory until the program closes.
+  m_snapshot.ShowDialog(picture.data(), picture.size(), &t);
+}
+
+bool CVantPlayerApp::MakeDemoData(const std::string& dir) {
+  if (demo::IsDemoDataComplete(dir)) return true;
+  // The recordings take several seconds to encode: made on a worker thread while a progress
+  // dialog shows how far it is.
+  QProgressDialog progress(QStringLiteral("Making the demo recordings..."), QString(), 0, 1);
+  progress.setWindowTitle(QString::fromLatin1(kNoWindowTitle));
+  progress.setMinimumDuration(0);
+  progress.setValue(0);
+  std::atomic<int> done{0}, total{1};
+  std::atomic<bool> finished{false};
+  bool ok = false;
+  std::string error;
+  std::thread worker([&] {
+    ok = demo::GenerateDemoData(dir, &error, [&](int d, int t, const std::string&) {
+      total = t > 0 ? t : 1;
+      done = d;
+    });
+    finished = true;
+  });
+  while (!finished) {
+    progress.setMaximum(total);
+    progress.setValue(done);
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  }
+  worker.join();
+  progress.close();
+  if (!ok) {
+    QMessageBox::warning(nullptr, QString::fromLatin1(kNoWindowTitle),
+                         QStringLiteral("The demo data could not be made:\n") + QString::fromStdString(error));
+  }
+  return ok;
 }
 
 bool CVantPlayerApp::InitInstance(const std::vector<std::string>& args, int* exitCode) {
@@ -105,7 +160,15 @@ bool CVantPlayerApp::InitInstance(const std::vector<std::string>& args, int* exi
   boxes.textById = [this](int id) { return GetText(static_cast<uint32_t>(id)); };
   SetMessageBoxContext(boxes);
 
-  SetUpPaths(cmdInfo.m_strDataFolder);
+  std::string dataOverride = cmdInfo.m_strDataFolder;
+  if (cmdInfo.m_bDemo) {
+    dataOverride = cmdInfo.m_strDemoFolder.empty() ? demo::DefaultDemoFolder() : cmdInfo.m_strDemoFolder;
+    if (!MakeDemoData(dataOverride)) {
+      *exitCode = 1;
+      return false;
+    }
+  }
+  SetUpPaths(dataOverride);
   m_pMainFrame = std::make_unique<CMainFrame>(MakeFrameContext());
   if (!m_pMainFrame->Create()) {
     m_pMainFrame.reset();
@@ -129,6 +192,7 @@ bool CVantPlayerApp::InitInstance(const std::vector<std::string>& args, int* exi
 }
 
 int CVantPlayerApp::ExitInstance() {
+  if (m_pMainFrame) m_snapshot.Save(m_strIniPath);
   m_pMainFrame.reset();
   if (m_bMediaReady) {
     gst_deinit();

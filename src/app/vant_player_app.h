@@ -11,6 +11,7 @@
 #include "app/lang_text.h"
 #include "app/product_stamp.h"
 #include "app/recorder_link.h"
+#include "snapshot/snapshot_settings.h"
 
 namespace vt {
 
@@ -55,11 +56,14 @@ class CVantPlayerApp {
 
  private:
   void SetUpPaths(const std::string& dataOverride);
+  bool MakeDemoData(const std::string& dir);
   FrameContext MakeFrameContext();
   void ShowAbout();
+  void ShowSnapshot(const std::vector<uint8_t>& frame, time32 t);
 
   CProductStamp m_stamp;
   CSocketRecorderLink m_recorder;
+  CSnapshotSettings m_snapshot;
   std::unique_ptr<CMainFrame> m_pMainFrame;
   bool m_bMediaReady = false;
 };

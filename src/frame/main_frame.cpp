@@ -360,6 +360,8 @@ void CMainFrame::FitToVideo() {
   if (layout()) layout()->activate();
   const int cw = m_pView->width(), ch = m_pView->height();
   const int pw = m_pPlayer->GetWndWidth(), ph = m_pPlayer->GetWndHeight();
+  // A Player whose window could not be made (missing skin) gives nothing to fit around.
+  if (pw <= 0 || ph <= 0) return;
   if (!ViewFitsPlayer(cw, ch, pw, ph)) {
     const QRect fr = frameGeometry();
     QScreen* s = screen();

@@ -50,6 +50,15 @@ TEST(CommandLine, DataFolderAndHelp) {
   ASSERT_TRUE(b.Parse({"--data-folder=/x", "--help"}, &err));
   EXPECT_EQ(b.m_strDataFolder, "/x");
   EXPECT_TRUE(b.m_bHelp);
+  CPlayerCommandLineInfo d;
+  ASSERT_TRUE(d.Parse({"--demo", "/tmp/demo", "-pass"}, &err));
+  EXPECT_TRUE(d.m_bDemo);
+  EXPECT_EQ(d.m_strDemoFolder, "/tmp/demo");
+  EXPECT_TRUE(d.IsPassGiven());
+  CPlayerCommandLineInfo e;
+  ASSERT_TRUE(e.Parse({"--demo", "-pass"}, &err));
+  EXPECT_TRUE(e.m_bDemo);
+  EXPECT_EQ(e.m_strDemoFolder, "");
   CPlayerCommandLineInfo c;
   EXPECT_FALSE(c.Parse({"--data-folder"}, &err));
   EXPECT_FALSE(err.empty());
