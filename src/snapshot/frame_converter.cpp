@@ -175,6 +175,12 @@ PackedDib CFrameConverter::ConvertToRGB24(const GUID& subtypeIn, const uint8_t* 
   oh.biClrImportant = in.biClrImportant;
   std::memcpy(out.data(), &oh, sizeof oh);
 
+  // Row padding is the only part no converter writes, except the last pixel of an odd-width
+  // packed 4:2:2 row.
+  if (kind == Kind::kPacked422 && (w & 1))
+    std::memset(out.data() + 40, 0, static_cast<size_t>(outStride * h));
+  else if (outStride > w * 3)
+    for (int64_t r = 0; r < h; ++r) std::memset(out.data() + 40 + r * outStride + w * 3, 0, outStride - w * 3);
   if (h == 0 || w == 0) return out;
   const Frame f{frame + pixelOffset, frameSize - static_cast<size_t>(pixelOffset), static_cast<int>(w),
                 static_cast<int>(h), in.biBitCount};

@@ -4,6 +4,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 #include "platform/win_types.h"
@@ -11,9 +14,30 @@
 
 namespace vt {
 
+// Leaves new bytes uninitialised on resize: a converted frame writes every byte itself, so the
+// block is not cleared first.
+template <class T>
+struct UninitAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = UninitAllocator<U>;
+  };
+  UninitAllocator() = default;
+  template <class U>
+  UninitAllocator(const UninitAllocator<U>&) noexcept {}
+  template <class U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
 // A packed bitmap: BITMAPINFOHEADER, colour table (if any), then the pixel rows. The pictures
 // this folder makes have no colour table and 24 bits per pixel.
-using PackedDib = std::vector<uint8_t>;
+using PackedDib = std::vector<uint8_t, UninitAllocator<uint8_t>>;
 
 class CFrameConverter {
  public:

@@ -1,5 +1,5 @@
-// Vector versions of the inner loops of the frame converter (SSSE3 on x86-64, chosen at run
-// time). They give exactly the bytes of the table rule: the tables are linear, so the same sums
+// Vector versions of the inner loops of the frame converter (AVX2 or SSSE3 on x86-64, chosen at
+// run time). They give exactly the bytes of the table rule: the tables are linear, so the same sums
 // are formed with 16 x 16 -> 32-bit multiply-adds. Each converts whole blocks of 16 pixels from
 // the start of a row and returns how many pixels it did; the caller finishes the row.
 #pragma once

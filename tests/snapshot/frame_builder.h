@@ -26,7 +26,8 @@ inline std::vector<uint8_t> MakeFrame(int width, int height, int bitCount, uint3
   return f;
 }
 
-inline vt::BITMAPINFOHEADER HeaderOf(const std::vector<uint8_t>& dib) {
+template <class Bytes>
+vt::BITMAPINFOHEADER HeaderOf(const Bytes& dib) {
   vt::BITMAPINFOHEADER h{};
   std::memcpy(&h, dib.data(), 40);
   return h;
@@ -37,7 +38,8 @@ struct Bgr {
   uint8_t b, g, r;
   friend bool operator==(const Bgr&, const Bgr&) = default;
 };
-inline Bgr PixelAt(const std::vector<uint8_t>& dib, int x, int yFromTop) {
+template <class Bytes>
+Bgr PixelAt(const Bytes& dib, int x, int yFromTop) {
   const vt::BITMAPINFOHEADER h = HeaderOf(dib);
   const size_t stride = (static_cast<size_t>(h.biWidth) * 3 + 3) & ~size_t{3};
   const uint8_t* p = dib.data() + 40 + stride * static_cast<size_t>(h.biHeight - 1 - yFromTop) + 3 * static_cast<size_t>(x);
