@@ -1,0 +1,72 @@
+// vtplayer as a process: command line, the edition's data folder from the identity stamp of
+// the built executable, the log file made there, and the "VTPlayer" class taken on the link.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+#include <filesystem>
+
+#include "../e2e/e2e_fixture.h"
+#include "app/app_paths.h"
+#include "app/recorder_link.h"
+
+#ifndef VT_PLAYER_EXE
+#error VT_PLAYER_EXE must name the vtplayer executable
+#endif
+
+namespace vt {
+namespace {
+
+class ShellStart : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    static int argc = 1;
+    static char name[] = "test_shell_start";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
+    root_ = std::filesystem::temp_directory_path() / ("vt_start_" + std::to_string(::getpid()));
+    std::filesystem::remove_all(root_);
+    std::filesystem::create_directories(root_ / "run");
+    std::filesystem::create_directories(root_ / "home");
+    setenv("XDG_RUNTIME_DIR", (root_ / "run").c_str(), 1);
+    setenv("XDG_DATA_HOME", (root_ / "home").c_str(), 1);
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  }
+  void TearDown() override { std::filesystem::remove_all(root_); }
+  std::filesystem::path root_;
+};
+
+TEST_F(ShellStart, HelpAndMalformedCommandLine) {
+  e2e::ChildProcess help;
+  ASSERT_TRUE(help.Start({VT_PLAYER_EXE, "--help"}, root_ / "help.out"));
+  EXPECT_EQ(help.WaitExit(10000), 0);
+  EXPECT_NE(help.Output().find("--data-folder DIR"), std::string::npos) << help.Output();
+  EXPECT_FALSE(LinkFind(kClassPlayer));
+  e2e::ChildProcess bad;
+  ASSERT_TRUE(bad.Start({VT_PLAYER_EXE, "--data-folder"}, root_ / "bad.out"));
+  EXPECT_EQ(bad.WaitExit(10000), 2);
+}
+
+TEST_F(ShellStart, StampedEditionChoosesDataFolderAndLogIsMade) {
+  e2e::ChildProcess player;
+  ASSERT_TRUE(player.Start({VT_PLAYER_EXE}, root_ / "player.out"));
+  ASSERT_TRUE(e2e::WaitFor([] { return LinkFind(kClassPlayer); }, 15000)) << player.Output();
+  // The build stamps VT_PRODUCT_CODE; its character 3 is the edition digit.
+  const char digit = VT_PRODUCT_CODE[3];
+  const int edition = digit >= '0' && digit <= '9' ? digit - '0' : 0;
+  const std::string folder = EditionFolder(edition, false);
+  EXPECT_TRUE(std::filesystem::exists(root_ / ("home" + folder) / "VTPlayer.Log")) << folder;
+  player.Stop();
+}
+
+TEST_F(ShellStart, DataFolderOptionWins) {
+  e2e::ChildProcess player;
+  ASSERT_TRUE(player.Start({VT_PLAYER_EXE, "--data-folder", (root_ / "copied").string()}, root_ / "player.out"));
+  ASSERT_TRUE(e2e::WaitFor([] { return LinkFind(kClassPlayer); }, 15000)) << player.Output();
+  EXPECT_TRUE(std::filesystem::exists(root_ / "copied/VTPlayer.Log"));
+  EXPECT_TRUE(std::filesystem::is_empty(root_ / "home"));
+  player.Stop();
+}
+
+}  // namespace
+}  // namespace vt
