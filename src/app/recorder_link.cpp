@@ -23,8 +23,17 @@ bool MakeAddress(const std::string& path, sockaddr_un* addr) {
   return true;
 }
 
+// The socket folder must be a real folder of this user that nobody else can write: otherwise
+// another account could stand in for the recorder or the player (the /tmp fallback is shared).
+bool FolderIsOurs(const std::string& folder) {
+  struct stat st;
+  if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  return st.st_uid == ::getuid() && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
 // A connected socket to the class's listener, or -1.
 int Connect(const std::string& windowClass) {
+  if (!FolderIsOurs(LinkFolder())) return -1;
   sockaddr_un addr;
   if (!MakeAddress(LinkSocketPath(windowClass), &addr)) return -1;
   int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -101,6 +110,7 @@ bool CLinkListener::Listen(const std::string& windowClass) {
   Close();
   std::string folder = LinkFolder();
   if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  if (!FolderIsOurs(folder)) return false;
   std::string path = LinkSocketPath(windowClass);
   sockaddr_un addr;
   if (!MakeAddress(path, &addr)) return false;

@@ -2,6 +2,7 @@
 
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 
 #include <cstring>
@@ -172,9 +173,21 @@ TEST_F(RecorderLinkTest, FindPostAndReceive) {
   EXPECT_FALSE(LinkFind(kClassRecorder));
 }
 
+TEST_F(RecorderLinkTest, FolderOthersCanWriteIsNotUsed) {
+  ::mkdir(LinkFolder().c_str(), 0700);
+  std::filesystem::permissions(LinkFolder(), std::filesystem::perms::others_write, std::filesystem::perm_options::add);
+  CLinkListener listener;
+  EXPECT_FALSE(listener.Listen(kClassRecorder));
+  EXPECT_FALSE(LinkFind(kClassRecorder));
+  std::filesystem::permissions(LinkFolder(), std::filesystem::perms::others_write,
+                               std::filesystem::perm_options::remove);
+  EXPECT_TRUE(listener.Listen(kClassRecorder));
+  EXPECT_TRUE(LinkFind(kClassRecorder));
+}
+
 TEST_F(RecorderLinkTest, StaleSocketFileIsReplaced) {
   // A crashed owner leaves its socket file behind with nobody listening.
-  std::filesystem::create_directories(LinkFolder());
+  ::mkdir(LinkFolder().c_str(), 0700);
   std::string path = LinkSocketPath(kClassPlayer);
   int fd = socket(AF_UNIX, SOCK_STREAM, 0);
   sockaddr_un addr{};
