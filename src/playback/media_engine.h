@@ -96,7 +96,8 @@ class IMediaEngine {
   virtual const std::string& ErrorText() const = 0;
 };
 
-// Creates the GStreamer engine (gst/). Null when GStreamer cannot be initialised.
+// Creates the GStreamer engine (gst/), initialising GStreamer when needed. Never null: without
+// GStreamer every RenderFile fails.
 std::unique_ptr<IMediaEngine> CreateGstEngine();
 
 }  // namespace vt

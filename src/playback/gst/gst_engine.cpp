@@ -122,14 +122,20 @@ CGstEngine::CGstEngine() = default;
 
 CGstEngine::~CGstEngine() { Close(); }
 
+// Without a working GStreamer the engine still exists and every open fails with the graph
+// text, so the Player stays empty instead of crashing.
 std::unique_ptr<IMediaEngine> CreateGstEngine() {
-  if (!gst_is_initialized() && !gst_init_check(nullptr, nullptr, nullptr)) return nullptr;
+  if (!gst_is_initialized()) gst_init_check(nullptr, nullptr, nullptr);
   return std::make_unique<CGstEngine>();
 }
 
 HRESULT CGstEngine::RenderFile(const std::string& path) {
   Close();
   m_strError.clear();
+  if (!gst_is_initialized()) {
+    m_strError = FormatErrorText(kErrCreateGraph, E_FAIL);
+    return E_FAIL;
+  }
   GstElement* pipe = gst_element_factory_make("playbin", "player");
   GstElement* conv = gst_element_factory_make("videoconvert", nullptr);
   GstElement* sink = gst_element_factory_make("appsink", "frames");
