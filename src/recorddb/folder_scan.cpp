@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -152,11 +154,12 @@ class DayClock {
     m_midnight = MakeLocalTime(year, month, day, 0, 0, 0);
     const time32 noon = MakeLocalTime(year, month, day, 12, 0, 0);
     const time32 next = MakeLocalTime(year, month, day + 1, 0, 0, 0);
-    m_linear = m_midnight != -1 && noon == m_midnight + 43200 && next == m_midnight + kSecondsPerDay;
+    const int64_t base = m_midnight;
+    m_linear = m_midnight != -1 && noon == base + 43200 && next == base + kSecondsPerDay;
   }
   time32 At(int hour, int minute, int second) const {
     const bool inDay = hour >= 0 && hour < 24 && minute >= 0 && minute < 60 && second >= 0 && second < 60;
-    if (m_linear && inDay) return m_midnight + hour * 3600 + minute * 60 + second;
+    if (m_linear && inDay) return static_cast<time32>(int64_t{m_midnight} + hour * 3600 + minute * 60 + second);
     return MakeLocalTime(m_year, m_month, m_day, hour, minute, second);
   }
   time32 Midnight() const { return m_midnight; }
@@ -176,12 +179,14 @@ bool SpanOnDay(const DayClock& clock, int year, int month, int day, const Record
     return *end != -1;
   }
   // Ended on the next calendar day; stepping from local midnight keeps DST days right.
-  const time32 midnight = clock.Midnight();
+  const int64_t midnight = clock.Midnight();
   LocalFields next;
-  if (midnight == -1 || !SplitLocalTime(midnight + kSecondsPerDay, &next)) return false;
+  // The last day before the 32-bit time runs out has no next day to end on.
+  if (midnight == -1 || midnight + kSecondsPerDay + 3600 > INT32_MAX) return false;
+  if (!SplitLocalTime(static_cast<time32>(midnight + kSecondsPerDay), &next)) return false;
   if (next.day == day && next.month == month && next.year == year) {
     // A 25-hour day: one more hour reaches the next date.
-    if (!SplitLocalTime(midnight + kSecondsPerDay + 3600, &next)) return false;
+    if (!SplitLocalTime(static_cast<time32>(midnight + kSecondsPerDay + 3600), &next)) return false;
   }
   *end = MakeLocalTime(next.year, next.month, next.day, f.endHour, f.endMinute, f.endSecond);
   return *end != -1;

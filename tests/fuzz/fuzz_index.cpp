@@ -47,7 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Look-ups and the tree walk must cope with whatever the file claimed.
   const vt::RdbIndex& idx = *db.GetIndex();
   db.FindRecordAt(idx.header.tStart);
-  db.FindRecordAt(idx.header.tEnd - 1);
+  db.FindRecordAt(static_cast<vt::time32>(static_cast<uint32_t>(idx.header.tEnd) - 1u));
+  db.RemoveRecord(idx.header.tStart, false);
   db.ListDays();
   return 0;
 }
