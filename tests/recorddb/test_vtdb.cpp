@@ -159,10 +159,16 @@ TEST_F(VtdbTest, DemoMakesABrowsableDataFolder) {
   ASSERT_EQ(r.rc, 0) << r.err;
   Result cams = Run({"cameras", dir / "demo/vantor.ini"});
   EXPECT_EQ(std::count(cams.out.begin(), cams.out.end(), '\n'), 3);
-  EXPECT_TRUE(test::Exists(dir / "demo/records/ch01/rdb.ndx"));
-  Result list = Run({"list", dir / "demo/records/ch01"});
+  EXPECT_TRUE(test::Exists(dir / "demo/camera01/rdb.ndx"));
+  Result list = Run({"list", dir / "demo/camera01"});
   EXPECT_EQ(list.rc, 0);
   EXPECT_GE(std::count(list.out.begin(), list.out.end(), '\n'), 12);
+  // Running it again makes the folder afresh; a folder it did not make is refused.
+  EXPECT_EQ(Run({"demo", dir / "demo"}).rc, 0);
+  EXPECT_EQ(Run({"list", dir / "demo/camera01"}).out, list.out);
+  test::WriteFile(dir / "other/keep.txt", "x");
+  EXPECT_EQ(Run({"demo", dir / "other"}).rc, 1);
+  EXPECT_TRUE(test::Exists(dir / "other/keep.txt"));
 }
 
 }  // namespace

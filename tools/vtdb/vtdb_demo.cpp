@@ -2,10 +2,12 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "platform/file_utils.h"
 #include "platform/local_time.h"
@@ -23,6 +25,7 @@ struct DemoCamera {
 };
 constexpr DemoCamera kCameras[] = {{1, "Front door"}, {2, "Yard"}, {4, "Garage"}};
 constexpr int kDays = 3;
+constexpr const char* kMarker = ".vtdb-demo";
 
 bool FolderIsEmptyOrMissing(const std::string& dir) {
   DIR* d = ::opendir(dir.c_str());
@@ -46,11 +49,28 @@ bool WritePlaceholder(const std::string& path, int seed) {
   return (::close(fd) == 0) && ok;
 }
 
+std::string CameraFolder(const std::string& dir, int channel) {
+  char name[32];
+  std::snprintf(name, sizeof name, "camera%02d", channel);
+  return JoinPath(dir, name);
+}
+
+// A folder this command made before (it carries the marker) is made afresh.
+bool ClearPreviousDemo(const std::string& dir) {
+  struct stat st {};
+  if (::stat(JoinPath(dir, kMarker).c_str(), &st) != 0) return false;
+  std::error_code ec;
+  for (const DemoCamera& cam : kCameras) std::filesystem::remove_all(CameraFolder(dir, cam.channel), ec);
+  ::unlink(JoinPath(dir, "vantor.ini").c_str());
+  ::unlink(JoinPath(dir, kMarker).c_str());
+  return true;
+}
+
 }  // namespace
 
 bool MakeDemo(const std::string& dir, std::string* error, std::string* summary) {
-  if (!FolderIsEmptyOrMissing(dir)) {
-    *error = dir + " is not empty";
+  if (!FolderIsEmptyOrMissing(dir) && !ClearPreviousDemo(dir)) {
+    *error = dir + " is not empty (and was not made by vtdb demo)";
     return false;
   }
   if (!MakeFolderPath(dir)) {
@@ -62,9 +82,8 @@ bool MakeDemo(const std::string& dir, std::string* error, std::string* summary) 
   SplitLocalTime(Now32(), &today);
   int files = 0;
   for (const DemoCamera& cam : kCameras) {
-    char section[32], folderName[16];
-    std::snprintf(folderName, sizeof folderName, "ch%02d", cam.channel);
-    const std::string storage = JoinPath(JoinPath(dir, "records"), folderName);
+    char section[32];
+    const std::string storage = CameraFolder(dir, cam.channel);
     std::snprintf(section, sizeof section, "Storage_ch%02d", cam.channel);
     WriteProfileString(ini, section, "sStoragePath", storage);
     std::snprintf(section, sizeof section, "Preference_ch%02d", cam.channel);
@@ -105,12 +124,12 @@ bool MakeDemo(const std::string& dir, std::string* error, std::string* summary) 
   }
   WriteProfileString(ini, "Preference", "fAutoPlay", "1");
   CRecordDB first;
-  char folderName[16];
-  std::snprintf(folderName, sizeof folderName, "ch%02d", kCameras[0].channel);
-  if (!first.Open(JoinPath(JoinPath(dir, "records"), folderName))) {
+  if (!first.Open(CameraFolder(dir, kCameras[0].channel))) {
     *error = "cannot write the index of camera 1";
     return false;
   }
+  int marker = ::open(JoinPath(dir, kMarker).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (marker >= 0) ::close(marker);
   *summary = ini + "\n" + std::to_string(sizeof kCameras / sizeof kCameras[0]) + " cameras, " +
              std::to_string(files) + " record files, index " + first.GetIndexPath() + "\n";
   return true;
