@@ -204,7 +204,11 @@ void CPlayerWnd::ShowSpeedMenu(int x, int y) {
   }
   // Centred on the point, as the recorder family's popup is.
   at.rx() -= menu.sizeHint().width() / 2;
-  if (QAction* chosen = menu.exec(at)) Post(0x0111, chosen->data().toUInt(), 0);
+  QAction* picked = nullptr;
+  QObject::connect(&menu, &QMenu::triggered, [&picked](QAction* a) { picked = a; });
+  QAction* chosen = menu.exec(at);
+  if (!chosen) chosen = picked;
+  if (chosen) Post(0x0111, chosen->data().toUInt(), 0);
 }
 
 LRESULT CPlayerWnd::WindowProc(uint32_t msg, WPARAM wParam, LPARAM lParam) {

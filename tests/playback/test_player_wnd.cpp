@@ -3,6 +3,8 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QMenu>
+#include <QTimer>
 #include <QPixmap>
 #include <QThread>
 
@@ -12,6 +14,7 @@
 #include <thread>
 
 #include "playback/gst/test_media.h"
+#include "playback/player_logic.h"
 #include "playback/player_wnd.h"
 #include "playback/seek_bar.h"
 #include "playback/vant_writer.h"
@@ -202,6 +205,38 @@ TEST_F(PlayerWndTest, EndOfStreamRewindsToTheFirstFramePaused) {
   Pump(50);
   EXPECT_EQ(0, PaintedFrame(Grab(), wnd->VideoRect()));
   EXPECT_NE(std::string::npos, wnd->InfoBar()->GetLastLine().find("(x16)"));
+}
+
+}  // namespace
+}  // namespace vt
+
+namespace vt {
+namespace {
+
+TEST_F(PlayerWndTest, SpeedMenuChecksTheRateAndAppliesTheChoice) {
+  Open("cif");
+  wnd->OwnerMessageHook(kWmKeyDown, 0x27, 0);  // right arrow: 1.25, outside the table
+  EXPECT_EQ(1.25, wnd->GetRate());
+  std::vector<std::pair<std::string, bool>> items;
+  QTimer::singleShot(100, [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu) return;
+    for (QAction* a : menu->actions()) items.emplace_back(a->text().toStdString(), a->isChecked());
+    menu->actions().at(1)->trigger();
+    menu->close();
+  });
+  QTimer::singleShot(3000, [] {
+    if (QWidget* w = QApplication::activePopupWidget()) w->close();
+  });
+  wnd->Post(kMsgButtonSpeed, 60, 60);
+  Pump(200);
+  ASSERT_EQ(9u, items.size());
+  for (size_t i = 0; i < items.size(); ++i) {
+    EXPECT_EQ(kSpeedTable[i].menuText, items[i].first);
+    EXPECT_EQ(i == 8, items[i].second) << items[i].first;  // 1.25 checks "x 16"
+  }
+  EXPECT_EQ(0.125, wnd->GetRate());
+  EXPECT_EQ(" (x1/8)", wnd->InfoBar()->GetSpeedText());
 }
 
 }  // namespace
