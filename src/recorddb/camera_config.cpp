@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/codepage.h"
+#include "platform/data_policy.h"
 #include "platform/paths.h"
 #include "platform/profile.h"
 #include "recorddb/rdb_texts.h"
@@ -66,7 +68,7 @@ void LoadMainCameras(const std::string& iniPath, bool remoteViewer, ICameraList*
     if (stored.size() < static_cast<size_t>(kMinStoragePathLength)) continue;
     const std::string def = FormatTextInt(RdbBuiltInText(kIdsCameraName), n);
     const std::string name = GetProfileString(iniPath, PreferenceSection(n), "sCameraName", def);
-    list->AddCamera(n - 1, Label(n, name), NativePath(stored));
+    list->AddCamera(n - 1, Label(n, DecodeLegacyText(name)), NativePath(stored));
   }
   list->SelectCamera(0);
 }
@@ -83,7 +85,7 @@ void LoadCamerasFromFolder(const std::string& root, ICameraList* list) {
     const std::string native = NativePath(stored);
     if (!StaysUnderRoot(native)) continue;
     const std::string name = GetProfileString(ini, PreferenceSection(n), "sCameraName", "");
-    list->AddCamera(n - 1, Label(n, name), base == "/" ? native : base + native);
+    list->AddCamera(n - 1, Label(n, DecodeLegacyText(name)), base == "/" ? native : base + native);
   }
   list->SelectCamera(0);
 }
@@ -96,6 +98,7 @@ bool WriteCameraEntry(const std::string& root, const std::string& recorderIni, i
   std::snprintf(folder, sizeof folder, "\\camera%02d", n);
   bool ok = WriteProfileString(ini, StorageSection(n), "sStoragePath", folder);
   const std::string format = text ? text(kIdsCameraName) : RdbBuiltInText(kIdsCameraName);
+  // The recorder's own bytes, not the decoded label: the file stays in the family's code page.
   const std::string name =
       GetProfileString(recorderIni, PreferenceSection(n), "sCameraName", FormatTextInt(format, n));
   ok = WriteProfileString(ini, PreferenceSection(n), "sCameraName", name) && ok;
@@ -141,6 +144,7 @@ void CPlayerSettings::Load(const std::string& iniPath, const std::string& /*prog
 }
 
 bool CPlayerSettings::SaveAutoPlay() const {
+  if (IsReadOnlyData()) return false;
   char value[16];
   std::snprintf(value, sizeof value, "%d", m_bAutoPlay);
   return WriteProfileString(m_strIniPath, "Preference", "fAutoPlay", value);

@@ -24,6 +24,8 @@ class ICameraList {
 // Text of a string id (localized look-up); an empty function means the built-in texts.
 using TextLookup = std::function<std::string(int id)>;
 
+// Camera names that are not valid UTF-8 are shown decoded from the legacy code page
+// (platform/codepage.h); the files keep their bytes.
 // Lists the channels of the recorder configuration: all 16, or only channel 1 when the remote
 // viewer is installed. Selects entry 0.
 void LoadMainCameras(const std::string& iniPath, bool remoteViewer, ICameraList* list);
@@ -43,6 +45,7 @@ class CPlayerSettings {
  public:
   // programFolder is accepted and not used; dataFolder gives the default storage folder.
   void Load(const std::string& iniPath, const std::string& programFolder, const std::string& dataFolder);
+  // False without writing in read-only review mode.
   bool SaveAutoPlay() const;
 
   int m_bAutoPlay = 1;

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/data_policy.h"
 #include "platform/file_utils.h"
 #include "platform/local_time.h"
 #include "platform/paths.h"
@@ -85,7 +86,7 @@ uint64_t LengthOrDiscardAt(int dirFd, const char* name) {
   ::close(fd);
   if (ok && !S_ISREG(st.st_mode)) return 0;  // devices, FIFOs, sockets: not ours to delete
   if (!ok || st.st_size <= 0) {
-    ::unlinkat(dirFd, name, 0);
+    if (!IsReadOnlyData()) ::unlinkat(dirFd, name, 0);
     return 0;
   }
   return static_cast<uint64_t>(st.st_size);
@@ -255,7 +256,7 @@ void CRecordDB::Scan(RDB_CURSOR* cursor, const std::string& folder, int year, in
     if (!clock) clock = std::make_unique<DayClock>(year, month, day);
     if (!SpanOnDay(*clock, year, month, day, f, &r.tStart, &r.tEnd)) continue;
     if (r.tEnd <= r.tStart) {
-      DeleteFileIfExists(path);
+      if (!IsReadOnlyData()) DeleteFileIfExists(path);
       continue;
     }
     SendProgress(m_pProgress, kProgressStep, 0);

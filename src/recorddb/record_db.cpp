@@ -1,4 +1,5 @@
 #include "recorddb/record_db.h"
+#include "recorddb/record_path.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/data_policy.h"
 #include "platform/file_utils.h"
 #include "platform/local_time.h"
 #include "platform/paths.h"
@@ -254,6 +256,29 @@ void PutNodes(BufferedSink* s, const std::vector<Child>& children) {
   }
 }
 
+// A path of the recorder family that was made native on reading ("D:/rec/..", "//server/..").
+bool IsFamilyPath(const char* p) {
+  const bool drive = ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z')) && p[1] == ':' && p[2] == '/';
+  return drive || (p[0] == '/' && p[1] == '/');
+}
+
+// Records as the family stores them: paths read with backslashes get them back.
+void PutRecords(BufferedSink* s, const RdbRecordArray& records) {
+  bool family = false;
+  for (const auto& r : records) family = family || IsFamilyPath(r.szFilePath);
+  if (!family) {
+    s->Put(records.data(), records.size() * sizeof(RDB_RECORD));
+    return;
+  }
+  for (RDB_RECORD r : records) {
+    if (IsFamilyPath(r.szFilePath)) {
+      const std::string stored = StoredPath(r.szFilePath);
+      std::snprintf(r.szFilePath, sizeof r.szFilePath, "%s", stored.c_str());
+    }
+    s->Put(&r, sizeof r);
+  }
+}
+
 // Header, then each node's complete child array before the children's own arrays.
 bool WriteIndex(const RdbIndex& index, Sink* out) {
   BufferedSink s(out);
@@ -270,7 +295,7 @@ bool WriteIndex(const RdbIndex& index, Sink* out) {
       PutNodes(&s, m.days);
       for (const auto& d : m.days) {
         if (d.node.nCapacity == 0 || d.records.empty()) continue;
-        s.Put(d.records.data(), d.records.size() * sizeof(RDB_RECORD));
+        PutRecords(&s, d.records);
       }
     }
   }
@@ -338,6 +363,10 @@ void SendProgress(IMessageTarget* target, uint32_t code, LPARAM value) {
 CRecordDB::CRecordDB() = default;
 CRecordDB::~CRecordDB() = default;
 
+std::string CRecordDB::ResolvePath(const RDB_RECORD& record) const {
+  return ResolveRecordPath(m_strFolder, std::string(record.szFilePath, strnlen(record.szFilePath, sizeof record.szFilePath)));
+}
+
 void CRecordDB::SetFolder(const std::string& folder) {
   m_strFolder = folder;
   m_strIndexPath = JoinPath(folder, kIndexName);
@@ -404,7 +433,7 @@ bool CRecordDB::WriteIndexFile(const std::string& path, const RdbIndex& index) {
 
 bool CRecordDB::Save() {
   if (!m_pHeader) return true;
-  if (m_strIndexPath.empty()) return false;
+  if (m_strIndexPath.empty() || IsReadOnlyData()) return false;
   m_pHeader->header.tUpdated = Now32();
   if (!WriteIndexFile(m_strIndexPath, *m_pHeader)) return false;
   m_pHeader->header.bModified = 0;
@@ -588,7 +617,7 @@ int CRecordDB::AddRecord(RDB_CURSOR* cursor, const RDB_RECORD& record) {
   if (FindRecordAt(record.tStart) != nullptr) return -1;
   if (record.tEnd <= record.tStart || record.qwSize == 0) {
     std::string path(record.szFilePath, strnlen(record.szFilePath, sizeof record.szFilePath));
-    DeleteFileIfExists(path);
+    if (!IsReadOnlyData()) DeleteFileIfExists(path);
     return -1;
   }
   LocalFields lf;
@@ -644,9 +673,10 @@ bool CRecordDB::RemoveRecord(time32 t, bool deleteFile) {
   RdbMonth* m = nullptr;
   RdbDay* d = nullptr;
   int i = -1;
+  if (deleteFile && IsReadOnlyData()) return false;
   RDB_RECORD* r = FindRecord(t, &y, &m, &d, &i);
   if (!r) return false;
-  if (deleteFile) DeleteFileIfExists(r->szFilePath);
+  if (deleteFile) DeleteFileIfExists(ResolvePath(*r));
   const uint64_t size = r->qwSize;
   d->node.qwSize -= size;
   m->node.qwSize -= size;
@@ -675,11 +705,13 @@ bool CRecordDB::RemoveDay(time32 t, bool deleteFiles) {
   RdbMonth* m = nullptr;
   RdbDay* d = nullptr;
   int i = -1;
+  if (deleteFiles && IsReadOnlyData()) return false;
   if (!FindDay(t, &y, &m, &d, &i)) return false;
   if (deleteFiles) {
     for (const auto& r : d->records) {
-      if (FileExists(r.szFilePath)) {
-        ::unlink(r.szFilePath);
+      const std::string path = ResolvePath(r);
+      if (FileExists(path)) {
+        ::unlink(path.c_str());
         SendProgress(m_pProgress, kProgressStep, 0);
       }
     }

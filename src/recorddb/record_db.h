@@ -105,6 +105,9 @@ class CRecordDB {
   CRecordDB& operator=(const CRecordDB&) = delete;
 
   void SetFolder(const std::string& folder);
+  // The file of record as it is now found under this camera's folder (stored path when that
+  // exists; see ResolveRecordPath). The record itself is not changed.
+  std::string ResolvePath(const RDB_RECORD& record) const;
   const std::string& GetFolder() const { return m_strFolder; }
   const std::string& GetIndexPath() const { return m_strIndexPath; }
 
@@ -117,6 +120,7 @@ class CRecordDB {
   // Parses an index held in memory; on success replaces the hierarchy. Used by Load and the fuzzer.
   bool LoadFromBytes(const void* data, size_t size);
   // Writes the index atomically: temp file (index path + "1"), fsync, rename over the index.
+  // False without writing in read-only review mode.
   bool Save();
   bool Reload(IRecordTree* tree);
   bool NewEmpty();
@@ -140,6 +144,7 @@ class CRecordDB {
   // 1 when added, -1 when refused (start inside an existing record, or an empty or reversed
   // span, whose file is then deleted).
   int AddRecord(RDB_CURSOR* cursor, const RDB_RECORD& record);
+  // With file deletion both refuse (false, nothing changed) in read-only review mode.
   bool RemoveRecord(time32 t, bool deleteFile);
   bool RemoveDay(time32 t, bool deleteFiles);
 

@@ -1,8 +1,18 @@
 #include "recorddb/record_list.h"
 
+#include <sys/stat.h>
+
+#include "platform/data_policy.h"
 #include "platform/file_utils.h"
 
 namespace vt {
+
+namespace {
+bool IsExistingFolder(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+}  // namespace
 
 CRecordList::CRecordList() = default;
 
@@ -36,12 +46,22 @@ int CRecordList::OpenCamera(const std::string& folder, IRecordTree* tree) {
     if (!Pick(&m_strOpenFolder, false, "")) return 0;
     target = m_strOpenFolder;
   }
-  if (!MakeFolderPath(target)) return 0;
+  // Review mode and folders this process may not write are opened as they are: no test file,
+  // no folder made; the reason is kept for the window to show.
+  std::string blocked = DataWriteBlockedReason(target);
+  if (blocked.empty()) {
+    if (!MakeFolderPath(target)) return 0;
+  } else if (!IsExistingFolder(target)) {
+    return 0;
+  }
+  m_strWriteBlocked = std::move(blocked);
   m_strCameraFolder = target;
   m_bLastOpenOk = m_db.Open(target);
   if (m_bLastOpenOk && tree) m_db.FillTree(tree);
   return 1;
 }
+
+std::string CRecordList::ResolvePath(const RDB_RECORD& record) const { return m_db.ResolvePath(record); }
 
 int CRecordList::Update(IRecordTree* tree) {
   if (tree) m_db.Reload(tree);

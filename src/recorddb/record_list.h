@@ -63,11 +63,18 @@ class CRecordList {
   // records then stay loaded; LastOpenSucceeded tells).
   int OpenCamera(const std::string& folder, IRecordTree* tree);
   bool LastOpenSucceeded() const { return m_bLastOpenOk; }
+  // Empty when the open camera's data may be changed; else why not (read-only review mode,
+  // or a camera folder this process cannot write), for the status bar.
+  const std::string& WriteBlockedReason() const { return m_strWriteBlocked; }
+  // The file to open, copy or delete for record (its stored path, or where it is found now
+  // under the camera folder when that path does not exist, e.g. a Windows path).
+  std::string ResolvePath(const RDB_RECORD& record) const;
   bool IsEmpty() const { return m_db.IsEmpty(); }
   int Update(IRecordTree* tree);
   bool SaveIndex() { return m_db.Save(); }
 
   // Maintenance (record_maintenance.cpp).
+  // In read-only review mode Delete, DeleteAll (with files) and RebuildAndSave refuse: false / 0.
   bool Delete(time32 t, bool deleteFiles, bool day);
   int DeleteAll(bool deleteFiles, IRecordTree* tree);
   // After a deletion: with a recorder window, post msg (kMsgRecordDeleted, kMsgDayDeleted or
@@ -92,6 +99,7 @@ class CRecordList {
   std::string m_strReopenFolder;  // kept alive for the posted open-camera message
   RecordListContext m_ctx;
   bool m_bLastOpenOk = false;
+  std::string m_strWriteBlocked;
 };
 
 }  // namespace vt

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/data_policy.h"
 #include "platform/file_utils.h"
 #include "platform/local_time.h"
 #include "platform/paths.h"
@@ -77,7 +78,7 @@ std::string CRecordDB::DayFolderName(const std::string& base, int year, int mont
 }
 
 std::string CRecordDB::CopyRecordFile(const std::string& folder, RDB_RECORD* record, bool* ok) {
-  const std::string source(record->szFilePath);
+  const std::string source = ResolvePath(*record);
   std::string name = source;
   SplitPath(source, nullptr, &name);
   const std::string target = JoinPath(folder, name);
@@ -137,13 +138,14 @@ bool CRecordDB::SaveTo(const std::string& folder, CopyReport* report) {
 }
 
 bool CRecordDB::ClearAll(bool deleteFiles) {
+  if (deleteFiles && IsReadOnlyData()) return false;
   if (m_pHeader) {
     if (deleteFiles) {
       DeleteFileIfExists(m_strIndexPath);
       for (const auto& y : m_pHeader->years)
         for (const auto& m : y.months)
           for (const auto& d : m.days)
-            for (const auto& r : d.records) DeleteFileIfExists(r.szFilePath);
+            for (const auto& r : d.records) DeleteFileIfExists(ResolvePath(r));
     }
     m_pHeader.reset();
   }
@@ -153,6 +155,7 @@ bool CRecordDB::ClearAll(bool deleteFiles) {
 
 bool CRecordList::Delete(time32 t, bool deleteFiles, bool day) {
   if (!day) return m_db.RemoveRecord(t, deleteFiles);
+  if (deleteFiles && IsReadOnlyData()) return false;
   Busy(true);
   SendProgress(m_ctx.pMainWnd, kProgressFormat, kIdsDeleteProgress);
   SendProgress(m_ctx.pMainWnd, kProgressBegin, 1);
@@ -163,7 +166,7 @@ bool CRecordList::Delete(time32 t, bool deleteFiles, bool day) {
 }
 
 int CRecordList::DeleteAll(bool deleteFiles, IRecordTree* tree) {
-  m_db.ClearAll(deleteFiles);
+  if (!m_db.ClearAll(deleteFiles)) return 0;
   m_db.FillTree(tree);
   return 1;
 }
@@ -255,6 +258,7 @@ bool CRecordList::Backup(const std::string& rootIn, CopyReport* report) {
 }
 
 int CRecordList::RebuildAndSave(IRecordTree* tree) {
+  if (IsReadOnlyData()) return 0;
   m_db.Rebuild();
   m_db.FillTree(tree);
   m_db.Save();

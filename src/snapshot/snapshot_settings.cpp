@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/data_policy.h"
 #include "platform/profile.h"
 
 namespace vt {
@@ -62,6 +63,7 @@ void CSnapshotSettings::Load(const std::string& iniPath, const std::string& /*pr
 }
 
 bool CSnapshotSettings::Save(const std::string& iniPath) const {
+  if (IsReadOnlyData()) return false;  // "Snap" lives in the recorder's vantor.ini
   bool ok = WriteProfileString(iniPath, kSnapSection, kColorKey, std::to_string(static_cast<int32_t>(m_crColor)));
   for (const IntKey& k : kIntKeys) {
     const int value = k.wide ? m_lf.*k.wide : m_lf.*k.narrow;

@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "app/lang_text.h"
+#include "platform/codepage.h"
+#include "platform/data_policy.h"
 #include "platform/local_time.h"
 #include "platform/message.h"
 #include "platform/paths.h"
@@ -27,7 +30,7 @@ namespace vt::vtdb {
 namespace {
 
 constexpr const char kUsage[] =
-    "Usage: vtdb COMMAND ARGUMENTS\n"
+    "Usage: vtdb [--read-only] [--codepage NAME] COMMAND ARGUMENTS\n"
     "\n"
     "Record databases of the recorder: camera folders with day folders of record files and\n"
     "an index rdb.ndx.\n"
@@ -53,6 +56,20 @@ constexpr const char kUsage[] =
     "  demo DIR                        create a sample recorder data folder in DIR (new, empty or\n"
     "                                  made by an earlier vtdb demo): DIR/vantor.ini and cameraNN\n"
     "  --help                          this text\n"
+    "\n"
+    "Options for every command:\n"
+    "  --read-only                     review mode for evidence copies: nothing in the data is\n"
+    "                                  written, renamed or deleted (an index that has to be rebuilt\n"
+    "                                  is rebuilt in memory only; empty files stay); delete and\n"
+    "                                  rebuild refuse; list, dump, cameras, save-to and backup work\n"
+    "                                  and export into their destination\n"
+    "  --codepage NAME                 code page of camera names that are not UTF-8 (iconv names:\n"
+    "                                  WINDOWS-1252, WINDOWS-1250, GBK, BIG5, SHIFT_JIS...); the\n"
+    "                                  default follows the language of the locale\n"
+    "\n"
+    "Stored record paths that do not exist (Windows paths such as D:\\rec\\ch01\\..., or a moved\n"
+    "camera folder) are found under the camera folder by day folder and file name.\n"
+    "A data folder this process cannot write is reported with a warning on stderr.\n"
     "\n"
     "Times T are \"YYYY-MM-DD HH:MM:SS\" in local time or seconds since 1970-01-01 UTC.\n"
     "Errors go to stderr with exit status 1.\n";
@@ -136,6 +153,17 @@ void RequireFolder(const std::string& path) {
   if (!IsFolder(path)) Fail("not a folder: " + path);
 }
 
+// Review mode was asked for; a folder that cannot be written is worth a warning.
+void WarnIfNotWritable(const std::string& folder) {
+  if (IsReadOnlyData()) return;
+  const std::string reason = DataWriteBlockedReason(folder);
+  if (!reason.empty()) std::cerr << "vtdb: warning: " << reason << "; nothing is written there\n";
+}
+
+void RefuseInReviewMode(const char* command) {
+  if (IsReadOnlyData()) Fail(std::string(command) + " changes the data and is refused with --read-only");
+}
+
 // Camera list and selector for the commands.
 struct CameraTable : ICameraList, ICameraQuery {
   std::vector<CameraEntry> rows;
@@ -209,6 +237,7 @@ int List(const std::vector<std::string>& in) {
   Args a = Parse(in, {}, {"json"});
   ExpectPositionals(a, 1, "list FOLDER");
   RequireFolder(a.positional[0]);
+  WarnIfNotWritable(a.positional[0]);
   CRecordDB db;
   if (!db.Open(a.positional[0])) Fail("cannot open " + a.positional[0]);
   std::cout << (a.Has("json") ? ListJson(db) : ListText(db));
@@ -218,7 +247,9 @@ int List(const std::vector<std::string>& in) {
 int Rebuild(const std::vector<std::string>& in) {
   Args a = Parse(in, {}, {});
   ExpectPositionals(a, 1, "rebuild FOLDER");
+  RefuseInReviewMode("rebuild");
   RequireFolder(a.positional[0]);
+  WarnIfNotWritable(a.positional[0]);
   CRecordDB db;
   ProgressCounter progress;
   db.SetFolder(a.positional[0]);
@@ -233,6 +264,8 @@ int Delete(const std::vector<std::string>& in) {
   Args a = Parse(in, {"record", "day"}, {"all"});
   ExpectPositionals(a, 1, "delete FOLDER (--record T | --day T | --all)");
   if (a.Has("record") + a.Has("day") + a.Has("all") != 1) Fail("give exactly one of --record, --day, --all");
+  RefuseInReviewMode("delete");
+  WarnIfNotWritable(a.positional[0]);
   const time32 t = a.Has("all") ? 0 : ParseTime(a.Value(a.Has("record") ? "record" : "day"));
   CRecordDB db;
   ProgressCounter progress;
@@ -321,8 +354,28 @@ int Demo(const std::vector<std::string>& in) {
   return 0;
 }
 
+// Takes the options that hold for every command out of args, wherever they stand.
+void TakeGlobalOptions(std::vector<std::string>* args) {
+  std::string codePage;
+  for (size_t i = 0; i < args->size();) {
+    if ((*args)[i] == "--read-only") {
+      SetReadOnlyData(true);
+      args->erase(args->begin() + static_cast<std::ptrdiff_t>(i));
+    } else if ((*args)[i] == "--codepage") {
+      if (i + 1 >= args->size()) Fail("--codepage needs a value");
+      codePage = (*args)[i + 1];
+      args->erase(args->begin() + static_cast<std::ptrdiff_t>(i), args->begin() + static_cast<std::ptrdiff_t>(i) + 2);
+    } else {
+      ++i;
+    }
+  }
+  if (codePage.empty()) codePage = DefaultCodePageForLanguage(LanguageNameFromLocale(SystemMessageLocale()));
+  if (!SetLegacyCodePage(codePage)) Fail("unknown code page " + codePage);
+}
+
 int Run(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
+  TakeGlobalOptions(&args);
   if (args.empty()) {
     std::cerr << kUsage;
     return 1;
