@@ -128,7 +128,7 @@ PackedDib CFrameConverter::ConvertToRGB24(const GUID& subtypeIn, const uint8_t* 
   const int64_t w = in.biWidth;
   const int64_t h = in.biHeight > 0 ? in.biHeight : 0;
   const int64_t outStride = RowStride(w, 24);
-  if (outStride * h > kMaxOutputBytes - 40) return {};
+  if (h > 0 && outStride > (kMaxOutputBytes - 40) / h) return {};  // also keeps every product below in range
 
   // Bytes the converter will read behind pixelOffset; the frame must hold them all.
   int64_t need = 0;
@@ -137,7 +137,12 @@ PackedDib CFrameConverter::ConvertToRGB24(const GUID& subtypeIn, const uint8_t* 
       case Kind::kRgb555:
       case Kind::kRgb565: need = (h - 1) * RowStride(w, 16) + 2 * w; break;
       case Kind::kRgb32: need = h * 4 * w; break;
-      case Kind::kPacked422: need = (w / 2 > 0) ? (h - 1) * RowStride(w, in.biBitCount) + (w / 2) * 4 : 0; break;
+      case Kind::kPacked422:
+        // Rows narrower than one group, or a bit count whose stride would not cover a group, would
+        // give a large picture from a few bytes.
+        if (w < 2 || in.biBitCount < 16) return {};
+        need = (h - 1) * RowStride(w, in.biBitCount) + (w / 2) * 4;
+        break;
       case Kind::kPlanar420: {
         const int64_t ls = (w + 3) & ~int64_t{3};
         const int64_t cs = (w / 2 + 3) & ~int64_t{3};

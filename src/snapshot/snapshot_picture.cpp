@@ -19,7 +19,7 @@ PackedDib TakeRgb24(const uint8_t* frame, size_t frameSize) {
   const int64_t rows = h.biHeight < 0 ? -int64_t{h.biHeight} : h.biHeight;
   if (h.biSize < sizeof h || h.biSize > frameSize || w <= 0 || rows <= 0) return {};
   const int64_t stride = Stride24(w);
-  if (stride * rows > kMaxPictureBytes || stride * rows > static_cast<int64_t>(frameSize - h.biSize)) return {};
+  if (stride > kMaxPictureBytes / rows || stride * rows > static_cast<int64_t>(frameSize - h.biSize)) return {};
   PackedDib out;
   try {
     out.resize(static_cast<size_t>(40 + stride * rows));
@@ -48,8 +48,10 @@ const BITMAPINFOHEADER* SnapshotPictureHeader(const uint8_t* picture, size_t pic
   if (h->biSize != sizeof(BITMAPINFOHEADER) || h->biBitCount != 24 || h->biCompression != BI_RGB || h->biWidth <= 0 ||
       h->biHeight <= 0)
     return nullptr;
-  const int64_t bytes = Stride24(h->biWidth) * h->biHeight;
-  if (bytes > kMaxPictureBytes || h->biSizeImage < bytes || static_cast<int64_t>(pictureSize) - 40 < bytes)
+  const int64_t stride = Stride24(h->biWidth);
+  if (stride > kMaxPictureBytes / h->biHeight) return nullptr;
+  const int64_t bytes = stride * h->biHeight;
+  if (h->biSizeImage < bytes || static_cast<int64_t>(pictureSize) - 40 < bytes)
     return nullptr;
   return h;
 }

@@ -381,6 +381,7 @@ TEST(ConvertSafety, BadHeaders) {
       {"header size below 40", 4, 2, 12, 64, false},
       {"header size past the frame", 4, 2, 4000, 64, false},
       {"huge frame, few bytes", 30000, 30000, 40, 64, false},
+      {"largest sizes, few bytes", 0x7FFF0000, 0x7FFF0000, 40, 64, false},
       {"zero height: header only", 4, 0, 40, 0, true},
       {"negative height: header only", 4, -3, 40, 0, true},
   };

@@ -90,11 +90,14 @@ TEST(SnapshotBmp, WritesHeaderAndPixelsThatLoadBack) {
   ASSERT_EQ(bytes.size(), 54u + pic.header.biSizeImage);
   BITMAPFILEHEADER fh;
   std::memcpy(&fh, bytes.data(), 14);
-  EXPECT_EQ(fh.bfType, 0x4D42);
-  EXPECT_EQ(fh.bfSize, 54u + pic.header.biSizeImage);
-  EXPECT_EQ(fh.bfReserved1, 0);
-  EXPECT_EQ(fh.bfReserved2, 0);
-  EXPECT_EQ(fh.bfOffBits, 54u);
+  // Copies: the packed fields are not aligned.
+  const uint16_t type = fh.bfType, reserved1 = fh.bfReserved1, reserved2 = fh.bfReserved2;
+  const uint32_t fileSize = fh.bfSize, offBits = fh.bfOffBits;
+  EXPECT_EQ(type, 0x4D42);
+  EXPECT_EQ(fileSize, 54u + pic.header.biSizeImage);
+  EXPECT_EQ(reserved1, 0);
+  EXPECT_EQ(reserved2, 0);
+  EXPECT_EQ(offBits, 54u);
   EXPECT_EQ(std::memcmp(bytes.data() + 14, &pic.header, 40), 0);
   EXPECT_EQ(std::memcmp(bytes.data() + 54, pic.pixels.data(), pic.pixels.size()), 0);
 
