@@ -9,6 +9,15 @@ namespace vt {
 void SetReadOnlyData(bool on);
 bool IsReadOnlyData();
 
+// Folders that hold the data under review (the data folder, each opened camera folder). In
+// review mode an export whose destination lies inside one of them is refused.
+void ProtectDataFolder(const std::string& folder);
+// True when path (existing or not) is one of the protected folders or lies below one; symbolic
+// links and "." / ".." are resolved through the nearest existing ancestor.
+bool IsInProtectedData(const std::string& path);
+// Review mode is on and path lies in the protected data: writing there is refused.
+bool IsWriteRefused(const std::string& path);
+
 // Whether folder can be written by this process, found out without creating anything in it
 // (access W_OK|X_OK on the folder, or on its nearest existing ancestor when it is missing).
 bool IsFolderWritable(const std::string& folder);

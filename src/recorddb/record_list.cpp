@@ -54,6 +54,7 @@ int CRecordList::OpenCamera(const std::string& folder, IRecordTree* tree) {
   } else if (!IsExistingFolder(target)) {
     return 0;
   }
+  ProtectDataFolder(target);
   m_strWriteBlocked = std::move(blocked);
   m_strCameraFolder = target;
   m_bLastOpenOk = m_db.Open(target);

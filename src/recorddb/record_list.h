@@ -80,6 +80,7 @@ class CRecordList {
   // After a deletion: with a recorder window, post msg (kMsgRecordDeleted, kMsgDayDeleted or
   // kMsgAllDeleted) with t and the camera number and leave the index to it; else save the index.
   bool NotifyDeleted(IRecorderLink* recorder, uint32_t msg, time32 t, int channelIndex);
+  // In review mode both refuse (false) a destination inside the data (ProtectDataFolder).
   bool SaveRecordsTo(time32 t, bool day, int channelIndex, CopyReport* report = nullptr);
   // Empty root: ask with the picker. Exports every camera of the selector.
   bool Backup(const std::string& root, CopyReport* report = nullptr);

@@ -190,6 +190,7 @@ bool CRecordList::SaveRecordsTo(time32 t, bool day, int channelIndex, CopyReport
   }
   if (!Pick(&m_strSaveFolder, true, "")) return false;
   const std::string root = m_strSaveFolder;
+  if (IsWriteRefused(root)) return false;
   LocalFields lf;
   if (!SplitLocalTime(t, &lf)) return false;
   const std::string dayFolder =
@@ -235,7 +236,9 @@ bool CRecordList::Backup(const std::string& rootIn, CopyReport* report) {
     m_strBackupFolder = rootIn;
   }
   const std::string root = m_strBackupFolder;
-  if (!MakeFolderPath(root)) return false;
+  if (IsWriteRefused(root)) return false;
+  for (const CameraEntry& cam : cameras) ProtectDataFolder(cam.strFolder);
+  if (IsWriteRefused(root) || !MakeFolderPath(root)) return false;
   Busy(true);
   SendProgress(m_ctx.pMainWnd, kProgressFormat, kIdsBackupProgress);
   SendProgress(m_ctx.pMainWnd, kProgressBegin, 1);

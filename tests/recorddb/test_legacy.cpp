@@ -232,8 +232,16 @@ TEST_F(LegacyTest, ReadOnlyLeavesEveryByteOfTheData) {
     EXPECT_FALSE(list.SaveIndex());
     EXPECT_EQ(Records(list.GetDB()), 2);
 
-    picked = dir / "out";
+    // Exports go elsewhere: not into the camera folder nor the data folder.
+    ProtectDataFolder(dir / "data");
     CopyReport report;
+    for (const std::string& inside : {cam, cam + "/export", dir / "data/out", dir / "other/../data/x/..", dir / "data/x/../../data"}) {
+      picked = inside;
+      EXPECT_FALSE(list.SaveRecordsTo(t, true, 0, &report)) << inside;
+      EXPECT_FALSE(list.Backup(inside, &report)) << inside;
+    }
+    EXPECT_EQ(report.nCopied, 0);
+    picked = dir / "out";
     ASSERT_TRUE(list.SaveRecordsTo(t, true, 0, &report));
     EXPECT_EQ(report.nCopied, 2);
     selector.cameras = {{0, "C1:x", cam}};

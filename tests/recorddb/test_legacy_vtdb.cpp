@@ -74,6 +74,14 @@ TEST_F(VtdbReviewTest, ReadOnlyListsWithoutTouchingTheData) {
   ASSERT_EQ(Run({"--read-only", "backup", "--ini", ini, "--dest", dir / "bak"}), 0) << err;
   EXPECT_TRUE(test::Exists(dir / "bak/camera01/rdb.ndx"));
   EXPECT_EQ(Run({"--read-only", "cameras", ini}), 0);
+  for (const std::string& inside : {dir / "data/out", cam + "/x"}) {
+    EXPECT_EQ(Run({"--read-only", "save-to", cam, "--record", "2008-05-10 10:20:30", "--channel", "1", "--dest",
+                   inside, "--ini", ini}),
+              1);
+    EXPECT_NE(err.find("inside the data under review"), std::string::npos) << err;
+    EXPECT_EQ(Run({"--read-only", "backup", "--ini", ini, "--dest", inside}), 1);
+    EXPECT_NE(err.find("inside the data under review"), std::string::npos) << err;
+  }
   EXPECT_EQ(TreeBytes(dir / "data"), before);
 
   // Without the option the same listing saves the index and drops the empty file.

@@ -16,6 +16,7 @@
 #include "app/lang_text.h"
 #include "platform/codepage.h"
 #include "platform/data_policy.h"
+#include "platform/file_utils.h"
 #include "platform/local_time.h"
 #include "platform/message.h"
 #include "platform/paths.h"
@@ -62,7 +63,8 @@ constexpr const char kUsage[] =
     "                                  written, renamed or deleted (an index that has to be rebuilt\n"
     "                                  is rebuilt in memory only; empty files stay); delete and\n"
     "                                  rebuild refuse; list, dump, cameras, save-to and backup work\n"
-    "                                  and export into their destination\n"
+    "                                  and export into their destination, which must lie outside\n"
+    "                                  the data folder and the camera folders\n"
     "  --codepage NAME                 code page of camera names that are not UTF-8 (iconv names:\n"
     "                                  WINDOWS-1252, WINDOWS-1250, GBK, BIG5, SHIFT_JIS...); the\n"
     "                                  default follows the language of the locale\n"
@@ -158,6 +160,16 @@ void WarnIfNotWritable(const std::string& folder) {
   if (IsReadOnlyData()) return;
   const std::string reason = DataWriteBlockedReason(folder);
   if (!reason.empty()) std::cerr << "vtdb: warning: " << reason << "; nothing is written there\n";
+}
+
+// The data under review (the recorder's data folder and the camera folders) cannot take an export.
+void RefuseDestinationInData(const std::string& ini, const std::vector<std::string>& cameraFolders,
+                             const std::string& dest) {
+  if (!IsReadOnlyData()) return;
+  std::string folder;
+  if (SplitPath(ini, &folder, nullptr)) ProtectDataFolder(folder);
+  for (const auto& f : cameraFolders) ProtectDataFolder(f);
+  if (IsInProtectedData(dest)) Fail("--dest " + dest + " lies inside the data under review; refused with --read-only");
 }
 
 void RefuseInReviewMode(const char* command) {
@@ -300,6 +312,7 @@ int SaveTo(const std::vector<std::string>& in) {
   if (channel < 1 || channel > kMaxChannels) Fail("--channel takes a channel number 1-16");
   const std::string dest = a.Value("dest"), ini = a.Value("ini");
   if (!IsFile(ini)) Fail("cannot read " + ini);
+  RefuseDestinationInData(ini, {a.positional[0]}, dest);
   CRecordDB probe;
   OpenForChange(&probe, a.positional[0]);
   if (day ? !probe.FindDay(t, nullptr, nullptr, nullptr, nullptr) : !probe.FindRecordAt(t))
@@ -331,6 +344,9 @@ int Backup(const std::vector<std::string>& in) {
   CameraTable cameras;
   LoadMainCameras(ini, a.Has("remote-viewer"), &cameras);
   if (cameras.rows.empty()) Fail("no cameras in " + ini);
+  std::vector<std::string> folders;
+  for (const auto& c : cameras.rows) folders.push_back(c.strFolder);
+  RefuseDestinationInData(ini, folders, dest);
   ProgressCounter progress;
   CRecordList list;
   RecordListContext ctx;
