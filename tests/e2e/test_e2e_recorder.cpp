@@ -12,6 +12,7 @@
 #include "e2e_fixture.h"
 #include "frame/left_view_pane.h"
 #include "frame/main_frame.h"
+#include "platform/file_utils.h"
 #include "platform/local_time.h"
 #include "recorddb/record_db.h"
 #include "res/gen/res_images.h"
@@ -184,6 +185,16 @@ TEST_F(RecorderE2E, RebuildRefusedWhileRecorderOrRemoteViewerRuns) {
   ASSERT_EQ(boxes_.size(), 3u);
   EXPECT_NE(boxes_[2].find("camera 1 "), std::string::npos);
   EXPECT_EQ(Index(1), indexBefore);
+}
+
+TEST_F(RecorderE2E, HeldRecordingCountsAsOpenByTheRecorder) {
+  auto recording = data_->AddRecord(1, "2026-12-09", "100000", "101000");
+  ASSERT_TRUE(FileExists(recording.string()));
+  StartRecorder({"--hold", recording.string()});
+  EXPECT_NE(recorder_.Output().find("holding " + recording.string()), std::string::npos);
+  EXPECT_FALSE(FileExists(recording.string())) << "a file the recorder holds locked counts as absent";
+  recorder_.Stop();
+  EXPECT_TRUE(FileExists(recording.string()));
 }
 
 TEST_F(RecorderE2E, SecondStartRaisesTheFirstWindow) {
