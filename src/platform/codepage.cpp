@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <mutex>
 
 namespace vt {
@@ -29,6 +31,16 @@ class Converter {
  private:
   iconv_t cd_;
 };
+
+// Opening a converter costs about a millisecond; each thread keeps the ones it used.
+Converter* CachedConverter(const std::string& from) {
+  thread_local std::map<std::string, std::unique_ptr<Converter>> cache;
+  auto it = cache.find(from);
+  if (it == cache.end()) it = cache.emplace(from, std::make_unique<Converter>(from)).first;
+  if (!it->second->ok()) return nullptr;
+  ::iconv(it->second->get(), nullptr, nullptr, nullptr, nullptr);  // initial shift state
+  return it->second.get();
+}
 
 }  // namespace
 
@@ -98,8 +110,8 @@ bool IsValidUtf8(const std::string& text) {
 
 std::string DecodeLegacyText(const std::string& text, const std::string& codePage) {
   if (IsValidUtf8(text)) return text;
-  Converter conv(codePage.empty() ? GetLegacyCodePage() : codePage);
-  if (!conv.ok()) return text;
+  Converter* conv = CachedConverter(codePage.empty() ? GetLegacyCodePage() : codePage);
+  if (!conv) return text;
   std::string out;
   out.reserve(text.size() * 2);
   char* in = const_cast<char*>(text.data());
@@ -108,7 +120,7 @@ std::string DecodeLegacyText(const std::string& text, const std::string& codePag
   while (inLeft > 0) {
     char* o = buf;
     size_t oLeft = sizeof buf;
-    const size_t r = ::iconv(conv.get(), &in, &inLeft, &o, &oLeft);
+    const size_t r = ::iconv(conv->get(), &in, &inLeft, &o, &oLeft);
     out.append(buf, static_cast<size_t>(o - buf));
     if (r != static_cast<size_t>(-1)) break;
     if (errno == E2BIG) continue;
@@ -116,11 +128,11 @@ std::string DecodeLegacyText(const std::string& text, const std::string& codePag
     out += kReplacement;
     ++in;
     --inLeft;
-    ::iconv(conv.get(), nullptr, nullptr, nullptr, nullptr);
+    ::iconv(conv->get(), nullptr, nullptr, nullptr, nullptr);
   }
   char* o = buf;
   size_t oLeft = sizeof buf;
-  ::iconv(conv.get(), nullptr, nullptr, &o, &oLeft);
+  ::iconv(conv->get(), nullptr, nullptr, &o, &oLeft);
   out.append(buf, static_cast<size_t>(o - buf));
   return out;
 }
