@@ -90,6 +90,29 @@ TEST_F(VtdbReviewTest, ReadOnlyListsWithoutTouchingTheData) {
   EXPECT_FALSE(test::Exists(cam + "/2008-05-11/010800000900000.avi"));
 }
 
+// An index written on Windows, in a camera folder copied elsewhere.
+TEST_F(VtdbReviewTest, WindowsPathsAreFoundInTheCopiedFolder) {
+  const std::string cam = dir / "ch01";
+  test::WriteFile(cam + "/2008-05-10/011020301120340.avi", "aaaa");
+  const time32 t = test::Utc(2008, 5, 10, 10, 20, 30);
+  CRecordDB db;
+  db.NewEmpty();
+  ASSERT_EQ(db.AddRecord(nullptr, test::Rec(t, t + 3604, 4, "D:\\rec\\ch01\\2008-05-10\\011020301120340.avi")), 1);
+  ASSERT_TRUE(CRecordDB::WriteIndexFile(cam + "/rdb.ndx", *db.GetIndex()));
+  ASSERT_EQ(Run({"list", cam}), 0) << err;
+  EXPECT_NE(out.find("\t" + cam + "/2008-05-10/011020301120340.avi\n"), std::string::npos) << out;
+  ASSERT_EQ(Run({"list", cam, "--json"}), 0) << err;
+  EXPECT_NE(out.find("\"szFilePath\": \"D:/rec/ch01/2008-05-10/011020301120340.avi\""), std::string::npos) << out;
+  test::WriteFile(dir / "vantor.ini", "[Storage_ch01]\r\nsStoragePath=" + cam + "\r\n");
+  ASSERT_EQ(Run({"save-to", cam, "--record", "2008-05-10 10:20:30", "--channel", "1", "--dest", dir / "out", "--ini",
+                 dir / "vantor.ini"}),
+            0)
+      << err;
+  EXPECT_EQ(test::ReadFile(dir / "out/camera01/2008-05-10/011020301120340.avi"), "aaaa");
+  ASSERT_EQ(Run({"delete", cam, "--record", "2008-05-10 10:20:30"}), 0) << err;
+  EXPECT_FALSE(test::Exists(cam + "/2008-05-10/011020301120340.avi"));
+}
+
 TEST_F(VtdbReviewTest, CodePageOfCameraNames) {
   const std::string ini = dir / "vantor.ini";
   test::WriteFile(ini, "[Storage_ch01]\r\nsStoragePath=/rec/ch01\r\n[Preference_ch01]\r\nsCameraName=\xC3\xC5\xBF\xDA\r\n"

@@ -124,7 +124,7 @@ std::string ListText(const CRecordDB& db) {
     o << RdbDayText(d.nYear, d.nMonth, d.nDay) << "\n";
     for (const auto& r : d.pDay->records)
       o << "  " << RdbRecordText(r) << "\t" << TimeText(r.tEnd) << "\t" << r.nKind << "\t" << r.qwSize << "\t"
-        << r.szFilePath << "\n";
+        << db.ResolvePath(r) << "\n";
   }
   return o.str();
 }
@@ -140,8 +140,9 @@ std::string ListJson(const CRecordDB& db) {
     for (size_t i = 0; i < d.pDay->records.size(); ++i) {
       const auto& r = d.pDay->records[i];
       o << (i ? ", " : "") << "{\"time\": " << JsonString(RdbRecordText(r)) << ", \"end\": " << JsonString(TimeText(r.tEnd))
-        << ", \"szFilePath\": " << JsonString(r.szFilePath) << ", \"nKind\": " << r.nKind << ", \"tStart\": " << r.tStart
-        << ", \"tEnd\": " << r.tEnd << ", \"qwSize\": " << r.qwSize << "}";
+        << ", \"szFilePath\": " << JsonString(r.szFilePath) << ", \"file\": " << JsonString(db.ResolvePath(r))
+        << ", \"nKind\": " << r.nKind << ", \"tStart\": " << r.tStart << ", \"tEnd\": " << r.tEnd
+        << ", \"qwSize\": " << r.qwSize << "}";
     }
     o << "]}";
   }
