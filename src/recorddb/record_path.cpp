@@ -54,18 +54,31 @@ std::string FileIn(const std::string& folder, const std::string& name) {
   return found;
 }
 
-// A folder called day (any case) at any depth below folder that holds name. Only folders
-// whose names start with a digit are entered: day folders live in date folders.
-std::string SearchDay(const std::string& folder, const std::string& day, const std::string& name, int depth) {
+std::string Digits(const std::string& s) {
+  std::string d;
+  for (char c : s)
+    if (c >= '0' && c <= '9') d.push_back(c);
+  return d;
+}
+
+// A folder called day (any case) at any depth below folder that holds name. Only folders that
+// can hold that day are entered: their digits begin the day's digits ("2008", "2008-05" for
+// "2008-05-12"), so a missing file costs a few listings, not a walk over every day folder.
+// seen: the digits of the folders entered so far.
+std::string SearchDay(const std::string& folder, const std::string& day, const std::string& name,
+                      const std::string& seen, int depth) {
   if (depth > kMaxDayFolderDepth) return {};
+  const std::string dayDigits = Digits(day);
   for (const std::string& sub : SubFolders(folder)) {
     const std::string path = JoinPath(folder, sub);
     if (::strcasecmp(sub.c_str(), day.c_str()) == 0) {
       std::string hit = FileIn(path, name);
       if (!hit.empty()) return hit;
     }
-    if (sub[0] >= '0' && sub[0] <= '9') {
-      std::string hit = SearchDay(path, day, name, depth + 1);
+    const std::string digits = seen + Digits(sub);
+    if (sub[0] >= '0' && sub[0] <= '9' && digits.size() < dayDigits.size() &&
+        dayDigits.compare(0, digits.size(), digits) == 0) {
+      std::string hit = SearchDay(path, day, name, digits, depth + 1);
       if (!hit.empty()) return hit;
     }
   }
@@ -92,7 +105,7 @@ std::string ResolveRecordPath(const std::string& cameraFolder, const std::string
     std::string hit = FileIn(JoinPath(cameraFolder, sub), name);
     if (!hit.empty()) return hit;
   }
-  std::string hit = SearchDay(cameraFolder, day, name, 0);
+  std::string hit = SearchDay(cameraFolder, day, name, "", 0);
   return hit.empty() ? storedPath : hit;
 }
 

@@ -9,8 +9,8 @@ namespace vt {
 
 // storedPath when it names an existing file; else cameraFolder/<day>/<name> matched
 // case-insensitively, where <day> and <name> are the last two components of storedPath
-// (backslashes or slashes); else a folder named <day> found below cameraFolder's date
-// folders (a day folder nested deeper) holding <name>; else storedPath unchanged.
+// (backslashes or slashes); else a folder named <day> found below cameraFolder's year or month
+// folders ("2008/2008-05-12", "2008-05/2008-05-12") holding <name>; else storedPath unchanged.
 // Nothing is written: the index keeps the stored form.
 std::string ResolveRecordPath(const std::string& cameraFolder, const std::string& storedPath);
 

@@ -79,7 +79,9 @@ TEST_F(LegacyTest, ResolveRecordPathFindsMovedAndWindowsPaths) {
   test::WriteFile(cam + "/2008-05-10/011020301120340.avi", "a");
   test::WriteFile(cam + "/2008-05-11/010800000900000.AVI", "b");
   test::WriteFile(cam + "/2008-05/2008-05-12/010800000900000.avi", "c");  // nested deeper
+  test::WriteFile(cam + "/2009/05/2009-05-12/010800000900000.avi", "e");  // year and month folders
   test::WriteFile(cam + "/backup/2008-05-13/010800000900000.avi", "d");   // not a date folder
+  test::WriteFile(cam + "/2008-05-10/2008-05-14/010800000900000.avi", "f");  // inside another day
   struct Case {
     std::string stored, expected;
   } cases[] = {
@@ -88,7 +90,9 @@ TEST_F(LegacyTest, ResolveRecordPathFindsMovedAndWindowsPaths) {
       {"D:/rec/ch01/2008-05-10/011020301120340.avi", cam + "/2008-05-10/011020301120340.avi"},
       {"/mnt/old/ch01/2008-05-11/010800000900000.avi", cam + "/2008-05-11/010800000900000.AVI"},
       {"E:\\REC\\CH01\\2008-05-12\\010800000900000.avi", cam + "/2008-05/2008-05-12/010800000900000.avi"},
+      {"D:\\rec\\ch01\\2009-05-12\\010800000900000.avi", cam + "/2009/05/2009-05-12/010800000900000.avi"},
       {"D:\\rec\\ch01\\2008-05-13\\010800000900000.avi", "D:\\rec\\ch01\\2008-05-13\\010800000900000.avi"},
+      {"D:\\rec\\ch01\\2008-05-14\\010800000900000.avi", "D:\\rec\\ch01\\2008-05-14\\010800000900000.avi"},
       {"D:\\rec\\ch01\\2008-05-10\\missing.avi", "D:\\rec\\ch01\\2008-05-10\\missing.avi"},
       {"x.avi", "x.avi"},
       {"", ""},
