@@ -121,6 +121,39 @@ VT_AVX2 inline void Pixels16x(__m256i ys, __m256i us, __m256i vs, __m256i* b, __
   *g = _mm256_packs_epi32(_mm256_srai_epi32(gLo, 13), _mm256_srai_epi32(gHi, 13));
 }
 
+// Thirty-two B, G, R bytes each (pixels 0-15 in the low lane) -> 96 bytes B G R B G R ...
+VT_AVX2 inline void Store96(__m256i b, __m256i g, __m256i r, uint8_t* dst) {
+  // The same byte moves as Store48, in both lanes at once.
+  const __m256i b0 = _mm256_setr_epi8(0, -1, -1, 1, -1, -1, 2, -1, -1, 3, -1, -1, 4, -1, -1, 5, 0, -1, -1, 1, -1, -1, 2,
+                                      -1, -1, 3, -1, -1, 4, -1, -1, 5);
+  const __m256i g0 = _mm256_setr_epi8(-1, 0, -1, -1, 1, -1, -1, 2, -1, -1, 3, -1, -1, 4, -1, -1, -1, 0, -1, -1, 1, -1,
+                                      -1, 2, -1, -1, 3, -1, -1, 4, -1, -1);
+  const __m256i r0 = _mm256_setr_epi8(-1, -1, 0, -1, -1, 1, -1, -1, 2, -1, -1, 3, -1, -1, 4, -1, -1, -1, 0, -1, -1, 1,
+                                      -1, -1, 2, -1, -1, 3, -1, -1, 4, -1);
+  const __m256i b1 = _mm256_setr_epi8(-1, -1, 6, -1, -1, 7, -1, -1, 8, -1, -1, 9, -1, -1, 10, -1, -1, -1, 6, -1, -1, 7,
+                                      -1, -1, 8, -1, -1, 9, -1, -1, 10, -1);
+  const __m256i g1 = _mm256_setr_epi8(5, -1, -1, 6, -1, -1, 7, -1, -1, 8, -1, -1, 9, -1, -1, 10, 5, -1, -1, 6, -1, -1, 7,
+                                      -1, -1, 8, -1, -1, 9, -1, -1, 10);
+  const __m256i r1 = _mm256_setr_epi8(-1, 5, -1, -1, 6, -1, -1, 7, -1, -1, 8, -1, -1, 9, -1, -1, -1, 5, -1, -1, 6, -1,
+                                      -1, 7, -1, -1, 8, -1, -1, 9, -1, -1);
+  const __m256i b2 = _mm256_setr_epi8(-1, 11, -1, -1, 12, -1, -1, 13, -1, -1, 14, -1, -1, 15, -1, -1, -1, 11, -1, -1, 12,
+                                      -1, -1, 13, -1, -1, 14, -1, -1, 15, -1, -1);
+  const __m256i g2 = _mm256_setr_epi8(-1, -1, 11, -1, -1, 12, -1, -1, 13, -1, -1, 14, -1, -1, 15, -1, -1, -1, 11, -1,
+                                      -1, 12, -1, -1, 13, -1, -1, 14, -1, -1, 15, -1);
+  const __m256i r2 = _mm256_setr_epi8(10, -1, -1, 11, -1, -1, 12, -1, -1, 13, -1, -1, 14, -1, -1, 15, 10, -1, -1, 11, -1,
+                                      -1, 12, -1, -1, 13, -1, -1, 14, -1, -1, 15);
+  const __m256i o0 = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(b, b0), _mm256_shuffle_epi8(g, g0)),
+                                     _mm256_shuffle_epi8(r, r0));
+  const __m256i o1 = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(b, b1), _mm256_shuffle_epi8(g, g1)),
+                                     _mm256_shuffle_epi8(r, r1));
+  const __m256i o2 = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(b, b2), _mm256_shuffle_epi8(g, g2)),
+                                     _mm256_shuffle_epi8(r, r2));
+  // Low lanes hold bytes 0-47 of the output, high lanes bytes 48-95.
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst), _mm256_permute2x128_si256(o0, o1, 0x20));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + 32), _mm256_permute2x128_si256(o2, o0, 0x30));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + 64), _mm256_permute2x128_si256(o1, o2, 0x31));
+}
+
 // Thirty-two pixels as two in-order halves of int16 luma and per-pixel chroma -> 96 bytes.
 VT_AVX2 inline void Pixels32(__m256i yA, __m256i uA, __m256i vA, __m256i yB, __m256i uB, __m256i vB, uint8_t* dst) {
   __m256i bA, gA, rA, bB, gB, rB;
@@ -130,8 +163,7 @@ VT_AVX2 inline void Pixels32(__m256i yA, __m256i uA, __m256i vA, __m256i yB, __m
   const __m256i b = _mm256_permute4x64_epi64(_mm256_packus_epi16(bA, bB), 0xD8);
   const __m256i g = _mm256_permute4x64_epi64(_mm256_packus_epi16(gA, gB), 0xD8);
   const __m256i r = _mm256_permute4x64_epi64(_mm256_packus_epi16(rA, rB), 0xD8);
-  Store48(_mm256_castsi256_si128(b), _mm256_castsi256_si128(g), _mm256_castsi256_si128(r), dst);
-  Store48(_mm256_extracti128_si256(b, 1), _mm256_extracti128_si256(g, 1), _mm256_extracti128_si256(r, 1), dst + 48);
+  Store96(b, g, r, dst);
 }
 
 VT_AVX2 int Row420Avx2(const uint8_t* y, const uint8_t* u, const uint8_t* v, uint8_t* dst, int width) {
