@@ -61,7 +61,8 @@ TEST_F(VtdbReviewTest, ReadOnlyListsWithoutTouchingTheData) {
   } refused[] = {{{"--read-only", "delete", cam, "--record", "2008-05-10 10:20:30"}},
                  {{"--read-only", "delete", cam, "--day", "2008-05-10 10:20:30"}},
                  {{"--read-only", "delete", cam, "--all"}},
-                 {{"--read-only", "rebuild", cam}}};
+                 {{"--read-only", "rebuild", cam}},
+                 {{"--read-only", "demo", dir / "data"}}};
   for (const auto& r : refused) {
     EXPECT_EQ(Run(r.args), 1) << r.args[1];
     EXPECT_NE(err.find("refused with --read-only"), std::string::npos) << err;

@@ -62,10 +62,10 @@ constexpr const char kUsage[] =
     "Options for every command:\n"
     "  --read-only                     review mode for evidence copies: nothing in the data is\n"
     "                                  written, renamed or deleted (an index that has to be rebuilt\n"
-    "                                  is rebuilt in memory only; empty files stay); delete and\n"
-    "                                  rebuild refuse; list, dump, cameras, save-to and backup work\n"
-    "                                  and export into their destination, which must lie outside\n"
-    "                                  the data folder and the camera folders\n"
+    "                                  is rebuilt in memory only; empty files stay); delete,\n"
+    "                                  rebuild and demo refuse; list, dump, cameras, save-to and\n"
+    "                                  backup work and export into their destination, which must\n"
+    "                                  lie outside the data folder and the camera folders\n"
     "  --codepage NAME                 code page of camera names that are not UTF-8 (iconv names:\n"
     "                                  WINDOWS-1252, WINDOWS-1250, GBK, BIG5, SHIFT_JIS...); the\n"
     "                                  default follows the language of the locale\n"
@@ -365,6 +365,7 @@ int Backup(const std::vector<std::string>& in) {
 int Demo(const std::vector<std::string>& in) {
   Args a = Parse(in, {}, {});
   ExpectPositionals(a, 1, "demo DIR");
+  RefuseInReviewMode("demo");
   std::string error, summary;
   if (!MakeDemo(a.positional[0], &error, &summary)) Fail(error);
   std::cout << summary;
