@@ -1,5 +1,7 @@
 #include "recorddb/camera_config.h"
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <vector>
@@ -44,6 +46,18 @@ bool StaysUnderRoot(const std::string& native) {
   return true;
 }
 
+// A storage folder named in a legacy code page: its bytes as stored when that folder exists (a
+// disk mounted with the original names), else the decoded name when that one exists (a copy
+// whose names were converted to UTF-8).
+std::string StorageFolder(const std::string& stored) {
+  const std::string native = NativePath(stored);
+  if (IsValidUtf8(native)) return native;
+  struct stat st {};
+  if (::stat(native.c_str(), &st) == 0) return native;
+  const std::string decoded = DecodeLegacyText(native);
+  return ::stat(decoded.c_str(), &st) == 0 ? decoded : native;
+}
+
 bool IsDecimal(const std::string& s) {
   if (s.empty() || s.size() > 20) return false;
   for (char c : s)
@@ -68,7 +82,7 @@ void LoadMainCameras(const std::string& iniPath, bool remoteViewer, ICameraList*
     if (stored.size() < static_cast<size_t>(kMinStoragePathLength)) continue;
     const std::string def = FormatTextInt(RdbBuiltInText(kIdsCameraName), n);
     const std::string name = GetProfileString(iniPath, PreferenceSection(n), "sCameraName", def);
-    list->AddCamera(n - 1, Label(n, DecodeLegacyText(name)), NativePath(stored));
+    list->AddCamera(n - 1, Label(n, DecodeLegacyText(name)), StorageFolder(stored));
   }
   list->SelectCamera(0);
 }
@@ -139,7 +153,7 @@ void CPlayerSettings::Load(const std::string& iniPath, const std::string& /*prog
   m_bHasMask = GetProfileInt(iniPath, "Preference", "fHasMask", 0);
   DecodeMaskData(GetProfileString(iniPath, "Preference", "MaskData", ""), &m_strPassword);
   const std::string stored = GetProfileString(iniPath, "Storage_ch01", "sStoragePath", "");
-  m_strStoragePath = stored.empty() ? JoinPath(dataFolder, "records") : NativePath(stored);
+  m_strStoragePath = stored.empty() ? JoinPath(dataFolder, "records") : StorageFolder(stored);
   m_bAutoPlay = GetProfileInt(iniPath, "Preference", "fAutoPlay", 1);
 }
 

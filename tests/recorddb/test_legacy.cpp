@@ -199,6 +199,16 @@ TEST_F(LegacyTest, CameraNamesShownDecodedAndCopiedAsStored) {
   ASSERT_EQ(cams.rows.size(), 1u);
   EXPECT_EQ(cams.rows[0].strLabel, "C1:Caméra entrée");
 
+  // A storage folder named in the code page is found under its converted name as well.
+  fs::create_directories(dir / "Entr\xC3\xA9" "e");
+  test::WriteFile(ini, "[Storage_ch01]\r\nsStoragePath=" + dir / "Entr\xE9" "e\r\n");
+  LoadMainCameras(ini, false, &cams);
+  ASSERT_EQ(cams.rows.size(), 1u);
+  EXPECT_EQ(cams.rows[0].strFolder, dir / "Entrée");
+  fs::create_directories(dir / "Entr\xE9" "e");  // the original bytes win when they exist
+  LoadMainCameras(ini, false, &cams);
+  EXPECT_EQ(cams.rows[0].strFolder, dir / "Entr\xE9" "e");
+
   ASSERT_TRUE(SetLegacyCodePage("GBK"));
   test::WriteFile(ini, "[Storage_ch03]\r\nsStoragePath=/rec/ch03\r\n[Preference_ch03]\r\nsCameraName=\xC3\xC5\xBF\xDA\r\n");
   LoadMainCameras(ini, false, &cams);
