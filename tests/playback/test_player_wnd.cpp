@@ -229,7 +229,9 @@ TEST_F(PlayerWndTest, SpeedMenuChecksTheRateAndAppliesTheChoice) {
     if (QWidget* w = QApplication::activePopupWidget()) w->close();
   });
   wnd->Post(kMsgButtonSpeed, 60, 60);
-  Pump(200);
+  // The popup runs its own loop inside the posted message; the choice comes back as a posted
+  // command after it, so wait for the outcome rather than for a fixed time.
+  for (int i = 0; i < 150 && (items.empty() || wnd->GetRate() == 1.25); ++i) Pump(20);
   ASSERT_EQ(9u, items.size());
   for (size_t i = 0; i < items.size(); ++i) {
     EXPECT_EQ(kSpeedTable[i].menuText, items[i].first);
