@@ -27,6 +27,22 @@ bool CPlayerCommandLineInfo::Parse(const std::vector<std::string>& args, std::st
         if (error) *error = "--data-folder needs a folder";
         return false;
       }
+    } else if (a == "--read-only") {
+      m_bReadOnly = true;
+    } else if (a == "--codepage" || a.rfind("--codepage=", 0) == 0) {
+      if (a == "--codepage") {
+        if (last || args[i + 1].empty()) {
+          if (error) *error = "--codepage needs a code page name";
+          return false;
+        }
+        m_strCodePage = args[++i];
+      } else {
+        m_strCodePage = a.substr(std::strlen("--codepage="));
+        if (m_strCodePage.empty()) {
+          if (error) *error = "--codepage needs a code page name";
+          return false;
+        }
+      }
     } else if (a == "--demo") {
       m_bDemo = true;
       if (!last && !args[i + 1].empty() && args[i + 1][0] != '-') m_strDemoFolder = args[++i];
@@ -41,14 +57,25 @@ bool CPlayerCommandLineInfo::Parse(const std::vector<std::string>& args, std::st
 
 std::string CommandLineHelp(const std::string& programName) {
   return "Usage: " + programName +
-         " [/pass | -pass] [--data-folder DIR | --demo [DIR]] [--help]\n"
+         " [/pass | -pass] [--data-folder DIR | --demo [DIR]] [--read-only] [--codepage NAME] [--help]\n"
          "Plays and maintains the recordings of the surveillance recorder.\n"
          "  /pass, -pass         do not ask for the start-up password\n"
          "  --data-folder DIR    read vantor.ini and VTPlayer.Log in DIR instead of the\n"
          "                       per-user data folder of the edition\n"
          "  --demo [DIR]         make a demo recorder data set in DIR (kept and reused;\n"
          "                       default ~/.cache/vtplayer-demo) and play it\n"
-         "  --help               show this text\n";
+         "  --read-only          review mode for evidence copies and mounted disks: nothing\n"
+         "                       is written, renamed or deleted in the data (no index save,\n"
+         "                       no log, no settings); Save Record to... and Backup still\n"
+         "                       export into another folder\n"
+         "  --codepage NAME      code page of camera names that are not UTF-8 (for example\n"
+         "                       windows-1252, GBK, BIG5, SHIFT_JIS); default by language\n"
+         "  --help               show this text\n"
+         "Recordings whose index holds Windows paths (D:\\rec\\ch01\\...) or whose folders were\n"
+         "moved are found under their camera folder by day folder and file name.\n"
+         "Environment: VT_AUDIO_SINK names the GStreamer audio sink (for example fakesink for\n"
+         "no sound); XDG_DATA_HOME, XDG_CACHE_HOME and XDG_RUNTIME_DIR place the data folder,\n"
+         "the demo data and the recorder link's sockets.\n";
 }
 
 }  // namespace vt

@@ -1,5 +1,6 @@
 // Command line of vtplayer: "pass" after "/" or "-" skips the login; --data-folder DIR points
-// the player at a recorder's data folder (for example one copied from its disk); --help.
+// the player at a recorder's data folder (for example one copied from its disk); --read-only
+// and --codepage for evidence copies and recorders set up in another language; --help.
 #pragma once
 
 #include <string>
@@ -21,6 +22,8 @@ class CPlayerCommandLineInfo {
   std::string m_strDataFolder;           // empty: the usual data folder
   bool m_bDemo = false;                  // make (or reuse) the demo data set and use it
   std::string m_strDemoFolder;           // empty with m_bDemo: the default demo folder
+  bool m_bReadOnly = false;              // review mode: nothing is written into the data
+  std::string m_strCodePage;             // legacy code page of the recorder's texts; empty: by language
   std::vector<std::string> m_fileNames;  // non-switch parameters; the player opens none
 
  private:

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 
@@ -17,6 +18,8 @@
 #include "app/message_box.h"
 #include "demo/demo_data.h"
 #include "frame/main_frame.h"
+#include "platform/codepage.h"
+#include "platform/data_policy.h"
 #include "platform/file_utils.h"
 #include "playback/player_wnd.h"
 #include "snapshot/snapshot_picture.h"
@@ -70,6 +73,12 @@ FrameContext CVantPlayerApp::MakeFrameContext() {
     hooks.textById = [this](uint32_t id) { return GetText(id); };
     hooks.setWindowTitle = [this](const char* a, const char* b) { SetWindowTitle(a, b); };
     hooks.snapshot = [this](std::vector<uint8_t> frame, time32 t) { ShowSnapshot(frame, t); };
+    hooks.resolvePath = [this](const RDB_RECORD& rec) {
+      ILeftPane* pane = m_pMainFrame ? m_pMainFrame->GetLeftView() : nullptr;
+      CRecordList* list = pane ? pane->GetRecordList() : nullptr;
+      if (list) return list->ResolvePath(rec);
+      return std::string(rec.szFilePath, strnlen(rec.szFilePath, sizeof rec.szFilePath));
+    };
     return CreatePlayerWindow(parent, std::move(hooks));
   };
   return ctx;
@@ -160,6 +169,16 @@ bool CVantPlayerApp::InitInstance(const std::vector<std::string>& args, int* exi
   boxes.textById = [this](int id) { return GetText(static_cast<uint32_t>(id)); };
   SetMessageBoxContext(boxes);
 
+  // The code page holds for every text read from here on.
+  const std::string codePage = cmdInfo.m_strCodePage.empty()
+                                   ? DefaultCodePageForLanguage(LanguageNameFromLocale(SystemMessageLocale()))
+                                   : cmdInfo.m_strCodePage;
+  if (!SetLegacyCodePage(codePage)) {
+    std::fprintf(stderr, "vtplayer: unknown code page %s\n", codePage.c_str());
+    *exitCode = 2;
+    return false;
+  }
+
   std::string dataOverride = cmdInfo.m_strDataFolder;
   if (cmdInfo.m_bDemo) {
     dataOverride = cmdInfo.m_strDemoFolder.empty() ? demo::DefaultDemoFolder() : cmdInfo.m_strDemoFolder;
@@ -168,7 +187,10 @@ bool CVantPlayerApp::InitInstance(const std::vector<std::string>& args, int* exi
       return false;
     }
   }
+  // Review mode: from here on nothing is written into the data (the demo set above is ours).
+  SetReadOnlyData(cmdInfo.m_bReadOnly);
   SetUpPaths(dataOverride);
+  ProtectDataFolder(m_strDataFolder);
   m_pMainFrame = std::make_unique<CMainFrame>(MakeFrameContext());
   if (!m_pMainFrame->Create()) {
     m_pMainFrame.reset();

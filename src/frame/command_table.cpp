@@ -6,7 +6,12 @@ namespace {
 CommandUi Always(const CommandState&, uint32_t) { return {true, false}; }
 CommandUi NotMainDb(const CommandState& s, uint32_t) { return {!s.bMainDb, false}; }
 CommandUi HasSelectedRecord(const CommandState& s, uint32_t) { return {!s.bListEmpty && s.bTreeSelection, false}; }
-CommandUi HasRecords(const CommandState& s, uint32_t) { return {!s.bListEmpty, false}; }
+// Commands that delete or rewrite the recorder's data.
+CommandUi CanDeleteSelected(const CommandState& s, uint32_t) {
+  return {!s.bDataLocked && !s.bListEmpty && s.bTreeSelection, false};
+}
+CommandUi CanDeleteAll(const CommandState& s, uint32_t) { return {!s.bDataLocked && !s.bListEmpty, false}; }
+CommandUi CanRebuild(const CommandState& s, uint32_t) { return {!s.bDataLocked, false}; }
 CommandUi Speed(const CommandState& s, uint32_t id) {
   return {s.bRecordOpen, s.bRecordOpen && s.nRateCommand == id};
 }
@@ -36,10 +41,10 @@ const CommandDef kTable[] = {
     VT_SEP(kMenuFile),
     {kMenuFile, C, ID_APP_EXIT, "E&xit", nullptr, -1, -1, ID_APP_EXIT, &T::OnAppExit, Always},
 
-    VT_DB(kMenuEdit, ID_DELETE_RECORD, "&Delete Record\tDel", "Del", 6, 5, HasSelectedRecord),
-    VT_DB(kMenuEdit, ID_DELETE_ALL, "Delete &All Records", nullptr, -1, -1, HasRecords),
+    VT_DB(kMenuEdit, ID_DELETE_RECORD, "&Delete Record\tDel", "Del", 6, 5, CanDeleteSelected),
+    VT_DB(kMenuEdit, ID_DELETE_ALL, "Delete &All Records", nullptr, -1, -1, CanDeleteAll),
     VT_SEP(kMenuEdit),
-    VT_DB(kMenuEdit, ID_REBUILD_DB, "Re&build Record DB\tCtrl+B", "Ctrl+B", 3, 3, Always),
+    VT_DB(kMenuEdit, ID_REBUILD_DB, "Re&build Record DB\tCtrl+B", "Ctrl+B", 3, 3, CanRebuild),
 
     VT_PLAY(ID_PLAY, "&Play\tSpace", "Space", -1, -1, RecordOpen),
     VT_PLAY(ID_PAUSE, "P&ause\tSpace", nullptr, -1, -1, RecordOpen),

@@ -22,6 +22,7 @@ struct CommandState {
   bool bAutoPlay = false;
   bool bToolBarVisible = true;
   bool bStatusBarVisible = true;
+  bool bDataLocked = false;       // review mode, or the camera's folder cannot be written
 };
 
 struct CommandUi {

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/data_policy.h"
+
 namespace vt {
 
 int CountLogLines(const std::string& text) {
@@ -21,6 +23,12 @@ CLogFile::~CLogFile() { TearDownLog(); }
 
 void CLogFile::InitLog(const std::string& path) {
   m_strLogPath = path;
+  // Review mode writes nothing into the data folder, the log included.
+  if (IsReadOnlyData()) {
+    m_bLogEnabled = 0;
+    m_nLogLines = 0;
+    return;
+  }
   m_bLogEnabled = 1;
   std::ifstream in(path, std::ios::binary);
   if (!in) {

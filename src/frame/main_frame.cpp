@@ -25,6 +25,7 @@
 #include "frame/frame_layout.h"
 #include "frame/lock_keys.h"
 #include "frame/left_view_pane.h"
+#include "platform/data_policy.h"
 #include "platform/paths.h"
 
 namespace vt {
@@ -211,7 +212,7 @@ void CMainFrame::BuildStatusBar() {
     m_panes[i]->setFrameShadow(QFrame::Sunken);
     bar->addPermanentWidget(m_panes[i]);
   }
-  SetMessageText(FromBytes(Text(IDS_READY)));
+  SetMessageText(IdleText());
 }
 
 void CMainFrame::BuildPanes() {
@@ -298,7 +299,28 @@ CommandState CMainFrame::GatherCommandState() const {
   s.bAutoPlay = m_settings.m_bAutoPlay != 0;
   s.bToolBarVisible = m_pToolBar && !m_pToolBar->isHidden();
   s.bStatusBarVisible = !statusBar()->isHidden();
+  s.bDataLocked = !DataLockedReason().empty();
   return s;
+}
+
+std::string CMainFrame::DataLockedReason() const {
+  if (IsReadOnlyData()) return "read-only review mode";
+  CRecordList* list = m_pLeftPane ? m_pLeftPane->GetRecordList() : nullptr;
+  return list ? list->WriteBlockedReason() : std::string();
+}
+
+QString CMainFrame::IdleText() const {
+  QString ready = FromBytes(Text(IDS_READY));
+  const std::string reason = DataLockedReason();
+  if (!reason.empty())
+    return ready + QStringLiteral("  -  ") + QString::fromStdString(reason) +
+           QStringLiteral(": Delete and Rebuild are disabled");
+  // A data folder that cannot be written loses the log and the settings at exit.
+  const std::string dataReason = DataWriteBlockedReason(m_ctx.strDataFolder);
+  if (!dataReason.empty())
+    return ready + QStringLiteral("  -  ") + QString::fromStdString(dataReason) +
+           QStringLiteral(": settings are not saved");
+  return ready;
 }
 
 void CMainFrame::UpdateCommandUi() {
@@ -433,7 +455,7 @@ LRESULT CMainFrame::WindowProc(uint32_t msg, WPARAM wParam, LPARAM lParam) {
       if (text) {
         SetMessageText(FromBytes(text));
       } else if (!(m_pPlayer && wParam && m_pPlayer->IsButtonBarButton(wParam))) {
-        SetMessageText(FromBytes(Text(IDS_READY)));
+        SetMessageText(IdleText());
       }
       return 0;
     }
@@ -445,6 +467,7 @@ LRESULT CMainFrame::WindowProc(uint32_t msg, WPARAM wParam, LPARAM lParam) {
       if (list) list->OpenCamera(m_strOpenCameraPath, m_pLeftPane->GetTree());
       if (m_pPlayer) m_pPlayer->Target()->Post(kMsgOpenRecord, 0, 0);
       m_nCurrentCamera = static_cast<int>(lParam);
+      SetMessageText(IdleText());
       return 0;
     }
     default:
@@ -457,7 +480,7 @@ bool CMainFrame::event(QEvent* e) {
   if (DispatchMessageEvent(e)) return true;
   if (e->type() == QEvent::StatusTip) {
     QString tip = static_cast<QStatusTipEvent*>(e)->tip();
-    SetMessageText(tip.isEmpty() ? FromBytes(Text(IDS_READY)) : tip);
+    SetMessageText(tip.isEmpty() ? IdleText() : tip);
     return true;
   }
   if (e->type() == QEvent::Show) Post(kMsgFitToVideo, 0, 0);

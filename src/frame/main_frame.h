@@ -118,6 +118,11 @@ class CMainFrame : public QMainWindow, public CMessageWindow, public CCommandTar
   void BuildPanes();
   void ConnectRecordList();
   void SetMessageText(const QString& text);
+  // Why the recorder's data cannot be changed (review mode, a folder that cannot be written);
+  // empty when it can.
+  std::string DataLockedReason() const;
+  // "Ready", with the reason when the maintenance commands are off.
+  QString IdleText() const;
   void UpdateLockPanes();
   void OnLinkReadable();
   std::string Text(uint32_t id) const;

@@ -229,7 +229,10 @@ LRESULT CPlayerWnd::WindowProc(uint32_t msg, WPARAM wParam, LPARAM lParam) {
     case kMsgOpenRecord:
       if (lParam) {
         const auto* rec = reinterpret_cast<const RDB_RECORD*>(lParam);
-        m_core->OpenRecord(std::string(rec->szFilePath, strnlen(rec->szFilePath, sizeof rec->szFilePath)), rec->tStart);
+        const std::string path = m_hooks.resolvePath
+                                     ? m_hooks.resolvePath(*rec)
+                                     : std::string(rec->szFilePath, strnlen(rec->szFilePath, sizeof rec->szFilePath));
+        m_core->OpenRecord(path, rec->tStart);
       } else {
         m_core->CloseClip();
         SetWindowTitle(nullptr, nullptr);

@@ -14,6 +14,7 @@
 #include "frame/player_window_iface.h"
 #include "playback/media_engine.h"
 #include "playback/player_core.h"
+#include "recorddb/rdb_types.h"
 #include "skin/dib.h"
 #include "skin/skin_files.h"
 
@@ -40,6 +41,9 @@ struct PlayerHooks {
   // The captured frame (packed bitmap, decoder's format) and its recording time; the snapshot
   // dialog's entry. Unset: snapshots are not offered.
   std::function<void(std::vector<uint8_t>, time32)> snapshot;
+  // Where a record's file really is (an index written on another system, or a moved folder);
+  // unset: the stored path.
+  std::function<std::string(const RDB_RECORD&)> resolvePath;
 };
 
 class CPlayerWnd : public QWidget, public CMessageWindow, public IPlayerWindow, private IPlayerView {

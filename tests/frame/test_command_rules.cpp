@@ -100,6 +100,30 @@ TEST(CommandRules, EveryCommandForFixtureStates) {
   }
 }
 
+// Locked data (review mode, a camera folder that cannot be written): the commands that delete
+// or rebuild are off, exports, reloads and playback stay as they were.
+TEST(CommandRules, LockedDataTurnsOffOnlyTheCommandsThatChangeIt) {
+  CommandState playing;
+  playing.bMainDb = false;
+  playing.bListEmpty = false;
+  playing.bTreeSelection = true;
+  playing.bRecordOpen = true;
+  CommandState locked = playing;
+  locked.bDataLocked = true;
+  const std::set<uint32_t> changesData = {32783, 32784, 32788};
+  for (const CommandDef& c : CommandTable()) {
+    if (c.kind != MenuKind::Command) continue;
+    CommandUi open = EvaluateCommand(c.id, playing);
+    CommandUi ro = EvaluateCommand(c.id, locked);
+    if (changesData.count(c.id)) {
+      EXPECT_TRUE(open.bEnabled) << c.id;
+      EXPECT_FALSE(ro.bEnabled) << c.id;
+    } else {
+      EXPECT_EQ(ro, open) << c.id;
+    }
+  }
+}
+
 TEST(CommandTable, PromptSplit) {
   std::string s, t;
   SplitPrompt("Start the playback\n Play", &s, &t);

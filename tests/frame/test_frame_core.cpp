@@ -8,6 +8,7 @@
 #include "frame/frame_layout.h"
 #include "frame/log_file.h"
 #include "frame/progress_text.h"
+#include "platform/data_policy.h"
 
 namespace vt {
 namespace {
@@ -136,6 +137,21 @@ TEST_F(LogFileTest, MissingLogIsCreatedEmpty) {
   EXPECT_TRUE(std::filesystem::exists(path_));
   EXPECT_EQ(log.GetLogLineCount(), 0);
   EXPECT_TRUE(log.IsLogEnabled());
+}
+
+// Review mode touches nothing in the data folder: no log is made and a full one is not rotated.
+TEST_F(LogFileTest, ReviewModeNeitherCreatesNorRotates) {
+  SetReadOnlyData(true);
+  CLogFile missing;
+  missing.InitLog(path_);
+  EXPECT_FALSE(std::filesystem::exists(path_));
+  EXPECT_FALSE(missing.IsLogEnabled());
+  Write(Lines(120));
+  CLogFile full;
+  full.InitLog(path_);
+  SetReadOnlyData(false);
+  EXPECT_EQ(Read(path_), Lines(120));
+  EXPECT_FALSE(std::filesystem::exists(path_ + "1"));
 }
 
 TEST_F(LogFileTest, NinetyNineLinesLeftAlone) {
