@@ -310,17 +310,21 @@ std::string CMainFrame::DataLockedReason() const {
 }
 
 QString CMainFrame::IdleText() const {
-  QString ready = FromBytes(Text(IDS_READY));
+  // The status pane is narrow: the reason comes first, and its tooltip carries the whole text.
   const std::string reason = DataLockedReason();
-  if (!reason.empty())
-    return ready + QStringLiteral("  -  ") + QString::fromStdString(reason) +
-           QStringLiteral(": Delete and Rebuild are disabled");
+  if (!reason.empty()) {
+    QString text = QString::fromStdString(reason);
+    text[0] = text[0].toUpper();
+    return text + QStringLiteral(": Delete and Rebuild are off");
+  }
   // A data folder that cannot be written loses the log and the settings at exit.
   const std::string dataReason = DataWriteBlockedReason(m_ctx.strDataFolder);
-  if (!dataReason.empty())
-    return ready + QStringLiteral("  -  ") + QString::fromStdString(dataReason) +
-           QStringLiteral(": settings are not saved");
-  return ready;
+  if (!dataReason.empty()) {
+    QString text = QString::fromStdString(dataReason);
+    text[0] = text[0].toUpper();
+    return text + QStringLiteral(" (settings are not saved)");
+  }
+  return FromBytes(Text(IDS_READY));
 }
 
 void CMainFrame::UpdateCommandUi() {
@@ -345,7 +349,10 @@ void CMainFrame::RunCommand(uint32_t id) {
 }
 
 void CMainFrame::SetMessageText(const QString& text) {
-  if (m_panes[0]) m_panes[0]->setText(text);
+  if (m_panes[0]) {
+    m_panes[0]->setText(text);
+    m_panes[0]->setToolTip(text);
+  }
 }
 
 void CMainFrame::SetStatusSize(const QString& text) {

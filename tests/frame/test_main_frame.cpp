@@ -19,6 +19,7 @@
 #include "app/message_box.h"
 #include "frame/empty_player_area.h"
 #include "frame/main_frame.h"
+#include "platform/data_policy.h"
 #include "res/gen/res_images.h"
 
 namespace vt {
@@ -230,6 +231,20 @@ TEST_F(MainFrameTest, RebuildAsksWithCameraNumberAndNoDoesNothing) {
   EXPECT_EQ(player_->OpenRecordCount(), 0);
   f->RunCommand(ID_DELETE_ALL);  // disabled with an empty list: no question
   EXPECT_EQ(boxes_.size(), 1u);
+}
+
+// Review mode: no log in the data folder, Rebuild off and refused, and the status bar says why.
+TEST_F(MainFrameTest, ReviewModeLocksTheDataAndSaysSo) {
+  SetReadOnlyData(true);
+  CMainFrame* f = Make(Context());
+  EXPECT_FALSE(std::filesystem::exists(root_ / "data/VTPlayer.Log"));
+  EXPECT_FALSE(f->GetAction(ID_REBUILD_DB)->isEnabled());
+  EXPECT_TRUE(f->GetAction(ID_BACKUP_DB)->isEnabled());
+  EXPECT_TRUE(f->GetAction(ID_UPDATE_DB)->isEnabled());
+  EXPECT_EQ(f->GetPaneText(0), "Read-only review mode: Delete and Rebuild are off");
+  f->RunCommand(ID_REBUILD_DB);  // refused before any question
+  EXPECT_TRUE(boxes_.empty());
+  SetReadOnlyData(false);
 }
 
 TEST_F(MainFrameTest, PlaybackCommandsGreyWithNothingOpenAutoPlayToggles) {
