@@ -48,7 +48,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // Button bar slots, left to right.
-constexpr int kBtnPlay = 0, kBtnPause = 1, kBtnSnapshot = 5;
+constexpr int kBtnPlay = 0, kBtnPause = 1, kBtnStop = 2, kBtnSnapshot = 5;
 constexpr uint32_t kIdsVideoOnlyText = 59399;
 
 std::string ReadAll(const fs::path& p) {
@@ -218,7 +218,11 @@ TEST_F(UserE2E, ADayWithTheDemoData) {
       << player_->Core().GetError();
   EXPECT_EQ(player_->Core().GetFile(), withSound->Path());
 
-  // Pause from the button bar, then one frame on from the Playback menu.
+  // Stop (back to the first frame, so that the events lie ahead however long it played) and
+  // pause from the button bar, then one frame on from the Playback menu.
+  ClickButton(kBtnStop);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return player_->Core().GetPlayState() != kPsRunning && player_->SeekBar()->GetPos() <= 1; }, 5000))
+      << player_->Core().GetPlayState() << " " << player_->SeekBar()->GetPos();
   ClickButton(kBtnPause);
   ASSERT_TRUE(QTest::qWaitFor([&] { return player_->Core().GetPlayState() == kPsPaused; }, 5000));
   const uint32_t pos = player_->SeekBar()->GetPos();
