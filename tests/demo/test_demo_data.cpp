@@ -11,7 +11,7 @@
 #include <memory>
 #include <tuple>
 
-#include "../platform/temp_dir.h"
+#include "platform/temp_dir.h"
 #include "platform/file_utils.h"
 #include "platform/local_time.h"
 #include "platform/paths.h"
