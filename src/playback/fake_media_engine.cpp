@@ -1,6 +1,8 @@
 #include "playback/fake_media_engine.h"
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "playback/engine_errors.h"
 
@@ -52,6 +54,7 @@ HRESULT CFakeMediaEngine::GetState(int32_t, int32_t* state) {
 }
 
 HRESULT CFakeMediaEngine::SetPositions(int64_t t) {
+  if (nSeekDelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(nSeekDelayMs.load()));
   calls.push_back("SetPositions " + std::to_string(t));
   if (!m_bLoaded) return E_FAIL;
   if (Failed(hrSeek)) return hrSeek;

@@ -2,6 +2,7 @@
 // file's properties and the results, and reads back the calls made.
 #pragma once
 
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <string>
@@ -24,6 +25,7 @@ class CFakeMediaEngine : public IMediaEngine {
   HRESULT hrRun = S_OK, hrPause = S_OK, hrStop = S_OK, hrSeek = S_OK, hrStopWhenReady = S_OK;
   HRESULT hrGetVolume = S_OK;  // overrides the audio rule when a failure
   int32_t stateSettled = 1;    // 0: GetState reports an unsettled transition
+  std::atomic<int> nSeekDelayMs{0};  // SetPositions takes this long (a slow decoder)
 
   // Observed.
   std::vector<std::string> calls;  // "Run", "Pause", "SetPositions 400000", ...

@@ -16,6 +16,7 @@ CPlayerCore::CPlayerCore(IMediaEngine* engine, IPlayerView* view, IMessageTarget
 }
 
 CPlayerCore::~CPlayerCore() {
+  WaitSeekIdle();
   m_bOpen = 0;
   if (Held()) m_pEngine->Stop();
   m_psCurrent = kPsStopped;
@@ -31,8 +32,21 @@ void CPlayerCore::SeekThread() {
   while (m_bSeekThreadRun) {
     m_hSeekEvent.Wait();
     if (!m_bSeekThreadRun) break;
+    // Requests made before this point are served by this seek (they collapse into it).
+    const uint64_t served = m_nSeeksRequested.load();
     SeekToFrame(m_pView->GetSeekPos());
+    {
+      std::lock_guard<std::mutex> lock(m_seekIdleLock);
+      m_nSeeksDone = served;
+    }
+    m_seekIdle.notify_all();
   }
+}
+
+void CPlayerCore::WaitSeekIdle() {
+  std::unique_lock<std::mutex> lock(m_seekIdleLock);
+  m_seekIdle.wait_for(lock, std::chrono::seconds(1),
+                      [this] { return m_nSeeksDone >= m_nSeeksRequested.load() || !m_bSeekThreadRun; });
 }
 
 HRESULT CPlayerCore::OpenRecord(const std::string& path, time32 tStart) {
@@ -114,6 +128,7 @@ HRESULT CPlayerCore::BuildGraph(const std::string& path) {
 }
 
 void CPlayerCore::CloseClip() {
+  WaitSeekIdle();
   if (m_pView->GetSeekPos() > 1) m_pView->SetSeekPos(1);
   m_bOpen = 0;
   m_pView->ShowTime(false);
@@ -138,6 +153,7 @@ void CPlayerCore::CloseInterfaces() {
 
 void CPlayerCore::PlaybackCommand(int cmd) {
   if (!Held() || !m_bOpen) return;
+  if (cmd == kCmdStop) WaitSeekIdle();  // the rewind must not be undone by an older seek
   const int32_t ps = m_psCurrent;
   if (cmd == kCmdPlay && (ps == kPsStopped || ps == kPsPaused)) {
     if (Succeeded(m_pEngine->Run())) m_psCurrent = kPsRunning;
@@ -183,6 +199,7 @@ HRESULT CPlayerCore::SeekToFrame(int64_t n) {
 
 HRESULT CPlayerCore::StepFrames(int64_t k) {
   if (k == 0) return 0;
+  WaitSeekIdle();
   const int64_t p = StepTarget(m_pView->GetSeekPos(), k);
   const HRESULT hr = SeekToFrame(p);
   if (Succeeded(hr)) m_pView->SetSeekPos(p);
@@ -290,6 +307,7 @@ void CPlayerCore::OnSpeedCommand(uint32_t id) {
 void CPlayerCore::OnSeekRequest() {
   if (!m_bOpen) return;
   PlaybackCommand(kCmdPause);
+  ++m_nSeeksRequested;
   m_hSeekEvent.Set();
 }
 
@@ -325,6 +343,7 @@ void CPlayerCore::ResumeAfterJump() {
 
 void CPlayerCore::Forward() {
   if (!m_bOpen) return;
+  WaitSeekIdle();
   PauseForJump();
   NextEvent();
   ResumeAfterJump();
@@ -332,6 +351,7 @@ void CPlayerCore::Forward() {
 
 void CPlayerCore::Backward() {
   if (!m_bOpen) return;
+  WaitSeekIdle();
   PauseForJump();
   PrevEvent();
   ResumeAfterJump();

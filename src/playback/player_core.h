@@ -9,6 +9,8 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <memory>
 #include <string>
 #include <thread>
@@ -141,6 +143,10 @@ class CPlayerCore {
   void ResumeAfterJump();
   HRESULT JumpTo(time32 target);
   void SeekThread();
+  // Waits (at most 1 s) until the seek thread has carried out every request made so far, so
+  // that a seek of this thread is not undone by an older one finishing after it, and the engine
+  // is not closed under a running seek.
+  void WaitSeekIdle();
 
   IMediaEngine* m_pEngine;
   IPlayerView* m_pView;
@@ -166,6 +172,11 @@ class CPlayerCore {
 
   CAutoResetEvent m_hSeekEvent;
   std::atomic<int32_t> m_bSeekThreadRun{1};
+  // Seek requests made (GUI thread) and carried out (seek thread); idle when equal.
+  std::atomic<uint64_t> m_nSeeksRequested{0};
+  uint64_t m_nSeeksDone = 0;  // guarded by m_seekIdleLock
+  std::mutex m_seekIdleLock;
+  std::condition_variable m_seekIdle;
   std::thread m_hSeekThread;
 };
 

@@ -276,6 +276,20 @@ TEST_F(PlayerCoreTest, StepsTicksAndSeekThread) {
   EXPECT_EQ(2000 * kFrame, core->GetPosition());
 }
 
+// A jump right after a seek request is not undone by the seek thread finishing after it.
+TEST_F(PlayerCoreTest, JumpAfterASeekRequestWaitsForTheSeekThread) {
+  Open(Record("a.avi", {{0, kStart + 5, kStart + 20}}));
+  engine.nSeekDelayMs = 50;
+  view.pos = 26;  // frame 26 = 1 s in, before the event
+  core->OnSeekRequest();
+  core->Forward();  // to the event's start
+  EXPECT_EQ(5 * 10000000LL, core->GetPosition());
+  std::this_thread::sleep_for(std::chrono::milliseconds(120));
+  EXPECT_EQ(5 * 10000000LL, engine.llPosition);
+  EXPECT_EQ(kStart + 5, core->GetCurrent());
+  engine.nSeekDelayMs = 0;
+}
+
 TEST_F(PlayerCoreTest, EventJumpsKeepRunningPlayback) {
   Open(Record("a.avi", {{0, kStart + 5, kStart + 20}, {0, kStart + 60, kStart + 90}}));
   core->PlaybackCommand(kCmdPlay);
