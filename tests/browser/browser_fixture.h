@@ -6,30 +6,11 @@
 #include <vector>
 
 #include "app/message_window.h"
+#include "common/message_log.h"
 #include "platform/local_time.h"
 #include "recorddb/record_db.h"
 
 namespace vt::test {
-
-struct PostedMessage {
-  uint32_t msg;
-  WPARAM wParam;
-  LPARAM lParam;
-};
-
-// Records every message posted to it.
-class MessageLog : public IMessageTarget {
- public:
-  bool Post(uint32_t msg, WPARAM wParam, LPARAM lParam) override {
-    posted.push_back({msg, wParam, lParam});
-    return true;
-  }
-  LRESULT Send(uint32_t msg, WPARAM wParam, LPARAM lParam) override {
-    posted.push_back({msg, wParam, lParam});
-    return 0;
-  }
-  std::vector<PostedMessage> posted;
-};
 
 // The main window's message target for the length of a test.
 class MainWindowStandIn : public MessageLog {

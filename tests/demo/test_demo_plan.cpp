@@ -7,35 +7,13 @@
 #include <map>
 #include <set>
 
+#include "common/scoped_tz.h"
 #include "platform/local_time.h"
 #include "platform/profile.h"
 #include "recorddb/folder_scan.h"
 
 namespace vt::demo {
 namespace {
-
-// Sets TZ for one test and puts the old value back.
-class ScopedTz {
- public:
-  explicit ScopedTz(const char* tz) {
-    const char* old = std::getenv("TZ");
-    m_had = old != nullptr;
-    if (old) m_old = old;
-    ::setenv("TZ", tz, 1);
-    ::tzset();
-  }
-  ~ScopedTz() {
-    if (m_had)
-      ::setenv("TZ", m_old.c_str(), 1);
-    else
-      ::unsetenv("TZ");
-    ::tzset();
-  }
-
- private:
-  bool m_had = false;
-  std::string m_old;
-};
 
 struct PlanCase {
   const char* tz;
@@ -59,7 +37,7 @@ TEST(DemoPlan, CamerasDaysRecordsAndNamesParseBack) {
   for (const PlanCase& c : kCases) {
     SCOPED_TRACE(std::string(c.tz) + " " + std::to_string(c.year) + "-" + std::to_string(c.month) + "-" +
                  std::to_string(c.day));
-    ScopedTz tz(c.tz);
+    test::ScopedTz tz(c.tz);
     const DemoPlan plan = MakeDemoPlan("/demo", MakeLocalTime(c.year, c.month, c.day, 9, 30, 0));
 
     ASSERT_EQ(plan.cameras.size(), 3u);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/scoped_tz.h"
 #include "platform/local_time.h"
 #include "platform/paths.h"
 #include "temp_dir.h"
@@ -50,30 +51,8 @@ TEST(ResolvePathCaseTest, FindsOtherSpellingKeepsExact) {
   EXPECT_EQ(ResolvePathCase(""), "");
 }
 
-class TzGuard {
- public:
-  explicit TzGuard(const char* tz) {
-    const char* v = std::getenv("TZ");
-    had_ = v != nullptr;
-    if (had_) old_ = v;
-    ::setenv("TZ", tz, 1);
-    ::tzset();
-  }
-  ~TzGuard() {
-    if (had_)
-      ::setenv("TZ", old_.c_str(), 1);
-    else
-      ::unsetenv("TZ");
-    ::tzset();
-  }
-
- private:
-  bool had_ = false;
-  std::string old_;
-};
-
 TEST(LocalTimeTest, DaylightSavingDecidedByThePlatform) {
-  TzGuard tz("CET-1CEST,M3.5.0,M10.5.0/3");
+  test::ScopedTz tz("CET-1CEST,M3.5.0,M10.5.0/3");
   const struct {
     int y, mo, d, h, mi, s;
     time32 expected;

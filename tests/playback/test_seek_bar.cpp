@@ -58,7 +58,7 @@ class SeekBarTest : public ::testing::Test {
   }
   size_t Seeks() const {
     size_t n = 0;
-    for (const auto& m : m_owner.m_messages) n += (m.msg == kMsgSeekRequest && m.wParam == 0 && m.lParam == 0) ? 1 : 0;
+    for (const auto& m : m_owner.posted) n += (m.msg == kMsgSeekRequest && m.wParam == 0 && m.lParam == 0) ? 1 : 0;
     return n;
   }
   QColor At(int x, int y) { return QColor(m_bar->Picture().pixel(x, y)); }

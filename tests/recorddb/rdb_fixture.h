@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "common/scoped_tz.h"
 #include "common/temp_dir.h"
 #include "platform/message.h"
 #include "recorddb/record_db.h"
@@ -28,29 +29,6 @@ inline bool Exists(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0;
 }
-
-// Sets the process time zone for the life of the object.
-class ScopedTz {
- public:
-  explicit ScopedTz(const char* tz) {
-    const char* old = std::getenv("TZ");
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    ::setenv("TZ", tz, 1);
-    ::tzset();
-  }
-  ~ScopedTz() {
-    if (had_)
-      ::setenv("TZ", old_.c_str(), 1);
-    else
-      ::unsetenv("TZ");
-    ::tzset();
-  }
-
- private:
-  bool had_ = false;
-  std::string old_;
-};
 
 constexpr const char* kTzBerlin = "CET-1CEST,M3.5.0,M10.5.0/3";
 

@@ -5,28 +5,11 @@
 
 #include <vector>
 
-#include "platform/message.h"
+#include "common/message_log.h"
 
 namespace vt::test {
 
-struct RecordedMessage {
-  uint32_t msg;
-  WPARAM wParam;
-  LPARAM lParam;
-};
-
-class MessageRecorder : public IMessageTarget {
- public:
-  bool Post(uint32_t msg, WPARAM w, LPARAM l) override {
-    m_messages.push_back({msg, w, l});
-    return true;
-  }
-  LRESULT Send(uint32_t msg, WPARAM w, LPARAM l) override {
-    m_messages.push_back({msg, w, l});
-    return 0;
-  }
-  std::vector<RecordedMessage> m_messages;
-};
+using MessageRecorder = MessageLog;
 
 // One QApplication for the whole test program (offscreen platform from the environment).
 inline void EnsureApplication() {

@@ -233,19 +233,19 @@ TEST_F(SkinWidgets, ButtonBarNarrowerThanItsCapsDrawsOnlyTheCaps) {
 
 TEST_F(SkinWidgets, SpeedClickPostsOnlyItsMessage) {
   auto bar = MakeBar(300);
-  m_owner.m_messages.clear();
+  m_owner.posted.clear();
   QTest::mouseClick(bar->Button(7), Qt::LeftButton, {}, QPoint(3, 3));
   QCoreApplication::processEvents();
-  ASSERT_EQ(m_owner.m_messages.size(), 1u);
-  EXPECT_EQ(m_owner.m_messages[0].msg, kMsgButtonSpeed);
-  EXPECT_EQ(m_owner.m_messages[0].wParam, 0u);
-  EXPECT_EQ(m_owner.m_messages[0].lParam, 0);
+  ASSERT_EQ(m_owner.posted.size(), 1u);
+  EXPECT_EQ(m_owner.posted[0].msg, kMsgButtonSpeed);
+  EXPECT_EQ(m_owner.posted[0].wParam, 0u);
+  EXPECT_EQ(m_owner.posted[0].lParam, 0);
   // Each button posts its own message.
   for (int i = 0; i < kButtonCount; ++i) {
-    m_owner.m_messages.clear();
+    m_owner.posted.clear();
     QTest::mouseClick(bar->Button(i), Qt::LeftButton, {}, QPoint(3, 3));
-    ASSERT_EQ(m_owner.m_messages.size(), 1u);
-    EXPECT_EQ(m_owner.m_messages[0].msg, kMsgButtonPlay + static_cast<uint32_t>(i));
+    ASSERT_EQ(m_owner.posted.size(), 1u);
+    EXPECT_EQ(m_owner.posted[0].msg, kMsgButtonPlay + static_cast<uint32_t>(i));
   }
   EXPECT_EQ(bar->IsButton(bar->Button(3)), 1);
   EXPECT_EQ(bar->IsButton(bar.get()), 0);
@@ -271,48 +271,48 @@ TEST_F(SkinWidgets, HoverSequencePostsPromptsAndTheWindowUnderTheCursor) {
   CSkinButton* pause = bar->Button(1);
   QWidget* under = pause;
   for (int i = 0; i < kButtonCount; ++i) bar->Button(i)->SetCursorProbe([&] { return std::optional<QWidget*>(under); });
-  m_main.m_messages.clear();
+  m_main.posted.clear();
 
   // Entering posts the prompt, owned by the button.
   QTest::mouseMove(play, QPoint(4, 4));
-  ASSERT_EQ(m_main.m_messages.size(), 1u);
-  EXPECT_EQ(m_main.m_messages[0].msg, kMsgStatusText);
-  EXPECT_EQ(m_main.m_messages[0].wParam, 0u);
-  EXPECT_EQ(reinterpret_cast<const char*>(m_main.m_messages[0].lParam), play->GetPrompt().c_str());
+  ASSERT_EQ(m_main.posted.size(), 1u);
+  EXPECT_EQ(m_main.posted[0].msg, kMsgStatusText);
+  EXPECT_EQ(m_main.posted[0].wParam, 0u);
+  EXPECT_EQ(reinterpret_cast<const char*>(m_main.posted[0].lParam), play->GetPrompt().c_str());
   EXPECT_EQ(play->GetPrompt(), "Play");
   EXPECT_EQ(play->GetHoverTimer(), kHoverTimerId);
 
   // The cursor is found over the next button at a tick: the hover ends naming that window.
-  for (int waited = 0; waited < 3000 && m_main.m_messages.size() < 2; waited += 20) QTest::qWait(20);
-  ASSERT_EQ(m_main.m_messages.size(), 2u);
-  EXPECT_EQ(m_main.m_messages[1].wParam, reinterpret_cast<WPARAM>(pause));
-  EXPECT_EQ(m_main.m_messages[1].lParam, 0);
+  for (int waited = 0; waited < 3000 && m_main.posted.size() < 2; waited += 20) QTest::qWait(20);
+  ASSERT_EQ(m_main.posted.size(), 2u);
+  EXPECT_EQ(m_main.posted[1].wParam, reinterpret_cast<WPARAM>(pause));
+  EXPECT_EQ(m_main.posted[1].lParam, 0);
   EXPECT_FALSE(play->IsHovering());
   EXPECT_EQ(play->GetHoverTimer(), 0);
-  EXPECT_EQ(bar->IsButton(reinterpret_cast<QObject*>(m_main.m_messages[1].wParam)), 1);
+  EXPECT_EQ(bar->IsButton(reinterpret_cast<QObject*>(m_main.posted[1].wParam)), 1);
 
   // Entering the next button posts its prompt; pressing it ends the hover with 0/0.
   QTest::mouseMove(pause, QPoint(4, 4));
-  ASSERT_EQ(m_main.m_messages.size(), 3u);
-  EXPECT_EQ(reinterpret_cast<const char*>(m_main.m_messages[2].lParam), pause->GetPrompt().c_str());
+  ASSERT_EQ(m_main.posted.size(), 3u);
+  EXPECT_EQ(reinterpret_cast<const char*>(m_main.posted[2].lParam), pause->GetPrompt().c_str());
   play->CheckHover();  // not hovering any more: nothing
-  EXPECT_EQ(m_main.m_messages.size(), 3u);
+  EXPECT_EQ(m_main.posted.size(), 3u);
   pause->CheckHover();  // still over itself: nothing
-  EXPECT_EQ(m_main.m_messages.size(), 3u);
+  EXPECT_EQ(m_main.posted.size(), 3u);
   QTest::mousePress(pause, Qt::LeftButton, {}, QPoint(4, 4));
-  ASSERT_EQ(m_main.m_messages.size(), 4u);
-  EXPECT_EQ(m_main.m_messages[3].wParam, 0u);
-  EXPECT_EQ(m_main.m_messages[3].lParam, 0);
+  ASSERT_EQ(m_main.posted.size(), 4u);
+  EXPECT_EQ(m_main.posted[3].wParam, 0u);
+  EXPECT_EQ(m_main.posted[3].lParam, 0);
   EXPECT_FALSE(pause->IsHovering());
   QTest::mouseRelease(pause, Qt::LeftButton, {}, QPoint(4, 4));
 
   // Moving in with the left button held starts nothing.
-  m_main.m_messages.clear();
+  m_main.posted.clear();
   CSkinButton* stop = bar->Button(2);
   QMouseEvent held(QEvent::MouseMove, QPointF(4, 4), stop->mapToGlobal(QPointF(4, 4)), Qt::NoButton,
                    Qt::LeftButton, Qt::NoModifier);
   QCoreApplication::sendEvent(stop, &held);
-  EXPECT_TRUE(m_main.m_messages.empty());
+  EXPECT_TRUE(m_main.posted.empty());
   EXPECT_FALSE(stop->IsHovering());
 }
 
@@ -322,12 +322,12 @@ TEST_F(SkinWidgets, HoverEndsWhenTheLeftButtonIsHeldWhileMoving) {
   b->SetCursorProbe([b] { return std::optional<QWidget*>(b); });
   QTest::mouseMove(b, QPoint(4, 4));
   ASSERT_TRUE(b->IsHovering());
-  m_main.m_messages.clear();
+  m_main.posted.clear();
   QMouseEvent held(QEvent::MouseMove, QPointF(5, 5), b->mapToGlobal(QPointF(5, 5)), Qt::NoButton, Qt::LeftButton,
                    Qt::NoModifier);
   QCoreApplication::sendEvent(b, &held);
-  ASSERT_EQ(m_main.m_messages.size(), 1u);
-  EXPECT_EQ(m_main.m_messages[0].lParam, 0);
+  ASSERT_EQ(m_main.posted.size(), 1u);
+  EXPECT_EQ(m_main.posted[0].lParam, 0);
   EXPECT_EQ(b->GetHoverTimer(), 0);
 }
 
