@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/win_types.h"
+#include "snapshot/frame_converter.h"
 
 inline std::vector<uint8_t> MakeFrame(int width, int height, int bitCount, uint32_t compression,
                                       const std::vector<uint8_t>& pixels, const std::vector<uint32_t>& masks = {}) {
@@ -44,4 +45,19 @@ Bgr PixelAt(const Bytes& dib, int x, int yFromTop) {
   const size_t stride = (static_cast<size_t>(h.biWidth) * 3 + 3) & ~size_t{3};
   const uint8_t* p = dib.data() + 40 + stride * static_cast<size_t>(h.biHeight - 1 - yFromTop) + 3 * static_cast<size_t>(x);
   return {p[0], p[1], p[2]};
+}
+
+// A 24-bit picture of one grey level, as the snapshot dialog gets it.
+inline vt::PackedDib GrayPicture(int w, int h, uint8_t level) {
+  const int stride = (w * 3 + 3) & ~3;
+  vt::PackedDib p(40 + static_cast<size_t>(stride) * h, level);
+  vt::BITMAPINFOHEADER hd{};
+  hd.biSize = 40;
+  hd.biWidth = w;
+  hd.biHeight = h;
+  hd.biPlanes = 1;
+  hd.biBitCount = 24;
+  hd.biSizeImage = static_cast<uint32_t>(stride * h);
+  std::memcpy(p.data(), &hd, 40);
+  return p;
 }

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "frame_builder.h"
 #include "platform/local_time.h"
 #include "skin/dib.h"
 #include "snapshot/caption_font.h"
@@ -32,20 +33,6 @@ class QtApp : public ::testing::Environment {
   QApplication* app_ = nullptr;
 };
 const bool kRegistered = (::testing::AddGlobalTestEnvironment(new QtApp), true);
-
-PackedDib GrayPicture(int w, int h, uint8_t level) {
-  const int stride = (w * 3 + 3) & ~3;
-  PackedDib p(40 + static_cast<size_t>(stride) * h, level);
-  BITMAPINFOHEADER hd{};
-  hd.biSize = 40;
-  hd.biWidth = w;
-  hd.biHeight = h;
-  hd.biPlanes = 1;
-  hd.biBitCount = 24;
-  hd.biSizeImage = static_cast<uint32_t>(stride * h);
-  std::memcpy(p.data(), &hd, 40);
-  return p;
-}
 
 struct DialogFixture {
   CSnapshotSettings settings;

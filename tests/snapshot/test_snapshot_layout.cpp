@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "frame_builder.h"
 #include "platform/local_time.h"
 #include "skin/dib.h"
 #include "snapshot/frame_converter.h"
@@ -98,20 +99,6 @@ TEST(SnapshotSaveDialog, FilterAndExtensionRules) {
   EXPECT_TRUE(IsJpegExtension("jpg"));
   EXPECT_EQ(SplitSavePath("/a.b/noext").extension, "");
   EXPECT_EQ(SnapshotCaptionText(MakeLocalTime(2008, 3, 14, 9, 26, 5)), "2008/03/14 09:26:05");
-}
-
-PackedDib GrayPicture(int w, int h, uint8_t level) {
-  const int stride = (w * 3 + 3) & ~3;
-  PackedDib p(40 + static_cast<size_t>(stride) * h, level);
-  BITMAPINFOHEADER hd{};
-  hd.biSize = 40;
-  hd.biWidth = w;
-  hd.biHeight = h;
-  hd.biPlanes = 1;
-  hd.biBitCount = 24;
-  hd.biSizeImage = static_cast<uint32_t>(stride * h);
-  std::memcpy(p.data(), &hd, 40);
-  return p;
 }
 
 std::string TempDir() {
