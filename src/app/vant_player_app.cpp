@@ -76,8 +76,8 @@ FrameContext CVantPlayerApp::MakeFrameContext() {
     hooks.resolvePath = [this](const RDB_RECORD& rec) {
       ILeftPane* pane = m_pMainFrame ? m_pMainFrame->GetLeftView() : nullptr;
       CRecordList* list = pane ? pane->GetRecordList() : nullptr;
-      if (list) return list->ResolvePath(rec);
-      return std::string(rec.szFilePath, strnlen(rec.szFilePath, sizeof rec.szFilePath));
+      // Without the camera folder there is no safe place to look: nothing is opened.
+      return list ? list->ResolvePath(rec) : std::string();
     };
     return CreatePlayerWindow(parent, std::move(hooks));
   };

@@ -203,6 +203,7 @@ uint64_t FileLengthOrDiscard(const std::string& path) { return LengthOrDiscardAt
 
 int CRecordDB::Rebuild() {
   if (!NewEmpty()) return 0;
+  m_finder.Forget();
   RDB_CURSOR cursor;
   // One look at the system's file locks instead of a lock attempt on every non-empty file.
   CLockedFiles locks;

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/atomic_file.h"
 #include "platform/data_policy.h"
 #include "platform/file_utils.h"
 #include "platform/local_time.h"
@@ -330,16 +331,6 @@ class FdSink : public Sink {
   int m_fd;
 };
 
-void SyncFolderOf(const std::string& path) {
-  std::string folder;
-  const bool split = SplitPath(path, &folder, nullptr);
-  int fd = ::open(split ? folder.c_str() : ".", O_RDONLY | O_DIRECTORY);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
-}
-
 // Keeps nCount of every node equal to the size of its container.
 template <typename Node>
 void SetCount(Node* n, size_t size) {
@@ -364,12 +355,13 @@ CRecordDB::CRecordDB() = default;
 CRecordDB::~CRecordDB() = default;
 
 std::string CRecordDB::ResolvePath(const RDB_RECORD& record) const {
-  return ResolveRecordPath(m_strFolder, std::string(record.szFilePath, strnlen(record.szFilePath, sizeof record.szFilePath)));
+  return m_finder.Find(std::string(record.szFilePath, strnlen(record.szFilePath, sizeof record.szFilePath)));
 }
 
 void CRecordDB::SetFolder(const std::string& folder) {
   m_strFolder = folder;
   m_strIndexPath = JoinPath(folder, kIndexName);
+  m_finder.SetCameraFolder(folder);
 }
 
 std::unique_ptr<RdbIndex> CRecordDB::MakeEmptyIndex() {
@@ -406,6 +398,7 @@ bool CRecordDB::Load() {
   if (!ParseIndex(src.get(), index.get())) return false;
   m_pHeader = std::move(index);
   m_bUnsaved = false;
+  m_finder.Forget();
   return true;
 }
 
@@ -416,19 +409,16 @@ std::string CRecordDB::Serialize(const RdbIndex& index) {
 }
 
 bool CRecordDB::WriteIndexFile(const std::string& path, const RdbIndex& index) {
-  const std::string temp = path + "1";
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  FdSink sink(fd);
-  bool ok = WriteIndex(index, &sink);
-  ok = (::fsync(fd) == 0) && ok;
-  ok = (::close(fd) == 0) && ok;
-  if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  SyncFolderOf(path);
-  return true;
+  AtomicWriteOptions options;
+  // The recorder family's temporary name; an index another process holds is not replaced and
+  // the finished temporary stays for it.
+  options.tempPath = path + "1";
+  options.refuseHeldTarget = true;
+  options.keepTempWhenHeld = true;
+  return WriteFileAtomically(path, [&](int fd) {
+           FdSink sink(fd);
+           return WriteIndex(index, &sink);
+         }, options).ok();
 }
 
 bool CRecordDB::Save() {

@@ -11,6 +11,7 @@
 
 #include "platform/message.h"
 #include "recorddb/rdb_types.h"
+#include "recorddb/record_path.h"
 
 namespace vt {
 
@@ -105,8 +106,9 @@ class CRecordDB {
   CRecordDB& operator=(const CRecordDB&) = delete;
 
   void SetFolder(const std::string& folder);
-  // The file of record as it is now found under this camera's folder (stored path when that
-  // exists; see ResolveRecordPath). The record itself is not changed.
+  // The regular file of record inside this camera's folder (CRecordFileFinder's rule); empty
+  // when there is none. Every open, copy and delete of a record file goes through here. The
+  // record itself is not changed.
   std::string ResolvePath(const RDB_RECORD& record) const;
   const std::string& GetFolder() const { return m_strFolder; }
   const std::string& GetIndexPath() const { return m_strIndexPath; }
@@ -193,6 +195,7 @@ class CRecordDB {
   bool m_bUnsaved = false;
   size_t m_nReserveHint = 0;  // files in the day folder being scanned
   const class CLockedFiles* m_pLocks = nullptr;  // during Rebuild
+  mutable CRecordFileFinder m_finder;             // of m_strFolder; forgets on every (re)load
 };
 
 }  // namespace vt

@@ -4,7 +4,9 @@
 #include <strings.h>
 #include <sys/stat.h>
 
-#include <vector>
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
 
 #include "platform/paths.h"
 
@@ -14,44 +16,15 @@ namespace {
 // Nesting below the camera folder that the search for a moved day folder goes into.
 constexpr int kMaxDayFolderDepth = 4;
 
-bool IsRegularFile(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+std::string RealPath(const std::string& path) {
+  char buf[PATH_MAX];
+  return ::realpath(path.c_str(), buf) ? std::string(buf) : std::string();
 }
 
-bool IsDir(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-std::vector<std::string> SubFolders(const std::string& folder) {
-  std::vector<std::string> out;
-  DIR* dir = ::opendir(folder.c_str());
-  if (!dir) return out;
-  while (dirent* e = ::readdir(dir)) {
-    const std::string name = e->d_name;
-    if (name == "." || name == "..") continue;
-    if (e->d_type == DT_DIR || (e->d_type == DT_UNKNOWN && IsDir(JoinPath(folder, name)))) out.push_back(name);
-  }
-  ::closedir(dir);
-  return out;
-}
-
-// name inside folder, exact or case-insensitive; empty when absent.
-std::string FileIn(const std::string& folder, const std::string& name) {
-  const std::string exact = JoinPath(folder, name);
-  if (IsRegularFile(exact)) return exact;
-  DIR* dir = ::opendir(folder.c_str());
-  if (!dir) return {};
-  std::string found;
-  while (dirent* e = ::readdir(dir)) {
-    if (::strcasecmp(e->d_name, name.c_str()) == 0 && IsRegularFile(JoinPath(folder, e->d_name))) {
-      found = JoinPath(folder, e->d_name);
-      break;
-    }
-  }
-  ::closedir(dir);
-  return found;
+std::string Lower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
 }
 
 std::string Digits(const std::string& s) {
@@ -61,52 +34,172 @@ std::string Digits(const std::string& s) {
   return d;
 }
 
-// A folder called day (any case) at any depth below folder that holds name. Only folders that
-// can hold that day are entered: their digits begin the day's digits ("2008", "2008-05" for
-// "2008-05-12"), so a missing file costs a few listings, not a walk over every day folder.
-// seen: the digits of the folders entered so far.
-std::string SearchDay(const std::string& folder, const std::string& day, const std::string& name,
-                      const std::string& seen, int depth) {
-  if (depth > kMaxDayFolderDepth) return {};
-  const std::string dayDigits = Digits(day);
-  for (const std::string& sub : SubFolders(folder)) {
-    const std::string path = JoinPath(folder, sub);
-    if (::strcasecmp(sub.c_str(), day.c_str()) == 0) {
-      std::string hit = FileIn(path, name);
-      if (!hit.empty()) return hit;
+// Entries of folder; folders only (not links to them) when foldersOnly.
+std::vector<std::string> ListFolder(const std::string& folder, bool foldersOnly) {
+  std::vector<std::string> out;
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return out;
+  while (dirent* e = ::readdir(dir)) {
+    const std::string name = e->d_name;
+    if (name == "." || name == "..") continue;
+    if (foldersOnly) {
+      bool isDir = e->d_type == DT_DIR;
+      if (e->d_type == DT_UNKNOWN) {
+        struct stat st {};
+        isDir = ::lstat(JoinPath(folder, name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+      }
+      if (!isDir) continue;
     }
-    const std::string digits = seen + Digits(sub);
-    if (sub[0] >= '0' && sub[0] <= '9' && digits.size() < dayDigits.size() &&
-        dayDigits.compare(0, digits.size(), digits) == 0) {
-      std::string hit = SearchDay(path, day, name, digits, depth + 1);
-      if (!hit.empty()) return hit;
-    }
+    out.push_back(name);
   }
-  return {};
+  ::closedir(dir);
+  // Directory order differs between copies of a folder; sorted, the first match is always the same.
+  std::sort(out.begin(), out.end());
+  return out;
 }
 
 }  // namespace
 
-std::string ResolveRecordPath(const std::string& cameraFolder, const std::string& storedPath) {
-  if (storedPath.empty() || IsRegularFile(storedPath)) return storedPath;
-  if (cameraFolder.empty()) return storedPath;
-  std::string native = NativePath(storedPath);
-  while (!native.empty() && native.back() == '/') native.pop_back();
-  const size_t nameAt = native.find_last_of('/');
-  if (nameAt == std::string::npos || nameAt == 0) return storedPath;
-  const std::string name = native.substr(nameAt + 1);
-  const size_t dayAt = native.find_last_of('/', nameAt - 1);
-  const std::string day = native.substr(dayAt == std::string::npos ? 0 : dayAt + 1,
-                                        nameAt - (dayAt == std::string::npos ? 0 : dayAt + 1));
-  if (name.empty() || day.empty() || day.find(':') != std::string::npos) return storedPath;
-  // The day folder directly under the camera folder (the recorder's layout), any case.
-  for (const std::string& sub : SubFolders(cameraFolder)) {
-    if (::strcasecmp(sub.c_str(), day.c_str()) != 0) continue;
-    std::string hit = FileIn(JoinPath(cameraFolder, sub), name);
+CRecordFileFinder::CRecordFileFinder(const std::string& cameraFolder) : m_strCameraFolder(cameraFolder) {}
+
+void CRecordFileFinder::SetCameraFolder(const std::string& cameraFolder) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_strCameraFolder = cameraFolder;
+  m_strCanonical.clear();
+  m_bResolved = false;
+  m_parents.clear();
+  m_dayFolders.clear();
+  m_subFolders.clear();
+  m_fileNames.clear();
+}
+
+void CRecordFileFinder::Forget() { SetCameraFolder(std::string(m_strCameraFolder)); }
+
+std::string CRecordFileFinder::CanonicalCameraFolder() {
+  if (!m_bResolved) {
+    m_strCanonical = m_strCameraFolder.empty() ? std::string() : RealPath(m_strCameraFolder);
+    m_bResolved = true;
+  }
+  return m_strCanonical;
+}
+
+bool CRecordFileFinder::IsInside(const std::string& canonical) const {
+  const std::string& cam = m_strCanonical;
+  if (cam.empty() || canonical.empty()) return false;
+  if (canonical == cam) return true;
+  if (cam == "/") return canonical[0] == '/';
+  return canonical.size() > cam.size() && canonical.compare(0, cam.size(), cam) == 0 && canonical[cam.size()] == '/';
+}
+
+std::string CRecordFileFinder::RegularInside(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return {};
+  if (S_ISREG(st.st_mode)) return path;
+  if (!S_ISLNK(st.st_mode)) return {};  // folders, FIFOs, sockets, devices
+  const std::string target = RealPath(path);
+  if (!IsInside(target) || ::stat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
+  return target;
+}
+
+std::string CRecordFileFinder::InsideCamera(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  const std::string parent = slash == 0 ? "/" : path.substr(0, slash);
+  const std::string name = path.substr(slash + 1);
+  if (name.empty() || name == "." || name == "..") return {};
+  auto it = m_parents.find(parent);
+  if (it == m_parents.end()) {
+    std::string canonical = RealPath(parent);
+    if (!IsInside(canonical)) canonical.clear();
+    it = m_parents.emplace(parent, std::move(canonical)).first;
+  }
+  if (it->second.empty()) return {};
+  return RegularInside(JoinPath(it->second, name));
+}
+
+const std::vector<std::string>& CRecordFileFinder::SubFolders(const std::string& folder) {
+  auto it = m_subFolders.find(folder);
+  if (it == m_subFolders.end()) it = m_subFolders.emplace(folder, ListFolder(folder, true)).first;
+  return it->second;
+}
+
+std::string CRecordFileFinder::FileIn(const std::string& folder, const std::string& name) {
+  std::string hit = RegularInside(JoinPath(folder, name));
+  if (!hit.empty()) return hit;
+  auto it = m_fileNames.find(folder);
+  if (it == m_fileNames.end()) it = m_fileNames.emplace(folder, ListFolder(folder, false)).first;
+  for (const std::string& entry : it->second) {
+    if (entry == name || ::strcasecmp(entry.c_str(), name.c_str()) != 0) continue;
+    hit = RegularInside(JoinPath(folder, entry));
     if (!hit.empty()) return hit;
   }
-  std::string hit = SearchDay(cameraFolder, day, name, "", 0);
-  return hit.empty() ? storedPath : hit;
+  return {};
+}
+
+// Folders called day (any case) below year or month folders of folder. Only folders that can
+// hold that day are entered: their digits begin the day's digits ("2008", "2008-05" for
+// "2008-05-12"), so this costs a few listings, not a walk over every day folder.
+// seen: the digits of the folders entered so far.
+void CRecordFileFinder::SearchDay(const std::string& folder, const std::string& day, const std::string& seen,
+                                  int depth, std::vector<std::string>* out) {
+  if (depth > kMaxDayFolderDepth) return;
+  const std::string dayDigits = Digits(day);
+  // The cache is node-based: the recursion below adds entries without moving this one.
+  const std::vector<std::string>& subs = SubFolders(folder);
+  for (const std::string& sub : subs) {
+    const std::string path = JoinPath(folder, sub);
+    if (depth > 0 && ::strcasecmp(sub.c_str(), day.c_str()) == 0) out->push_back(path);
+    const std::string digits = seen + Digits(sub);
+    if (sub[0] >= '0' && sub[0] <= '9' && digits.size() < dayDigits.size() &&
+        dayDigits.compare(0, digits.size(), digits) == 0)
+      SearchDay(path, day, digits, depth + 1, out);
+  }
+}
+
+const std::vector<std::string>& CRecordFileFinder::DayFolders(const std::string& day) {
+  const std::string key = Lower(day);
+  auto it = m_dayFolders.find(key);
+  if (it != m_dayFolders.end()) return it->second;
+  std::vector<std::string> folders;
+  // The recorder's layout first: the day folder directly under the camera folder.
+  for (const std::string& sub : SubFolders(m_strCanonical))
+    if (::strcasecmp(sub.c_str(), day.c_str()) == 0) folders.push_back(JoinPath(m_strCanonical, sub));
+  SearchDay(m_strCanonical, day, "", 0, &folders);
+  return m_dayFolders.emplace(key, std::move(folders)).first->second;
+}
+
+std::string CRecordFileFinder::FindByDayAndName(const std::string& day, const std::string& name) {
+  for (const std::string& folder : DayFolders(day)) {
+    std::string hit = FileIn(folder, name);
+    if (!hit.empty()) return hit;
+  }
+  return {};
+}
+
+std::string CRecordFileFinder::Find(const std::string& storedPath) {
+  if (storedPath.empty()) return {};
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (CanonicalCameraFolder().empty()) return {};
+  std::string native = NativePath(storedPath);
+  while (native.size() > 1 && native.back() == '/') native.pop_back();
+  if (native[0] == '/') {
+    std::string hit = InsideCamera(native);
+    if (!hit.empty()) return hit;
+  }
+  const size_t nameAt = native.find_last_of('/');
+  if (nameAt == std::string::npos || nameAt == 0) return {};
+  const std::string name = native.substr(nameAt + 1);
+  const size_t dayAt = native.find_last_of('/', nameAt - 1);
+  const size_t dayBegin = dayAt == std::string::npos ? 0 : dayAt + 1;
+  const std::string day = native.substr(dayBegin, nameAt - dayBegin);
+  // "D:\x.avi" has no day folder; "." and ".." are none either.
+  if (name.empty() || name == ".." || day.empty() || day == "." || day == ".." || day.find(':') != std::string::npos)
+    return {};
+  return FindByDayAndName(day, name);
+}
+
+std::string ResolveRecordPath(const std::string& cameraFolder, const std::string& storedPath) {
+  CRecordFileFinder finder(cameraFolder);
+  return finder.Find(storedPath);
 }
 
 }  // namespace vt

@@ -91,10 +91,10 @@ TEST_F(LegacyTest, ResolveRecordPathFindsMovedAndWindowsPaths) {
       {"/mnt/old/ch01/2008-05-11/010800000900000.avi", cam + "/2008-05-11/010800000900000.AVI"},
       {"E:\\REC\\CH01\\2008-05-12\\010800000900000.avi", cam + "/2008-05/2008-05-12/010800000900000.avi"},
       {"D:\\rec\\ch01\\2009-05-12\\010800000900000.avi", cam + "/2009/05/2009-05-12/010800000900000.avi"},
-      {"D:\\rec\\ch01\\2008-05-13\\010800000900000.avi", "D:\\rec\\ch01\\2008-05-13\\010800000900000.avi"},
-      {"D:\\rec\\ch01\\2008-05-14\\010800000900000.avi", "D:\\rec\\ch01\\2008-05-14\\010800000900000.avi"},
-      {"D:\\rec\\ch01\\2008-05-10\\missing.avi", "D:\\rec\\ch01\\2008-05-10\\missing.avi"},
-      {"x.avi", "x.avi"},
+      {"D:\\rec\\ch01\\2008-05-13\\010800000900000.avi", ""},
+      {"D:\\rec\\ch01\\2008-05-14\\010800000900000.avi", ""},
+      {"D:\\rec\\ch01\\2008-05-10\\missing.avi", ""},
+      {"x.avi", ""},
       {"", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(ResolveRecordPath(cam, c.stored), c.expected) << c.stored;
