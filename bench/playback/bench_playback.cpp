@@ -69,6 +69,7 @@ class CBenchView : public IPlayerView {
   std::string LoadText(uint32_t) override { return {}; }
   void ShowMessage(const std::string&) override {}
   void ShowLangMessage(const char*, uint32_t) override {}
+  void ShowStatus(const std::string&) override {}
 
   std::atomic<uint32_t> pos{1};
   uint32_t range = 1;

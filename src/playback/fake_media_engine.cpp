@@ -24,6 +24,7 @@ HRESULT CFakeMediaEngine::RenderFile(const std::string& path) {
   m_bLoaded = true;
   nState = State_Paused;
   llPosition = 0;
+  llShownPosition = -1;
   return S_OK;
 }
 
@@ -59,6 +60,14 @@ HRESULT CFakeMediaEngine::SetPositions(int64_t t) {
   if (!m_bLoaded) return E_FAIL;
   if (Failed(hrSeek)) return hrSeek;
   llPosition = t;
+  llShownPosition = llLastFrame >= 0 && t > llLastFrame ? llLastFrame : -1;
+  return S_OK;
+}
+
+HRESULT CFakeMediaEngine::GetShownPosition(int64_t* t) {
+  if (!t) return E_POINTER;
+  if (!m_bLoaded) return E_FAIL;
+  *t = llShownPosition >= 0 ? llShownPosition : llPosition;
   return S_OK;
 }
 
@@ -125,7 +134,7 @@ HRESULT CFakeMediaEngine::GetVisible(bool* visible) {
 }
 
 HRESULT CFakeMediaEngine::GetCurrentImage(int32_t* size, uint8_t* buffer) {
-  // A 32-bit frame whose pixels all hold the frame number of the position, bytes B,G,R,x.
+  // A 32-bit frame whose pixels all hold the number of the frame on screen, bytes B,G,R,x.
   if (!size) return E_POINTER;
   if (!m_bLoaded || !bHasVideo || nWidth <= 0 || nHeight <= 0) return E_FAIL;
   const int32_t need = static_cast<int32_t>(sizeof(BITMAPINFOHEADER)) + nWidth * nHeight * 4;
@@ -144,7 +153,8 @@ HRESULT CFakeMediaEngine::GetCurrentImage(int32_t* size, uint8_t* buffer) {
   bih.biSizeImage = static_cast<uint32_t>(nWidth * nHeight * 4);
   std::memcpy(buffer, &bih, sizeof bih);
   const int64_t frameTime = llFrames > 0 ? llDuration / llFrames : 0;
-  const auto frame = static_cast<uint8_t>(frameTime > 0 ? llPosition / frameTime : 0);
+  const int64_t shown = llShownPosition >= 0 ? llShownPosition : llPosition;
+  const auto frame = static_cast<uint8_t>(frameTime > 0 ? shown / frameTime : 0);
   std::memset(buffer + sizeof bih, frame, bih.biSizeImage);
   return S_OK;
 }

@@ -26,6 +26,10 @@ class CFakeMediaEngine : public IMediaEngine {
   HRESULT hrGetVolume = S_OK;  // overrides the audio rule when a failure
   int32_t stateSettled = 1;    // 0: GetState reports an unsettled transition
   std::atomic<int> nSeekDelayMs{0};  // SetPositions takes this long (a slow decoder)
+  // Position of the frame on screen; -1: the same as llPosition (the clock's position).
+  int64_t llShownPosition = -1;
+  // Start of the last frame: a seek beyond it shows it. -1: no limit.
+  int64_t llLastFrame = -1;
 
   // Observed.
   std::vector<std::string> calls;  // "Run", "Pause", "SetPositions 400000", ...
@@ -35,7 +39,8 @@ class CFakeMediaEngine : public IMediaEngine {
   int32_t lVolume = 0;
   std::string strFile;
 
-  // Queues an event and notifies the target, as the real engine's bus does.
+  // Queues an event and notifies the target, as the real engine's bus does. The parameters stay
+  // the caller's (FreeEventParams frees nothing).
   void RaiseEvent(int32_t code, intptr_t p1 = 0, intptr_t p2 = 0);
 
   HRESULT RenderFile(const std::string& path) override;
@@ -48,6 +53,7 @@ class CFakeMediaEngine : public IMediaEngine {
   HRESULT GetState(int32_t timeoutMs, int32_t* state) override;
   HRESULT SetPositions(int64_t t) override;
   HRESULT GetCurrentPosition(int64_t* t) override;
+  HRESULT GetShownPosition(int64_t* t) override;
   HRESULT GetDuration(int64_t* duration) override;
   HRESULT GetFrameCount(int64_t* frames) override;
   HRESULT PutRate(double rate) override;

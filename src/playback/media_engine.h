@@ -20,7 +20,9 @@ namespace vt {
 
 // Event codes of the engine's queue.
 constexpr int32_t EC_COMPLETE = 1;   // end of stream
-constexpr int32_t EC_ERRORABORT = 3;  // playback stopped by an error; param1 = HRESULT
+// Playback stopped by an error; param1 = HRESULT, param2 = the reason as a C string or 0, valid
+// until FreeEventParams.
+constexpr int32_t EC_ERRORABORT = 3;
 // GetState when the transition has not settled within the time-out.
 constexpr HRESULT VFW_S_STATE_INTERMEDIATE = 0x00040237;
 
@@ -60,7 +62,12 @@ class IMediaEngine {
 
   // Absolute position, stop position untouched. The frame at t is the one shown afterwards.
   virtual HRESULT SetPositions(int64_t t) = 0;
+  // Where playback stands by the engine's clock; while running it runs ahead of the picture.
   virtual HRESULT GetCurrentPosition(int64_t* t) = 0;
+  // Stream time of the frame on screen: the one GetCurrentImage captures and LatestFrame paints.
+  // It changes only when a frame is rendered while running or a seek completes: pausing keeps
+  // it. Without video, the clock's position. E_FAIL when nothing is open or no frame came yet.
+  virtual HRESULT GetShownPosition(int64_t* t) = 0;
   virtual HRESULT GetDuration(int64_t* duration) = 0;
   virtual HRESULT GetFrameCount(int64_t* frames) = 0;
 

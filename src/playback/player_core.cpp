@@ -52,7 +52,7 @@ void CPlayerCore::WaitSeekIdle() {
 HRESULT CPlayerCore::OpenRecord(const std::string& path, time32 tStart) {
   m_tStart = tStart;
   const HRESULT hr = OpenClip(path);
-  m_pView->DrawTime(m_tStart);
+  DrawClock();
   return Succeeded(hr) ? 0 : hr;
 }
 
@@ -67,6 +67,8 @@ HRESULT CPlayerCore::OpenClip(const std::string& path) {
     // Cutting the path would open another file: refuse it as a file that cannot be played.
     m_strError = FormatErrorText(kErrRenderFile, kHrPathTooLong);
     m_pView->PostVideoSize(0, 0);
+    m_pView->SetWindowTitle(nullptr, nullptr);
+    m_pView->ShowStatus(UnplayableText(path, m_strError));
     return kHrPathTooLong;
   }
   m_szFile = path;
@@ -83,6 +85,12 @@ HRESULT CPlayerCore::OpenClip(const std::string& path) {
   int32_t w = 0, h = 0;
   if (Failed(GetNativeSize(&w, &h))) w = h = 0;
   m_pView->PostVideoSize(w, h);
+  if (Failed(hr)) {
+    // Nothing of this record is shown, not even the camera texts of its trailer; the reason goes
+    // to the status line.
+    m_pView->SetWindowTitle(nullptr, nullptr);
+    m_pView->ShowStatus(UnplayableText(path, m_strError));
+  }
   return hr;
 }
 
@@ -109,9 +117,12 @@ HRESULT CPlayerCore::BuildGraph(const std::string& path) {
   m_pEngine->GetDuration(&duration);
   m_pEngine->GetFrameCount(&frames);
   m_llDuration = duration;
-  m_llFrames = frames;
+  const SeekGrid grid = SeekGridOf(duration, frames);
+  m_llFrames = grid.frames;
   m_pView->SetSeekRange(static_cast<uint32_t>(m_llFrames));
-  m_llFrameTime = FrameTimeOf(m_llDuration, m_llFrames);
+  m_pView->SetSeekPos(1);
+  m_llFrameTime = grid.frameTime;
+  m_llPosition = 0;
   if (m_bAudioOnly) m_pView->EnsureDefaultSize();
   m_bOpen = 1;
   m_pView->ShowTime(true);
@@ -142,7 +153,7 @@ void CPlayerCore::CloseClip() {
   m_pEvents.reset();
   m_pView->ClearSeekEvents();
   m_pView->InvalidateAll();
-  m_pView->DrawTime(m_tCurrent);
+  DrawClock();
   m_pView->EnsureDefaultSize();
 }
 
@@ -151,19 +162,19 @@ void CPlayerCore::CloseInterfaces() {
   m_pEngine->Close();
 }
 
-void CPlayerCore::PlaybackCommand(int cmd) {
+void CPlayerCore::PlaybackCommand(int cmd) { Transport(cmd, true); }
+
+void CPlayerCore::Transport(int cmd, bool moveSeekBar) {
   if (!Held() || !m_bOpen) return;
   if (cmd == kCmdStop) WaitSeekIdle();  // the rewind must not be undone by an older seek
   const int32_t ps = m_psCurrent;
   if (cmd == kCmdPlay && (ps == kPsStopped || ps == kPsPaused)) {
     if (Succeeded(m_pEngine->Run())) m_psCurrent = kPsRunning;
     m_pView->StartTimers(PositionTimerPeriodMs(m_llFrameTime));
-  } else if (cmd == kCmdPlay && ps == kPsRunning) {
+  } else if ((cmd == kCmdPlay && ps == kPsRunning) || (cmd == kCmdPause && (ps == kPsRunning || ps == kPsStopped))) {
     if (Succeeded(m_pEngine->Pause())) m_psCurrent = kPsPaused;
     m_pView->StopTimers();
-  } else if (cmd == kCmdPause && (ps == kPsRunning || ps == kPsStopped)) {
-    if (Succeeded(m_pEngine->Pause())) m_psCurrent = kPsPaused;
-    m_pView->StopTimers();
+    SettleOnShownFrame(moveSeekBar);
   } else if (cmd == kCmdStop && (ps == kPsPaused || ps == kPsRunning)) {
     m_pEngine->Stop();
     m_pEngine->SetPositions(0);
@@ -174,7 +185,33 @@ void CPlayerCore::PlaybackCommand(int cmd) {
     m_llPosition = 0;
     m_pView->SetSeekPos(1);
   }
-  m_pView->DrawTime(m_tCurrent);
+  DrawClock();
+}
+
+void CPlayerCore::SettleOnShownFrame(bool moveSeekBar) {
+  int32_t state = 0;
+  m_pEngine->GetState(kPauseSettleMs, &state);
+  SyncToShownFrame(moveSeekBar);
+}
+
+bool CPlayerCore::SyncToShownFrame(bool moveSeekBar) {
+  int64_t shown = 0;
+  if (!Held() || Failed(m_pEngine->GetShownPosition(&shown))) return false;
+  m_llPosition = shown;
+  const time32 before = m_tCurrent;
+  m_tCurrent = AddSeconds(m_tStart, shown);
+  if (moveSeekBar) {
+    const int64_t pos = FrameOfPosition(shown, m_llFrameTime, m_llFrames);
+    if (pos != static_cast<int64_t>(m_pView->GetSeekPos())) m_pView->SetSeekPos(pos);
+  }
+  return m_tCurrent != before;
+}
+
+void CPlayerCore::DrawClock() {
+  if (m_bOpen)
+    m_pView->DrawTime(m_tCurrent);
+  else
+    m_pView->RepaintInfo();
 }
 
 HRESULT CPlayerCore::SeekTo(int64_t t) {
@@ -185,9 +222,12 @@ HRESULT CPlayerCore::SeekTo(int64_t t) {
   if (Failed(hr)) return hr;
   hr = m_pEngine->StopWhenReady();
   if (Failed(hr)) return hr;
+  // The frame the seek shows: the one at or before t, the last one beyond the end.
+  int64_t shown = t;
+  if (Succeeded(m_pEngine->GetShownPosition(&shown))) t = shown;
   m_llPosition = t;
   m_tCurrent = AddSeconds(m_tStart, t);
-  m_pView->DrawTime(m_tCurrent);
+  DrawClock();
   return hr;
 }
 
@@ -200,6 +240,8 @@ HRESULT CPlayerCore::SeekToFrame(int64_t n) {
 HRESULT CPlayerCore::StepFrames(int64_t k) {
   if (k == 0) return 0;
   WaitSeekIdle();
+  // While running, from the frame on screen now rather than the last tick's.
+  if (m_psCurrent == kPsRunning) SyncToShownFrame(true);
   const int64_t p = StepTarget(m_pView->GetSeekPos(), k);
   const HRESULT hr = SeekToFrame(p);
   if (Succeeded(hr)) m_pView->SetSeekPos(p);
@@ -256,10 +298,24 @@ HRESULT CPlayerCore::HandleGraphEvent() {
   int32_t code = 0;
   intptr_t p1 = 0, p2 = 0;
   while (Succeeded(m_pEngine->GetEvent(&code, &p1, &p2, 0))) {
+    if (code == EC_ERRORABORT) {
+      const std::string reason = p2 ? reinterpret_cast<const char*>(p2) : "";
+      hr = m_pEngine->FreeEventParams(code, p1, p2);
+      EndOnError(static_cast<HRESULT>(p1), reason.c_str());
+      continue;
+    }
     hr = m_pEngine->FreeEventParams(code, p1, p2);
     if (code == EC_COMPLETE) PlaybackCommand(kCmdStop);
   }
   return hr;
+}
+
+// A stream that fails while playing ends as its end would, and the user is told why.
+void CPlayerCore::EndOnError(HRESULT hr, const char* reason) {
+  if (!m_bOpen) return;
+  PlaybackCommand(kCmdStop);
+  m_strError = PlaybackErrorText(m_szFile, hr, reason ? reason : "");
+  m_pView->ShowStatus(m_strError);
 }
 
 std::vector<uint8_t> CPlayerCore::CaptureFrame() {
@@ -273,27 +329,33 @@ std::vector<uint8_t> CPlayerCore::CaptureFrame() {
 
 std::vector<uint8_t> CPlayerCore::CaptureForSnapshot() {
   if (!Held() || !m_bOpen) return {};
+  WaitSeekIdle();  // a seek still under way would change the frame after the capture
   int32_t state = 0;
-  if (m_pEngine->GetState(1000, &state) != S_OK) return {};
+  if (m_pEngine->GetState(kPauseSettleMs, &state) != S_OK) return {};
   if (state == State_Running) {
     PlaybackCommand(kCmdPause);
-    if (m_pEngine->GetState(1000, &state) != S_OK || state == State_Running) return {};
+    if (m_pEngine->GetState(kPauseSettleMs, &state) != S_OK || state == State_Running) return {};
   }
+  // The caption's time is the captured frame's own.
+  if (SyncToShownFrame(true)) DrawClock();
   return CaptureFrame();
 }
 
+// Both ticks follow the frame on screen: the seek bar, the position and the time move together.
 void CPlayerCore::OnPositionTick() {
   if (!Held()) return;
-  int64_t pos = 0;
-  m_pEngine->GetCurrentPosition(&pos);
-  m_llPosition = pos;
-  m_pView->SetSeekPos(PositionToSeekPos(pos, m_llDuration, m_llFrames));
+  if (SyncToShownFrame(true)) DrawClock();
 }
 
 void CPlayerCore::OnClockTick() {
   if (!Held()) return;
-  m_tCurrent = AddSeconds(m_tStart, m_llPosition);
-  m_pView->DrawTime(m_tCurrent);
+  SyncToShownFrame(true);
+  DrawClock();
+}
+
+void CPlayerCore::OnFrameShown() {
+  if (m_psCurrent != kPsRunning || !m_bOpen) return;
+  if (SyncToShownFrame(true)) DrawClock();
 }
 
 void CPlayerCore::OnSpeedCommand(uint32_t id) {
@@ -306,7 +368,7 @@ void CPlayerCore::OnSpeedCommand(uint32_t id) {
 
 void CPlayerCore::OnSeekRequest() {
   if (!m_bOpen) return;
-  PlaybackCommand(kCmdPause);
+  Transport(kCmdPause, false);
   ++m_nSeeksRequested;
   m_hSeekEvent.Set();
 }

@@ -3,6 +3,11 @@
 // and clock ticks, frame steps, event jumps and the key table. The Qt window (or a test)
 // supplies the bars, timers, messages and sizing through IPlayerView.
 //
+// "Now" is the frame on screen: m_llPosition is its position (the engine's shown position,
+// read after every pause, seek, tick and frame shown while running), m_tCurrent its recording
+// time, and the seek bar its frame number. The time shown, the frame a step or jump starts
+// from and a snapshot's caption all come from there, never from the engine's clock.
+//
 // Threads: everything runs on the GUI thread except SeekToFrame on the seek thread, which the
 // GUI thread wakes only after pausing playback (which stops the timers). m_llPosition and
 // m_tCurrent are atomics because both threads write them.
@@ -41,6 +46,8 @@ constexpr int32_t kVolumeSilence = -10000;
 // Paths are kept in 260-character buffers by the recorder family.
 constexpr size_t kMaxRecordPath = 259;
 constexpr HRESULT kHrPathTooLong = static_cast<HRESULT>(0x800700CEu);
+// How long a pause may take to settle on the frame it keeps on screen.
+constexpr int32_t kPauseSettleMs = 1000;
 
 class IPlayerView {
  public:
@@ -67,8 +74,9 @@ class IPlayerView {
   virtual void InvalidateAll() = 0;
   virtual void PostVideoSize(int32_t width, int32_t height) = 0;
   virtual void SetWindowTitle(const char* textA, const char* textB) = 0;
-  // Texts and message boxes.
+  // Texts, message boxes and the main window's status line.
   virtual std::string LoadText(uint32_t id) = 0;
+  virtual void ShowStatus(const std::string& text) = 0;
   virtual void ShowMessage(const std::string& text) = 0;
   virtual void ShowLangMessage(const char* key, uint32_t id) = 0;
 };
@@ -109,6 +117,8 @@ class CPlayerCore {
   // Player window inputs.
   void OnPositionTick();
   void OnClockTick();
+  // A new frame is on screen (engine notification); follows it while running.
+  void OnFrameShown();
   void OnSpeedCommand(uint32_t id);
   void OnSeekRequest();  // pause, then wake the seek thread
   void OnKey(WPARAM key);
@@ -138,6 +148,16 @@ class CPlayerCore {
 
  private:
   bool Held() const { return m_pEngine->IsLoaded(); }
+  // PlaybackCommand; moveSeekBar false when a seek request has put its target in the seek bar.
+  void Transport(int cmd, bool moveSeekBar);
+  // Waits for a pause to settle, then takes the frame it kept.
+  void SettleOnShownFrame(bool moveSeekBar);
+  // Position, time and (when asked) seek bar from the frame on screen. True when the time
+  // changed.
+  bool SyncToShownFrame(bool moveSeekBar);
+  // The time of the frame on screen in the information bar; the bar stays empty with nothing open.
+  void DrawClock();
+  void EndOnError(HRESULT hr, const char* reason);
   void CloseInterfaces();
   void PauseForJump();
   void ResumeAfterJump();

@@ -1,6 +1,7 @@
 #include "playback/player_logic.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <limits>
 
 #include "playback/event_list.h"
@@ -38,10 +39,15 @@ time32 AddSeconds(time32 t, int64_t value) {
 
 int64_t FrameTimeOf(int64_t duration, int64_t frames) { return frames > 0 ? duration / frames : 0; }
 
-int64_t PositionToSeekPos(int64_t position, int64_t duration, int64_t frames) {
-  if (position >= duration) return frames;
-  if (duration <= 0) return 1;
-  return static_cast<int64_t>(static_cast<__int128>(position) * frames / duration) + 1;
+int64_t FrameOfPosition(int64_t position, int64_t frameTime, int64_t frames) {
+  if (frameTime <= 0 || position <= 0) return 1;
+  const int64_t n = (position + frameTime / 2) / frameTime + 1;
+  return std::clamp<int64_t>(n, 1, std::max<int64_t>(frames, 1));
+}
+
+SeekGrid SeekGridOf(int64_t duration, int64_t frames) {
+  if (frames > 0 || duration <= 0) return {frames, FrameTimeOf(duration, frames)};
+  return {(duration + kNominalFrameTime - 1) / kNominalFrameTime, kNominalFrameTime};
 }
 
 int64_t FrameToTime(int64_t n, int64_t frameTime) {
@@ -155,6 +161,29 @@ KeyCommand MapPlayerKey(WPARAM key) {
   }
   if (key >= '1' && key <= '9') return {KeyAction::kStepFrames, static_cast<int>(key - 0x30)};
   return {};
+}
+
+namespace {
+std::string FileNameOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+std::string WithoutLineEnd(std::string s) {
+  while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+  return s;
+}
+}  // namespace
+
+std::string UnplayableText(const std::string& path, const std::string& engineText) {
+  return "Cannot play " + FileNameOf(path) + ": " + WithoutLineEnd(engineText);
+}
+
+std::string PlaybackErrorText(const std::string& path, HRESULT hr, const std::string& reason) {
+  char code[16];
+  std::snprintf(code, sizeof code, "0x%x", static_cast<unsigned>(hr));
+  std::string text = "Playback of " + FileNameOf(path) + " stopped by an error (" + code + ")";
+  if (!reason.empty()) text += ": " + WithoutLineEnd(reason);
+  return text;
 }
 
 }  // namespace vt

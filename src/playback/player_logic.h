@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/message.h"
@@ -43,9 +44,19 @@ int32_t WholeSeconds(int64_t value);
 time32 AddSeconds(time32 t, int64_t value);
 // Frame time = duration / frames; 0 when frames is not positive.
 int64_t FrameTimeOf(int64_t duration, int64_t frames);
-// Seek bar position (1-based) of a playback position; frames at or past the end; 1 when the
-// duration is not positive.
-int64_t PositionToSeekPos(int64_t position, int64_t duration, int64_t frames);
+// Seek bar position (1-based) of the frame that starts at position: the nearest frame start,
+// within 1 ... frames; 1 when frameTime is not positive.
+int64_t FrameOfPosition(int64_t position, int64_t frameTime, int64_t frames);
+// A stream that gives no frame count (audio only, or video without a frame rate) is stepped and
+// sought in positions of this length (100 ns).
+constexpr int64_t kNominalFrameTime = 400000;
+struct SeekGrid {
+  int64_t frames = 0;
+  int64_t frameTime = 0;  // 100 ns
+};
+// Positions of the seek bar: the stream's frames (frame time = duration / frames), or, when it
+// has none, one every kNominalFrameTime up to the end.
+SeekGrid SeekGridOf(int64_t duration, int64_t frames);
 // Seek time of a 1-based frame number: (n - 1) * frameTime.
 int64_t FrameToTime(int64_t n, int64_t frameTime);
 // Target frame of a k-frame step from seek bar position pos: never below 1.
@@ -98,5 +109,10 @@ struct KeyCommand {
 };
 KeyCommand MapPlayerKey(WPARAM key);
 constexpr double kRateKeyStep = 0.25;
+
+// Status-bar texts of the Player's failures. engineText: the engine's failure text (its line end
+// dropped); reason: what the decoder said, may be empty.
+std::string UnplayableText(const std::string& path, const std::string& engineText);
+std::string PlaybackErrorText(const std::string& path, HRESULT hr, const std::string& reason);
 
 }  // namespace vt

@@ -168,12 +168,18 @@ void CPlayerWnd::ApplyZoom(int flag) {
   ResizeVideo(s.num, s.den);
 }
 
+// The step starts from the frame on screen: running playback is paused first, which puts the
+// seek bar on that frame (the last position tick may lie a few frames behind it).
 void CPlayerWnd::PrevFrame() {
-  if (m_pSeekBar) m_pSeekBar->PrevFrame();
+  if (!m_pSeekBar) return;
+  if (m_core->GetPlayState() == kPsRunning) m_core->PlaybackCommand(kCmdPause);
+  m_pSeekBar->PrevFrame();
 }
 
 void CPlayerWnd::NextFrame() {
-  if (m_pSeekBar) m_pSeekBar->NextFrame();
+  if (!m_pSeekBar) return;
+  if (m_core->GetPlayState() == kPsRunning) m_core->PlaybackCommand(kCmdPause);
+  m_pSeekBar->NextFrame();
 }
 
 bool CPlayerWnd::IsButtonBarButton(WPARAM w) const {
@@ -238,7 +244,10 @@ LRESULT CPlayerWnd::WindowProc(uint32_t msg, WPARAM wParam, LPARAM lParam) {
         SetWindowTitle(nullptr, nullptr);
       }
       return 1;
-    case kMsgPlayerNewFrame: update(VideoRect()); return 1;
+    case kMsgPlayerNewFrame:
+      update(VideoRect());
+      m_core->OnFrameShown();
+      return 1;
     case kMsgPlayerDrawTime: DrawTime(static_cast<time32>(static_cast<int64_t>(wParam))); return 1;
     default: return 0;
   }
@@ -375,6 +384,15 @@ void CPlayerWnd::ShowMessage(const std::string& text) {
 
 void CPlayerWnd::ShowLangMessage(const char* key, uint32_t id) {
   if (m_hooks.messageByKey) m_hooks.messageByKey(key, static_cast<int>(id));
+}
+
+void CPlayerWnd::ShowStatus(const std::string& text) {
+  if (m_hooks.statusText) {
+    m_hooks.statusText(text);
+  } else if (IMessageTarget* main = GetMainWndTarget()) {
+    // Sent, not posted: the text lives only as long as this call.
+    main->Send(kMsgStatusText, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  }
 }
 
 }  // namespace vt

@@ -44,6 +44,9 @@ struct PlayerHooks {
   // Where a record's file really is (an index written on another system, or a moved folder);
   // unset: the stored path.
   std::function<std::string(const RDB_RECORD&)> resolvePath;
+  // A failure the user must see (a record that cannot be played, a stream error); unset: the
+  // main window's status line (status-text message).
+  std::function<void(const std::string&)> statusText;
 };
 
 class CPlayerWnd : public QWidget, public CMessageWindow, public IPlayerWindow, private IPlayerView {
@@ -123,6 +126,7 @@ class CPlayerWnd : public QWidget, public CMessageWindow, public IPlayerWindow, 
   std::string LoadText(uint32_t id) override;
   void ShowMessage(const std::string& text) override;
   void ShowLangMessage(const char* key, uint32_t id) override;
+  void ShowStatus(const std::string& text) override;
 
   void PlaceBars();
   void PaintVideo(QPainter& p);

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "playback/engine_errors.h"
+#include "playback/gst/gst_engine.h"
 #include "playback/gst/test_media.h"
 #include "playback/media_engine.h"
 #include "playback/player_logic.h"
@@ -36,6 +37,14 @@ const Clip kClips[] = {
     {"mpeg4_720", {TestClipSpec::kMpeg4, 720, 576, kFrames, 25, false}, true},
     {"mjpeg352_audio", {TestClipSpec::kMjpeg, 352, 288, kFrames, 25, true}, true},
     {"plain", {TestClipSpec::kMjpeg, 352, 288, kFrames, 25, false}, false},
+};
+// Clips for playing and pausing: one frame a second (a paused picture one frame off is a second
+// off) and the 25 fps ones above.
+constexpr int kSlowFrames = 12;
+constexpr int64_t kSlowFrameTime = 10000000;
+const Clip kSlowClips[] = {
+    {"mjpeg_1fps", {TestClipSpec::kMjpeg, 352, 288, kSlowFrames, 1, false}, false},
+    {"mpeg4_1fps", {TestClipSpec::kMpeg4, 352, 288, kSlowFrames, 1, false}, false},
 };
 
 VantTrailer ClipTrailer() {
@@ -73,7 +82,9 @@ class GstEngineTest : public ::testing::Test {
     ASSERT_TRUE(gst_init_check(nullptr, nullptr, nullptr));
     s_dir = fs::temp_directory_path() / ("vt_engine_" + std::to_string(getpid()));
     fs::create_directories(s_dir);
-    for (const Clip& c : kClips) {
+    std::vector<Clip> all(std::begin(kClips), std::end(kClips));
+    all.insert(all.end(), std::begin(kSlowClips), std::end(kSlowClips));
+    for (const Clip& c : all) {
       std::string err;
       const std::string path = Path(c.name);
       ASSERT_TRUE(MakeTestClip(c.spec, path, &err)) << c.name << ": " << err;
@@ -98,6 +109,29 @@ class GstEngineTest : public ::testing::Test {
     std::vector<uint8_t> buf(static_cast<size_t>(size));
     if (m_engine->GetCurrentImage(&size, buf.data()) != S_OK) return -3;
     return ReadFrameNumber(buf.data(), buf.size());
+  }
+
+  // Number carried by the captured frame, or a negative value.
+  int CapturedNumber() {
+    int32_t size = 0;
+    if (m_engine->GetCurrentImage(&size, nullptr) != S_OK) return -2;
+    std::vector<uint8_t> buf(static_cast<size_t>(size));
+    if (m_engine->GetCurrentImage(&size, buf.data()) != S_OK) return -3;
+    return ReadFrameNumber(buf.data(), buf.size());
+  }
+  int64_t Shown() {
+    int64_t t = -1;
+    EXPECT_EQ(S_OK, m_engine->GetShownPosition(&t));
+    return t;
+  }
+  CGstEngine* Gst() { return dynamic_cast<CGstEngine*>(m_engine.get()); }
+  // Runs until the clock has rendered at least n frames (at most 10 s).
+  bool RunUntilRendered(uint64_t n) {
+    EXPECT_EQ(S_OK, m_engine->Run());
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (Gst()->RenderedFrames() < n && std::chrono::steady_clock::now() < end)
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    return Gst()->RenderedFrames() >= n;
   }
 
   static fs::path s_dir;
@@ -257,6 +291,64 @@ TEST_F(GstEngineTest, UnplayableFileLeavesTheEngineEmpty) {
     int32_t size = 0;
     EXPECT_EQ(E_FAIL, m_engine->GetCurrentImage(&size, nullptr));
     EXPECT_EQ(E_FAIL, m_engine->Run());
+  }
+}
+
+// Pausing keeps the frame that is on screen: the sink's next frame, prerolled by the pause, is
+// shown only when playing goes on. The position of the frame on screen is that of its pixels.
+TEST_F(GstEngineTest, PauseKeepsTheFrameOnScreen) {
+  const struct {
+    const char* clip;
+    int64_t frameTime;
+    double rate;
+  } cases[] = {
+      {"mjpeg_1fps", kSlowFrameTime, 1.0}, {"mpeg4_1fps", kSlowFrameTime, 1.0},  {"mjpeg_1fps", kSlowFrameTime, 16.0},
+      {"mpeg4_1fps", kSlowFrameTime, 4.0}, {"mjpeg352", kFrameTime, 1.0},        {"mpeg4_352", kFrameTime, 4.0},
+      {"mjpeg352", kFrameTime, 16.0},      {"mpeg4_352", kFrameTime, 16.0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.clip) + " x" + std::to_string(c.rate));
+    ASSERT_EQ(S_OK, m_engine->RenderFile(Path(c.clip))) << m_engine->ErrorText();
+    EXPECT_EQ(0, Shown());
+    ASSERT_EQ(S_OK, m_engine->PutRate(c.rate));
+    ASSERT_TRUE(RunUntilRendered(2));
+    const int64_t before = Shown();
+    const uint64_t rendered = Gst()->RenderedFrames();
+    ASSERT_EQ(S_OK, m_engine->Pause());
+    int32_t state = -1;
+    ASSERT_EQ(S_OK, m_engine->GetState(5000, &state));
+    const int64_t after = Shown();
+    // Only a frame whose time had come (rendered) may have replaced the one on screen.
+    if (Gst()->RenderedFrames() == rendered) {
+      EXPECT_EQ(before, after);
+    }
+    EXPECT_EQ(0, after % c.frameTime);
+    EXPECT_EQ(after / c.frameTime, CapturedNumber());
+    auto frame = m_engine->LatestFrame();
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(after, frame->pts);
+    // Changing the rate while paused does not move the picture either.
+    ASSERT_EQ(S_OK, m_engine->PutRate(c.rate == 1.0 ? 2.0 : 1.0));
+    ASSERT_EQ(S_OK, m_engine->GetState(5000, &state));
+    EXPECT_EQ(after, Shown());
+    EXPECT_EQ(after / c.frameTime, CapturedNumber());
+  }
+}
+
+// The held frame is not lost: playing on shows it next.
+TEST_F(GstEngineTest, PlayingOnShowsTheFrameAfterThePausedOne) {
+  for (const char* clip : {"mjpeg_1fps", "mpeg4_1fps"}) {
+    SCOPED_TRACE(clip);
+    ASSERT_EQ(S_OK, m_engine->RenderFile(Path(clip)));
+    ASSERT_TRUE(RunUntilRendered(1));  // frame 0, shown again by the clock
+    ASSERT_EQ(S_OK, m_engine->Pause());
+    int32_t state = -1;
+    ASSERT_EQ(S_OK, m_engine->GetState(5000, &state));
+    const int64_t paused = Shown();
+    const uint64_t rendered = Gst()->RenderedFrames();
+    ASSERT_TRUE(RunUntilRendered(rendered + 1));
+    EXPECT_EQ(paused + kSlowFrameTime, Shown());
+    EXPECT_EQ(paused / kSlowFrameTime + 1, CapturedNumber());
   }
 }
 

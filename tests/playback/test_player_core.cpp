@@ -29,9 +29,13 @@ class CFakeView : public IPlayerView {
   void SetSeekEvents(std::vector<uint32_t> pairs) override { marks = std::move(pairs); }
   void ClearSeekEvents() override { marks.clear(); }
   void ShowTime(bool show) override { showTime = show; }
-  void DrawTime(time32 t) override { shownTime = t; }
+  void DrawTime(time32 t) override {
+    shownTime = t;
+    lineShown = true;
+  }
   void SetSpeedText(const char* s) override { suffix = s; }
-  void RepaintInfo() override {}
+  // A repaint draws the line only while showing is on.
+  void RepaintInfo() override { lineShown = lineShown && showTime; }
   void StartTimers(uint32_t period) override {
     timers = true;
     positionPeriod = period;
@@ -45,16 +49,20 @@ class CFakeView : public IPlayerView {
     videoW = w;
     videoH = h;
   }
-  void SetWindowTitle(const char* a, const char* b) override { title = std::string(a) + "|" + b; }
+  void SetWindowTitle(const char* a, const char* b) override {
+    title = std::string(a ? a : "<null>") + "|" + (b ? b : "<null>");
+  }
   std::string LoadText(uint32_t id) override { return id == 59403 ? "The specified speed is not supported." : "?"; }
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   void ShowLangMessage(const char* key, uint32_t) override { messages.push_back(key); }
+  void ShowStatus(const std::string& text) override { status.push_back(text); }
 
   std::atomic<uint32_t> pos{1};
   uint32_t range = 100;
   std::vector<uint32_t> marks;
   bool showTime = false;
   std::atomic<time32> shownTime{0};
+  bool lineShown = false;  // a time is on the information bar
   std::string suffix = " (x1)";
   bool timers = false;
   uint32_t positionPeriod = 0;
@@ -62,6 +70,7 @@ class CFakeView : public IPlayerView {
   int32_t videoW = -1, videoH = -1;
   std::string title;
   std::vector<std::string> messages;
+  std::vector<std::string> status;
 };
 
 class CPostBox : public IMessageTarget {
@@ -191,10 +200,15 @@ TEST_F(PlayerCoreTest, FailedOpenLeavesThePlayerEmptyButReadsTheRecordInfo) {
   EXPECT_FALSE(core->IsOpen());
   EXPECT_EQ(kPsInit, core->GetPlayState());
   EXPECT_EQ("FAILED(hr=0x80040265) in m_pGB->RenderFile(wFile, NULL)\n", core->GetError());
-  EXPECT_EQ("Cam|Door", view.title);
+  // The trailer is read, but nothing of the record is shown: no camera texts, no time, and the
+  // reason on the status line.
+  EXPECT_EQ("<null>|<null>", view.title);
   ASSERT_NE(nullptr, core->GetEvents());
   EXPECT_EQ(0, view.videoW);
   EXPECT_FALSE(view.showTime);
+  EXPECT_FALSE(view.lineShown);
+  ASSERT_EQ(1u, view.status.size());
+  EXPECT_EQ("Cannot play a.avi: FAILED(hr=0x80040265) in m_pGB->RenderFile(wFile, NULL)", view.status[0]);
   // Commands on the empty Player do nothing.
   engine.calls.clear();
   core->PlaybackCommand(kCmdPlay);
@@ -333,6 +347,131 @@ TEST_F(PlayerCoreTest, ZeroLengthClipHasDefinedResults) {
   core->Forward();
   core->Backward();
   EXPECT_EQ(kStart, core->GetEnd());
+}
+
+}  // namespace
+}  // namespace vt
+
+namespace vt {
+namespace {
+
+// While running, the engine's clock runs ahead of the picture. Pausing, ticking, stepping and
+// capturing all take the frame on screen.
+TEST_F(PlayerCoreTest, NowIsTheFrameOnScreen) {
+  Open(Record("a.avi", {}));
+  core->PlaybackCommand(kCmdPlay);
+  // A tick: the clock says 12.3 s, the picture shows frame 300 (11.96 s).
+  engine.llPosition = 123 * 1000000LL;
+  engine.llShownPosition = 299 * kFrame;
+  core->OnPositionTick();
+  EXPECT_EQ(300u, view.pos.load());
+  EXPECT_EQ(299 * kFrame, core->GetPosition());
+  EXPECT_EQ(kStart + 11, view.shownTime);
+  // Pause: the picture stays on frame 301 while the clock has gone on.
+  engine.llPosition = 125 * 1000000LL;
+  engine.llShownPosition = 300 * kFrame;
+  core->PlaybackCommand(kCmdPause);
+  EXPECT_EQ(301u, view.pos.load());
+  EXPECT_EQ(kStart + 12, core->GetCurrent());
+  EXPECT_EQ(kStart + 12, view.shownTime);
+  // The next step and a capture start from there.
+  EXPECT_EQ(S_OK, core->StepFrames(1));
+  EXPECT_EQ(302u, view.pos.load());
+  EXPECT_EQ(301 * kFrame, engine.llPosition);
+  std::vector<uint8_t> shot = core->CaptureForSnapshot();
+  ASSERT_GT(shot.size(), sizeof(BITMAPINFOHEADER));
+  EXPECT_EQ(301 % 256, shot[sizeof(BITMAPINFOHEADER)]);
+  EXPECT_EQ(kStart + 12, core->GetCurrent());
+  // A key step while running starts from the picture, not from the last tick.
+  core->PlaybackCommand(kCmdPlay);
+  engine.llShownPosition = 400 * kFrame;
+  core->OnKey('2');
+  EXPECT_EQ(403u, view.pos.load());
+  EXPECT_EQ(402 * kFrame, engine.llPosition);
+}
+
+// A seek request pauses playback with its target already in the seek bar: the pause must not
+// put the bar back on the frame on screen.
+TEST_F(PlayerCoreTest, SeekRequestKeepsItsTarget) {
+  Open(Record("a.avi", {}));
+  core->PlaybackCommand(kCmdPlay);
+  engine.llShownPosition = 50 * kFrame;
+  view.pos = 1001;
+  core->OnSeekRequest();
+  for (int i = 0; i < 200 && core->GetPosition() != 1000 * kFrame; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_EQ(1000 * kFrame, core->GetPosition());
+  EXPECT_EQ(1001u, view.pos.load());
+  EXPECT_EQ(kStart + 40, core->GetCurrent());
+}
+
+// A seek shows the frame at or before its target; position and time are that frame's.
+TEST_F(PlayerCoreTest, JumpTakesTheTimeOfTheFrameItShows) {
+  Open(Record("a.avi", {{0, kStart + 5, kStart + 20}}));
+  engine.llLastFrame = 2999 * kFrame;
+  // From 30 s, after the last event, Forward goes to the end of the record.
+  ASSERT_EQ(S_OK, core->SeekTo(30 * 10000000LL));
+  core->Forward();
+  EXPECT_EQ(core->GetDuration(), engine.llPosition);
+  EXPECT_EQ(2999 * kFrame, core->GetPosition());
+  EXPECT_EQ(kStart + 119, core->GetCurrent());
+  EXPECT_EQ(kStart + 119, view.shownTime);
+  EXPECT_EQ(3000u, view.pos.load());
+}
+
+// A stream that fails while playing ends like the end of the stream, and says why.
+TEST_F(PlayerCoreTest, StreamErrorEndsPlaybackAndIsReported) {
+  core->SetAutoPlay(1);
+  Open(Record("a.avi", {}));
+  engine.llPosition = 20 * 10000000LL;
+  core->OnPositionTick();
+  static const char kReason[] = "Internal data stream error.";
+  engine.RaiseEvent(EC_ERRORABORT, static_cast<intptr_t>(0x80040265u), reinterpret_cast<intptr_t>(kReason));
+  core->HandleGraphEvent();
+  EXPECT_EQ(kPsPaused, core->GetPlayState());
+  EXPECT_FALSE(view.timers);
+  EXPECT_EQ(1u, view.pos.load());
+  EXPECT_EQ(kStart, view.shownTime);
+  ASSERT_EQ(1u, view.status.size());
+  EXPECT_EQ("Playback of a.avi stopped by an error (0x80040265): Internal data stream error.", view.status[0]);
+  EXPECT_EQ(view.status[0], core->GetError());
+}
+
+// A record without video has no frame count: it gets one position per 40 ms, the seek bar
+// starts at 1 and jumps step five seconds.
+TEST_F(PlayerCoreTest, AudioOnlyRecordSeeksAndJumps) {
+  Open(Record("a.avi", {}));
+  view.pos = 2000;
+  core->CloseClip();
+  engine.bHasVideo = false;
+  engine.bHasAudio = true;
+  engine.llFrames = 0;
+  engine.llDuration = 61 * 10000000LL + 5;
+  Open(Record("b.avi", {}, false));
+  EXPECT_TRUE(core->IsAudioOnly());
+  EXPECT_EQ(1526u, view.range);  // 61 s in 40 ms steps, the last one short
+  EXPECT_EQ(1u, view.pos.load());
+  core->Forward();
+  EXPECT_EQ(126u, view.pos.load());
+  EXPECT_EQ(5 * 10000000LL, core->GetPosition());
+  EXPECT_EQ(kStart + 5, core->GetCurrent());
+  core->Backward();
+  EXPECT_EQ(1u, view.pos.load());
+  EXPECT_EQ(0, core->GetPosition());
+}
+
+// Nothing open, nothing on the information bar: not the construction time, not the time of the
+// record just closed.
+TEST_F(PlayerCoreTest, InformationBarIsEmptyWithNothingOpen) {
+  core->CloseClip();
+  EXPECT_FALSE(view.lineShown);
+  Open(Record("a.avi", {}));
+  EXPECT_TRUE(view.lineShown);
+  core->OnKey('Q');
+  EXPECT_FALSE(core->IsOpen());
+  EXPECT_FALSE(view.lineShown);
+  core->PlaybackCommand(kCmdPlay);  // nothing open: no effect, nothing drawn
+  EXPECT_FALSE(view.lineShown);
 }
 
 }  // namespace

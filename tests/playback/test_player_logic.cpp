@@ -22,15 +22,25 @@ TEST(PlayerLogic, TimerPeriodsAndPositions) {
   EXPECT_EQ(1000u, PositionTimerPeriodMs(10000000));  // 1 s frames
   EXPECT_EQ(500u, PositionTimerPeriodMs(0));
   EXPECT_EQ(500u, PositionTimerPeriodMs(-5));
-  // 100 frames of 40 ms.
+  // 100 frames of 40 ms: the seek bar position of a frame's start, rounded to the nearest start
+  // (a timestamp a little off its frame's start keeps the frame), within 1 ... frames.
   const int64_t dur = 40000000, frames = 100;
-  EXPECT_EQ(1, PositionToSeekPos(0, dur, frames));
-  EXPECT_EQ(1, PositionToSeekPos(399999, dur, frames));
-  EXPECT_EQ(2, PositionToSeekPos(400000, dur, frames));
-  EXPECT_EQ(100, PositionToSeekPos(dur - 1, dur, frames));
-  EXPECT_EQ(100, PositionToSeekPos(dur, dur, frames));
-  EXPECT_EQ(0, PositionToSeekPos(0, 0, 0));  // nothing to show; no division by zero
-  EXPECT_EQ(1, PositionToSeekPos(-1, 0, 0));
+  const struct {
+    int64_t position, frameTime, frames, seekPos;
+  } positions[] = {
+      {0, 400000, frames, 1},         {399999, 400000, frames, 2},   {400000, 400000, frames, 2},
+      {199999, 400000, frames, 1},    {39600000, 400000, frames, 100}, {dur, 400000, frames, 100},
+      {-400000, 400000, frames, 1},   {400000, 0, 0, 1},             {10000000 * 3 - 1, 10000000, 12, 4},
+  };
+  for (const auto& p : positions)
+    EXPECT_EQ(p.seekPos, FrameOfPosition(p.position, p.frameTime, p.frames)) << p.position << " " << p.frameTime;
+  // Without a frame count, one position every 40 ms up to the end.
+  EXPECT_EQ(100, SeekGridOf(dur, frames).frames);
+  EXPECT_EQ(400000, SeekGridOf(dur, frames).frameTime);
+  EXPECT_EQ(101, SeekGridOf(dur + 1, 0).frames);
+  EXPECT_EQ(kNominalFrameTime, SeekGridOf(dur + 1, 0).frameTime);
+  EXPECT_EQ(0, SeekGridOf(0, 0).frames);
+  EXPECT_EQ(0, SeekGridOf(0, 0).frameTime);
   EXPECT_EQ(400000, FrameTimeOf(dur, frames));
   EXPECT_EQ(0, FrameTimeOf(dur, 0));
   EXPECT_EQ(0, FrameToTime(1, 400000));

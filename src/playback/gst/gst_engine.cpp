@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "playback/engine_errors.h"
+#include "playback/frame_paint.h"
 
 namespace vt {
 
@@ -39,11 +40,82 @@ uint32_t FourCCOf(GstVideoFormat f) {
 
 int32_t Align4(int32_t n) { return (n + 3) & ~3; }
 
+HRESULT ErrorResult(GQuark domain, int code) {
+  if (domain == GST_RESOURCE_ERROR && (code == GST_RESOURCE_ERROR_NOT_FOUND || code == GST_RESOURCE_ERROR_OPEN_READ))
+    return kHrFileNotFound;
+  if (domain == GST_STREAM_ERROR || domain == GST_CORE_ERROR) return kHrUnsupportedStream;
+  return E_FAIL;
+}
+
+// The mapped frame as a VideoFrame: planes copied with their strides.
+void CopyVideoFrame(GstVideoFrame* vf, GstClockTime pts, VideoFrame* frame) {
+  frame->fourcc = FourCCOf(GST_VIDEO_FRAME_FORMAT(vf));
+  frame->width = GST_VIDEO_FRAME_WIDTH(vf);
+  frame->height = GST_VIDEO_FRAME_HEIGHT(vf);
+  frame->pts = GST_CLOCK_TIME_IS_VALID(pts) ? static_cast<int64_t>(pts / 100) : -1;
+  frame->nPlanes = static_cast<int>(GST_VIDEO_FRAME_N_PLANES(vf));
+  size_t total = 0;
+  for (int p = 0; p < frame->nPlanes && p < 3; ++p) {
+    frame->offset[p] = total;
+    frame->stride[p] = GST_VIDEO_FRAME_PLANE_STRIDE(vf, p);
+    total += static_cast<size_t>(frame->stride[p]) * GST_VIDEO_FRAME_COMP_HEIGHT(vf, p);
+  }
+  frame->data.resize(total);
+  for (int p = 0; p < frame->nPlanes && p < 3; ++p)
+    std::memcpy(frame->data.data() + frame->offset[p], GST_VIDEO_FRAME_PLANE_DATA(vf, p),
+                static_cast<size_t>(frame->stride[p]) * GST_VIDEO_FRAME_COMP_HEIGHT(vf, p));
+}
+
+// Subsampled chroma that does not divide the picture evenly: a packed YUV frame would give its
+// last column or row no chroma of its own.
+bool ChromaDoesNotFit(GstVideoFormat fmt, int32_t w, int32_t h) {
+  switch (fmt) {
+    case GST_VIDEO_FORMAT_I420:
+    case GST_VIDEO_FORMAT_YV12: return (w | h) & 1;
+    case GST_VIDEO_FORMAT_YUY2:
+    case GST_VIDEO_FORMAT_UYVY:
+    case GST_VIDEO_FORMAT_YVYU: return w & 1;
+    default: return false;
+  }
+}
+
+// 32-bit bottom-up BI_RGB bitmap of the frame, converted as it is painted.
+std::vector<uint8_t> PackAsRgb32(GstVideoFrame* vf) {
+  VideoFrame frame;
+  CopyVideoFrame(vf, GST_CLOCK_TIME_NONE, &frame);
+  const int32_t w = frame.width, h = frame.height;
+  std::vector<uint32_t> rows(static_cast<size_t>(w) * h);
+  if (!ScaleFrameToRgb32(frame, rows.data(), w, h, w)) return {};
+  BITMAPINFOHEADER bih{};
+  bih.biSize = sizeof bih;
+  bih.biWidth = w;
+  bih.biHeight = h;
+  bih.biPlanes = 1;
+  bih.biBitCount = 32;
+  bih.biCompression = BI_RGB;
+  bih.biSizeImage = static_cast<uint32_t>(4 * w) * h;
+  std::vector<uint8_t> out(sizeof bih + bih.biSizeImage);
+  std::memcpy(out.data(), &bih, sizeof bih);
+  for (int32_t r = 0; r < h; ++r) {
+    uint8_t* dst = out.data() + sizeof bih + static_cast<size_t>(h - 1 - r) * 4 * w;
+    for (int32_t x = 0; x < w; ++x) {
+      const uint32_t px = rows[static_cast<size_t>(r) * w + x];  // 0xFFRRGGBB
+      dst[4 * x] = static_cast<uint8_t>(px);
+      dst[4 * x + 1] = static_cast<uint8_t>(px >> 8);
+      dst[4 * x + 2] = static_cast<uint8_t>(px >> 16);
+      dst[4 * x + 3] = 0;
+    }
+  }
+  return out;
+}
+
 // The frame as a packed bitmap: planar 4:2:0 with 4-byte aligned luma and chroma rows (chroma
-// order of the format), packed 4:2:2 top-down, or 32-bit bottom-up BI_RGB.
+// order of the format), packed 4:2:2 top-down, or 32-bit bottom-up BI_RGB. YUV frames whose
+// size the chroma does not divide are handed over as RGB, so every edge pixel keeps its colour.
 std::vector<uint8_t> PackBitmap(GstVideoFrame* vf) {
   const GstVideoFormat fmt = GST_VIDEO_FRAME_FORMAT(vf);
   const int32_t w = GST_VIDEO_FRAME_WIDTH(vf), h = GST_VIDEO_FRAME_HEIGHT(vf);
+  if (ChromaDoesNotFit(fmt, w, h)) return PackAsRgb32(vf);
   BITMAPINFOHEADER bih{};
   bih.biSize = sizeof bih;
   bih.biWidth = w;
@@ -64,15 +136,14 @@ std::vector<uint8_t> PackBitmap(GstVideoFrame* vf) {
       bih.biBitCount = 12;
       bih.biCompression = FourCCOf(fmt);
       bih.biSizeImage = static_cast<uint32_t>(lumaBytes + 2 * chromaBytes);
-      out.assign(sizeof bih + bih.biSizeImage + cs, 0);  // one spare chroma row for odd heights
+      out.assign(sizeof bih + bih.biSizeImage, 0);
       uint8_t* px = out.data() + sizeof bih;
       copyRows(px, ls, static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(vf, 0)),
                GST_VIDEO_FRAME_PLANE_STRIDE(vf, 0), w, h, false);
       // Planes 1 and 2 of the GStreamer frame are in the format's own order (I420: U, V; YV12: V, U).
       for (int p = 1; p <= 2; ++p)
         copyRows(px + lumaBytes + (p - 1) * chromaBytes, cs, static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(vf, p)),
-                 GST_VIDEO_FRAME_PLANE_STRIDE(vf, p), std::min(w / 2, GST_VIDEO_FRAME_COMP_WIDTH(vf, p)), h / 2,
-                 false);
+                 GST_VIDEO_FRAME_PLANE_STRIDE(vf, p), w / 2, h / 2, false);
       break;
     }
     case GST_VIDEO_FORMAT_YUY2:
@@ -178,6 +249,8 @@ HRESULT CGstEngine::RenderFile(const std::string& path) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_errDomain = 0;
     m_errCode = 0;
+    m_bErrorQueued = false;
+    m_bHoldPreroll = false;
   }
   GstBus* bus = gst_element_get_bus(pipe);
   gst_bus_set_sync_handler(bus, &CGstEngine::OnBusMessage, this, nullptr);
@@ -187,6 +260,7 @@ HRESULT CGstEngine::RenderFile(const std::string& path) {
   m_nState = State_Paused;
   m_dRate = 1.0;
   m_lVolume = 0;
+  m_nRendered = 0;
 
   HRESULT hr = S_OK;
   if (gst_element_set_state(pipe, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) hr = E_FAIL;
@@ -201,10 +275,7 @@ HRESULT CGstEngine::RenderFile(const std::string& path) {
       domain = m_errDomain;
       code = m_errCode;
     }
-    if (domain == GST_RESOURCE_ERROR && (code == GST_RESOURCE_ERROR_NOT_FOUND || code == GST_RESOURCE_ERROR_OPEN_READ))
-      hr = kHrFileNotFound;
-    else if (domain == GST_STREAM_ERROR || domain == GST_CORE_ERROR)
-      hr = kHrUnsupportedStream;
+    if (domain != 0) hr = ErrorResult(domain, code);
     Close();
     m_strError = FormatErrorText(kErrRenderFile, hr);
     return hr;
@@ -275,7 +346,10 @@ void CGstEngine::Close() {
   if (m_pSample) gst_sample_unref(m_pSample);
   m_pSample = nullptr;
   m_pFrame.reset();
+  for (const Event& e : m_events)
+    if (e.code == EC_ERRORABORT) g_free(reinterpret_cast<gchar*>(e.p2));
   m_events.clear();
+  m_bHoldPreroll = false;
 }
 
 HRESULT CGstEngine::WaitSettled(int64_t timeoutNs) {
@@ -287,8 +361,19 @@ HRESULT CGstEngine::WaitSettled(int64_t timeoutNs) {
   }
 }
 
+void CGstEngine::HoldShownFrame() {
+  if (m_nState != State_Running) return;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_bHoldPreroll = true;
+}
+
 HRESULT CGstEngine::Run() {
   if (!m_pPipeline) return E_FAIL;
+  {
+    // The held buffer is rendered when its time comes.
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_bHoldPreroll = false;
+  }
   if (gst_element_set_state(m_pPipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) return E_FAIL;
   m_nState = State_Running;
   return S_OK;
@@ -296,6 +381,7 @@ HRESULT CGstEngine::Run() {
 
 HRESULT CGstEngine::Pause() {
   if (!m_pPipeline) return E_FAIL;
+  HoldShownFrame();
   if (gst_element_set_state(m_pPipeline, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) return E_FAIL;
   m_nState = State_Paused;
   return S_OK;
@@ -304,6 +390,7 @@ HRESULT CGstEngine::Pause() {
 // Stopped keeps the pipeline paused so that the last frame stays available for painting.
 HRESULT CGstEngine::Stop() {
   if (!m_pPipeline) return E_FAIL;
+  HoldShownFrame();
   if (gst_element_set_state(m_pPipeline, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) return E_FAIL;
   m_nState = State_Stopped;
   return S_OK;
@@ -326,6 +413,12 @@ HRESULT CGstEngine::GetState(int32_t timeoutMs, int32_t* state) {
 
 HRESULT CGstEngine::DoSeek(int64_t t, double rate) {
   t = std::clamp<int64_t>(t, 0, LastFrameStart());
+  {
+    // The frame the seek prerolls is the one to show; a new error is reported again.
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_bHoldPreroll = false;
+    m_bErrorQueued = false;
+  }
   const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
   if (!gst_element_seek(m_pPipeline, rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, t * 100, GST_SEEK_TYPE_NONE,
                         GST_CLOCK_TIME_NONE))
@@ -347,6 +440,23 @@ HRESULT CGstEngine::GetCurrentPosition(int64_t* t) {
   return S_OK;
 }
 
+HRESULT CGstEngine::GetShownPosition(int64_t* t) {
+  if (!t) return E_POINTER;
+  if (!m_pPipeline) return E_FAIL;
+  if (!m_bHasVideo) return GetCurrentPosition(t);
+  GstSample* sample = ShownSample();
+  if (!sample) return E_FAIL;
+  const GstClockTime pts = GST_BUFFER_PTS(gst_sample_get_buffer(sample));
+  const GstSegment* seg = gst_sample_get_segment(sample);
+  guint64 st = GST_CLOCK_TIME_NONE;
+  if (GST_CLOCK_TIME_IS_VALID(pts))
+    st = seg && seg->format == GST_FORMAT_TIME ? gst_segment_to_stream_time(seg, GST_FORMAT_TIME, pts) : pts;
+  gst_sample_unref(sample);
+  if (!GST_CLOCK_TIME_IS_VALID(st)) return E_FAIL;
+  *t = static_cast<int64_t>(st / 100);
+  return S_OK;
+}
+
 HRESULT CGstEngine::GetDuration(int64_t* duration) {
   if (!duration) return E_POINTER;
   if (!m_pPipeline) return E_FAIL;
@@ -364,8 +474,10 @@ HRESULT CGstEngine::GetFrameCount(int64_t* frames) {
 HRESULT CGstEngine::PutRate(double rate) {
   if (!m_pPipeline) return E_FAIL;
   if (!(rate > 0.0) || rate > 16.0 || !std::isfinite(rate)) return kHrInvalidArg;
+  // Running, playback goes on from the clock's position; otherwise from the frame on screen,
+  // which must not move.
   int64_t pos = 0;
-  GetCurrentPosition(&pos);
+  if (m_nState == State_Running || Failed(GetShownPosition(&pos))) GetCurrentPosition(&pos);
   const HRESULT hr = DoSeek(pos, rate);
   if (Succeeded(hr)) m_dRate = rate;
   return hr;
@@ -458,22 +570,7 @@ std::shared_ptr<const VideoFrame> CGstEngine::LatestFrame() {
   GstVideoFrame vf;
   if (gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) &&
       gst_video_frame_map(&vf, &info, gst_sample_get_buffer(sample), GST_MAP_READ)) {
-    frame->fourcc = FourCCOf(GST_VIDEO_FRAME_FORMAT(&vf));
-    frame->width = GST_VIDEO_FRAME_WIDTH(&vf);
-    frame->height = GST_VIDEO_FRAME_HEIGHT(&vf);
-    const GstClockTime pts = GST_BUFFER_PTS(gst_sample_get_buffer(sample));
-    frame->pts = GST_CLOCK_TIME_IS_VALID(pts) ? static_cast<int64_t>(pts / 100) : -1;
-    frame->nPlanes = static_cast<int>(GST_VIDEO_FRAME_N_PLANES(&vf));
-    size_t total = 0;
-    for (int p = 0; p < frame->nPlanes && p < 3; ++p) {
-      frame->offset[p] = total;
-      frame->stride[p] = GST_VIDEO_FRAME_PLANE_STRIDE(&vf, p);
-      total += static_cast<size_t>(frame->stride[p]) * GST_VIDEO_FRAME_COMP_HEIGHT(&vf, p);
-    }
-    frame->data.resize(total);
-    for (int p = 0; p < frame->nPlanes && p < 3; ++p)
-      std::memcpy(frame->data.data() + frame->offset[p], GST_VIDEO_FRAME_PLANE_DATA(&vf, p),
-                  static_cast<size_t>(frame->stride[p]) * GST_VIDEO_FRAME_COMP_HEIGHT(&vf, p));
+    CopyVideoFrame(&vf, GST_BUFFER_PTS(gst_sample_get_buffer(sample)), frame.get());
     gst_video_frame_unmap(&vf);
   }
   std::lock_guard<std::mutex> lock(m_mutex);
@@ -508,6 +605,11 @@ HRESULT CGstEngine::GetEvent(int32_t* code, intptr_t* param1, intptr_t* param2, 
   return S_OK;
 }
 
+HRESULT CGstEngine::FreeEventParams(int32_t code, intptr_t, intptr_t param2) {
+  if (code == EC_ERRORABORT) g_free(reinterpret_cast<gchar*>(param2));
+  return S_OK;
+}
+
 void CGstEngine::QueueEvent(int32_t code, intptr_t p1, intptr_t p2) {
   std::lock_guard<std::mutex> lock(m_mutex);
   m_events.push_back({code, p1, p2});
@@ -522,19 +624,25 @@ GstBusSyncReply CGstEngine::OnBusMessage(GstBus*, GstMessage* msg, gpointer data
     case GST_MESSAGE_ERROR: {
       GError* err = nullptr;
       gst_message_parse_error(msg, &err, nullptr);
-      bool first;
+      bool report;
+      HRESULT hr = E_FAIL;
       {
         std::lock_guard<std::mutex> lock(self->m_mutex);
-        first = self->m_errDomain == 0;
-        if (first && err) {
+        if (self->m_errDomain == 0 && err) {
           self->m_errDomain = err->domain;
           self->m_errCode = err->code;
         }
+        report = !self->m_bErrorQueued && self->m_pPipeline;
+        self->m_bErrorQueued = true;
+        if (err) hr = ErrorResult(err->domain, err->code);
       }
       self->m_errCv.notify_all();
+      // Errors while a file plays end it as the stream's end would; while opening, RenderFile
+      // reports them (and drops the event with the file).
+      if (report)
+        self->QueueEvent(EC_ERRORABORT, static_cast<intptr_t>(hr),
+                         reinterpret_cast<intptr_t>(g_strdup(err && err->message ? err->message : "")));
       if (err) g_error_free(err);
-      // Errors while a file plays end it as the stream's end would; while opening, RenderFile reports them.
-      if (first && self->m_pPipeline) self->QueueEvent(EC_ERRORABORT, static_cast<intptr_t>(E_FAIL), 0);
       break;
     }
     default: break;
@@ -557,17 +665,33 @@ void CGstEngine::TakeSample(GstSample* sample) {
   if (target && msg && !m_bFramePending.exchange(true)) target->Post(msg, 0, 0);
 }
 
+void CGstEngine::TakePreroll(GstSample* sample) {
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_bHoldPreroll) {
+      gst_sample_unref(sample);
+      return;
+    }
+  }
+  TakeSample(sample);
+}
+
+// Called when the sink renders a buffer, that is when its time has come on the clock.
 GstFlowReturn CGstEngine::OnNewSample(GstElement* sink, gpointer self) {
   GstSample* s = gst_app_sink_pull_sample(GST_APP_SINK(sink));
   if (!s) return GST_FLOW_EOS;
-  static_cast<CGstEngine*>(self)->TakeSample(s);
+  auto* engine = static_cast<CGstEngine*>(self);
+  ++engine->m_nRendered;
+  engine->TakeSample(s);
   return GST_FLOW_OK;
 }
 
+// Called when a buffer arrives in the paused state: after opening and after each seek, but also
+// when running playback pauses, with a frame whose time has not come yet.
 GstFlowReturn CGstEngine::OnNewPreroll(GstElement* sink, gpointer self) {
   GstSample* s = gst_app_sink_pull_preroll(GST_APP_SINK(sink));
   if (!s) return GST_FLOW_EOS;
-  static_cast<CGstEngine*>(self)->TakeSample(s);
+  static_cast<CGstEngine*>(self)->TakePreroll(s);
   return GST_FLOW_OK;
 }
 

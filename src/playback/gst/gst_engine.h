@@ -30,6 +30,7 @@ class CGstEngine : public IMediaEngine {
   HRESULT GetState(int32_t timeoutMs, int32_t* state) override;
   HRESULT SetPositions(int64_t t) override;
   HRESULT GetCurrentPosition(int64_t* t) override;
+  HRESULT GetShownPosition(int64_t* t) override;
   HRESULT GetDuration(int64_t* duration) override;
   HRESULT GetFrameCount(int64_t* frames) override;
   HRESULT PutRate(double rate) override;
@@ -43,20 +44,26 @@ class CGstEngine : public IMediaEngine {
   HRESULT SetNotifyWindow(IMessageTarget* target, uint32_t msg, LPARAM lParam) override;
   void SetFrameNotify(IMessageTarget* target, uint32_t frameMsg) override;
   HRESULT GetEvent(int32_t* code, intptr_t* param1, intptr_t* param2, int32_t timeoutMs) override;
-  HRESULT FreeEventParams(int32_t, intptr_t, intptr_t) override { return S_OK; }
+  HRESULT FreeEventParams(int32_t code, intptr_t param1, intptr_t param2) override;
   const std::string& ErrorText() const override { return m_strError; }
 
   // Start of the last frame: the furthest position a seek goes to (100 ns).
   int64_t LastFrameStart() const;
+  // Frames rendered by the clock while running since the file was opened (not those shown by
+  // opening or seeking).
+  uint64_t RenderedFrames() const { return m_nRendered.load(); }
 
  private:
   static GstBusSyncReply OnBusMessage(GstBus* bus, GstMessage* msg, gpointer self);
   static GstFlowReturn OnNewSample(GstElement* sink, gpointer self);
   static GstFlowReturn OnNewPreroll(GstElement* sink, gpointer self);
   void TakeSample(GstSample* sample);
+  void TakePreroll(GstSample* sample);
   void QueueEvent(int32_t code, intptr_t p1, intptr_t p2);
   HRESULT WaitSettled(int64_t timeoutNs);
   HRESULT DoSeek(int64_t t, double rate);
+  // Leaving the running state: the frame the sink prerolls next has not been shown yet.
+  void HoldShownFrame();
   void ReadStreamFacts();
   GstSample* ShownSample();  // a new reference or null
 
@@ -75,7 +82,11 @@ class CGstEngine : public IMediaEngine {
   std::string m_strError;
 
   std::mutex m_mutex;  // guards everything below: written by GStreamer's threads
-  GstSample* m_pSample = nullptr;  // newest frame
+  GstSample* m_pSample = nullptr;  // the frame on screen
+  // Set when running playback pauses or stops: the buffer that then prerolls is the next frame,
+  // not yet due, and must not replace the one on screen. Cleared by a seek and by running.
+  bool m_bHoldPreroll = false;
+  bool m_bErrorQueued = false;  // a playback error was reported since the last seek
   std::shared_ptr<const VideoFrame> m_pFrame;  // m_pSample as a VideoFrame, made on demand
   struct Event {
     int32_t code;
@@ -88,6 +99,7 @@ class CGstEngine : public IMediaEngine {
   IMessageTarget* m_pFrameTarget = nullptr;
   uint32_t m_nFrameMsg = 0;
   std::atomic<bool> m_bFramePending{false};
+  std::atomic<uint64_t> m_nRendered{0};
   std::condition_variable m_errCv;  // signalled when the first error is recorded
   GQuark m_errDomain = 0;
   int m_errCode = 0;

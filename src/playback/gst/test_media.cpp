@@ -3,6 +3,7 @@
 #include <gst/gst.h>
 #include <gst/video/video.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "platform/win_types.h"
@@ -117,7 +118,9 @@ bool MakeTestClip(const TestClipSpec& spec, const std::string& path, std::string
   const std::string encoder = spec.codec == TestClipSpec::kMjpeg
                                   ? "jpegenc quality=85"
                                   : "avenc_mpeg4 bitrate=6000000 gop-size=50 max-bframes=0";
-  std::string desc = "videotestsrc name=src pattern=ball num-buffers=" + std::to_string(spec.frames) +
+  char pattern[64] = "pattern=ball";
+  if (spec.solidColour) std::snprintf(pattern, sizeof pattern, "pattern=solid-color foreground-color=%u", spec.solidColour);
+  std::string desc = "videotestsrc name=src " + std::string(pattern) + " num-buffers=" + std::to_string(spec.frames) +
                      " ! video/x-raw,format=I420,width=" + std::to_string(spec.width) +
                      ",height=" + std::to_string(spec.height) + ",framerate=" + std::to_string(spec.fps) +
                      "/1 ! " + encoder + " ! avimux name=mux ! filesink name=out";

@@ -1,5 +1,5 @@
 // Record clips made with GStreamer for tests, the benchmark and demo data: a moving test
-// pattern with the frame's 0-based number as a barcode across the top, MJPEG or MPEG-4 Part 2
+// pattern (or a plain colour) with the frame's 0-based number as a barcode across the top, MJPEG or MPEG-4 Part 2
 // in AVI, optionally with a tone track.
 #pragma once
 
@@ -17,6 +17,8 @@ struct TestClipSpec {
   int frames = 50;
   int fps = 25;
   bool audio = false;
+  // 0xAARRGGBB of a plain picture behind the barcode; 0: the moving test pattern.
+  uint32_t solidColour = 0;
 };
 
 // Writes the AVI file; false with a reason in *error.
