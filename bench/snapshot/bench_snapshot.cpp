@@ -1,23 +1,32 @@
-// Prints, for a 720 x 576 frame, the time of ConvertToRGB24 against sws_scale (I420 and YUY2 to
-// BGR24) and of the snapshot JPEG encoder against `cjpeg -quality 80` on the same bitmap file.
-// Usage: bench_snapshot [iterations]
+// Snapshot work against libraries made for it, in one process, at 720 x 576 and 1920 x 1080:
+//  - frame conversion (ConvertToRGB24, a new 24-bit block per call) against libswscale's fastest
+//    route to the same bottom-up BGR24 block: every candidate route (direct, or through planar
+//    4:2:2 for YUY2; point or fast-bilinear chroma) is timed first and the fastest is the
+//    reference; its pixels must match ours within a few levels, or the comparison is refused;
+//  - the JPEG encoder (bitmap file in, JPEG file out, quality 80) against libjpeg-turbo's
+//    tjCompress2 on the same pixels, with the same file read and write around it.
+// Ours and the reference alternate in rounds; the median ratio ours/ref with min/max is
+// printed and checked against the goals below.
+// Usage: bench_snapshot [rounds, default 15]
 extern "C" {
 #include <libavutil/pixfmt.h>
 #include <libswscale/swscale.h>
 }
-
-#include <sys/wait.h>
+#include <fcntl.h>
+#include <turbojpeg.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "bench_report.h"
 #include "snapshot/frame_converter.h"
 #include "snapshot/jpeg_encoder.h"
 #include "snapshot/media_subtype.h"
@@ -25,33 +34,34 @@ extern "C" {
 
 namespace {
 
-constexpr int kW = 720;
-constexpr int kH = 576;
+using namespace vt::bench;
 
-using Clock = std::chrono::steady_clock;
+// Ours may take at most this share of the reference's time.
+constexpr double kGoalConvert = 1.2;
+constexpr double kGoalJpeg = 1.2;
+// Largest difference of one colour byte between ours and the reference route that still counts
+// as the same output (rounding of the fixed-point formulas).
+constexpr int kSameOutputTolerance = 3;
+constexpr int kConvertReps = 40;
+constexpr int kJpegReps = 5;
+constexpr int kCalibrationReps = 10;
+constexpr int kCalibrationPasses = 3;
 
-// Best of five rounds, each the mean of n calls, in microseconds.
-double Time(int n, const std::function<void()>& f) {
-  double best = 1e300;
-  for (int round = 0; round < 5; ++round) {
-    const auto t0 = Clock::now();
-    for (int i = 0; i < n; ++i) f();
-    const double us = std::chrono::duration<double, std::micro>(Clock::now() - t0).count() / n;
-    best = std::min(best, us);
-  }
-  return best;
-}
+int OutStride(int w) { return (w * 3 + 3) & ~3; }
 
-// Smooth picture with some texture, as a camera frame has: luma and chroma in studio range.
-uint8_t LumaAt(int x, int y) { return static_cast<uint8_t>(16 + (x * 219 / kW + ((x * 7 + y * 13) % 23)) % 220); }
-uint8_t UAt(int x, int y) { return static_cast<uint8_t>(16 + (y * 224 / kH + x / 40) % 225); }
-uint8_t VAt(int x, int y) { return static_cast<uint8_t>(240 - (x * 224 / kW + y / 30) % 225); }
+// A camera-like picture: smooth gradients, texture and edges, luma and chroma in studio range.
+struct Picture {
+  int w, h;
+  uint8_t Y(int x, int y) const { return static_cast<uint8_t>(16 + (x * 219 / w + ((x * 7 + y * 13) % 23)) % 220); }
+  uint8_t U(int x, int y) const { return static_cast<uint8_t>(16 + (y * 224 / h + x / 40) % 225); }
+  uint8_t V(int x, int y) const { return static_cast<uint8_t>(240 - (x * 224 / w + y / 30) % 225); }
+};
 
-std::vector<uint8_t> Header(uint32_t fourcc, int bitCount, size_t pixels) {
+std::vector<uint8_t> Frame(const Picture& p, uint32_t fourcc, int bitCount, size_t pixels) {
   vt::BITMAPINFOHEADER h{};
   h.biSize = 40;
-  h.biWidth = kW;
-  h.biHeight = kH;
+  h.biWidth = p.w;
+  h.biHeight = p.h;
   h.biPlanes = 1;
   h.biBitCount = static_cast<uint16_t>(bitCount);
   h.biCompression = fourcc;
@@ -61,120 +71,242 @@ std::vector<uint8_t> Header(uint32_t fourcc, int bitCount, size_t pixels) {
   return f;
 }
 
-double RunCommand(const std::vector<std::string>& args) {
-  std::vector<char*> argv;
-  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  pid_t pid = fork();
-  if (pid == 0) {
-    execvp(argv[0], argv.data());
-    _exit(127);
+std::vector<uint8_t> MakeI420(const Picture& p) {
+  std::vector<uint8_t> f = Frame(p, vt::kFourCC_I420, 12, static_cast<size_t>(p.w) * p.h * 3 / 2);
+  uint8_t* y = f.data() + 40;
+  uint8_t* u = y + p.w * p.h;
+  uint8_t* v = u + p.w * p.h / 4;
+  for (int r = 0; r < p.h; ++r)
+    for (int x = 0; x < p.w; ++x) y[r * p.w + x] = p.Y(x, r);
+  for (int r = 0; r < p.h / 2; ++r)
+    for (int x = 0; x < p.w / 2; ++x) {
+      u[r * p.w / 2 + x] = p.U(2 * x, 2 * r);
+      v[r * p.w / 2 + x] = p.V(2 * x, 2 * r);
+    }
+  return f;
+}
+
+std::vector<uint8_t> MakeYuy2(const Picture& p) {
+  std::vector<uint8_t> f = Frame(p, vt::kFourCC_YUY2, 16, static_cast<size_t>(p.w) * p.h * 2);
+  for (int r = 0; r < p.h; ++r)
+    for (int x = 0; x < p.w; x += 2) {
+      uint8_t* q = f.data() + 40 + (static_cast<size_t>(r) * p.w + x) * 2;
+      q[0] = p.Y(x, r);
+      q[1] = p.U(x, r);
+      q[2] = p.Y(x + 1, r);
+      q[3] = p.V(x, r);
+    }
+  return f;
+}
+
+// A chain of swscale steps from the input format to BGR24, written bottom-up into a new block
+// as ours is.
+class CSwsRoute {
+ public:
+  CSwsRoute(std::string name, int w, int h, std::vector<AVPixelFormat> formats, int flags) : m_name(std::move(name)), m_w(w), m_h(h) {
+    for (size_t i = 0; i + 1 < formats.size(); ++i) {
+      m_steps.push_back(sws_getContext(w, h, formats[i], w, h, formats[i + 1], flags, nullptr, nullptr, nullptr));
+      if (!m_steps.back()) std::fprintf(stderr, "sws_getContext failed for %s\n", m_name.c_str()), std::exit(2);
+    }
+    // Planar 4:2:2 in between: three planes of full height.
+    for (size_t i = 1; i + 1 < formats.size(); ++i) m_mid.emplace_back(static_cast<size_t>(w) * h * 2);
   }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  ~CSwsRoute() {
+    for (SwsContext* c : m_steps) sws_freeContext(c);
+  }
+  const std::string& Name() const { return m_name; }
+
+  // src planes and strides of the input; returns the new block (header, then pixels).
+  vt::PackedDib Run(const uint8_t* const src[3], const int srcStride[3]) {
+    const int stride = OutStride(m_w);
+    vt::PackedDib block(40 + static_cast<size_t>(stride) * m_h);
+    const uint8_t* const* in = src;
+    const int* inStride = srcStride;
+    const uint8_t* midPlanes[3];
+    int midStride[3];
+    for (size_t i = 0; i < m_steps.size(); ++i) {
+      if (i + 1 < m_steps.size()) {
+        uint8_t* y = m_mid[i].data();
+        uint8_t* planes[3] = {y, y + static_cast<size_t>(m_w) * m_h, y + static_cast<size_t>(m_w) * m_h * 3 / 2};
+        int strides[3] = {m_w, m_w / 2, m_w / 2};
+        sws_scale(m_steps[i], in, inStride, 0, m_h, planes, strides);
+        for (int p = 0; p < 3; ++p) midPlanes[p] = planes[p], midStride[p] = strides[p];
+        in = midPlanes;
+        inStride = midStride;
+      } else {
+        // Bottom-up: start at the last row and step backwards.
+        uint8_t* dst[1] = {block.data() + 40 + static_cast<size_t>(stride) * (m_h - 1)};
+        int dstStride[1] = {-stride};
+        sws_scale(m_steps[i], in, inStride, 0, m_h, dst, dstStride);
+      }
+    }
+    return block;
+  }
+
+ private:
+  std::string m_name;
+  int m_w, m_h;
+  std::vector<SwsContext*> m_steps;
+  std::vector<std::vector<uint8_t>> m_mid;
+};
+
+int MaxDifference(const vt::PackedDib& ours, const vt::PackedDib& ref, int w, int h) {
+  const int stride = OutStride(w);
+  int worst = 0;
+  for (int r = 0; r < h; ++r)
+    for (int x = 0; x < 3 * w; ++x) {
+      const size_t i = 40 + static_cast<size_t>(r) * stride + x;
+      worst = std::max(worst, std::abs(int{ours[i]} - int{ref[i]}));
+    }
+  return worst;
+}
+
+double TimeCalls(int reps, const std::function<void()>& f) {
+  const auto t0 = Clock::now();
+  for (int i = 0; i < reps; ++i) f();
+  return Ms(Clock::now() - t0) / reps;
+}
+
+size_t g_sink = 0;  // keeps results alive
+
+// Picks the fastest route, checks it gives our picture, then alternates ours and it.
+void CompareConversion(const char* label, const Picture& p, const std::vector<uint8_t>& frame, const vt::GUID& subtype,
+                       const uint8_t* const src[3], const int srcStride[3], std::vector<std::unique_ptr<CSwsRoute>> routes,
+                       int rounds, CGoals* goals) {
+  vt::CFrameConverter conv;
+  auto ours = [&] { return conv.ConvertToRGB24(subtype, frame.data(), frame.size()); };
+  // Each candidate's best of several passes over all of them, so that a noisy moment cannot
+  // make a slow route the reference.
+  for (auto& r : routes) r->Run(src, srcStride);  // warm
+  std::vector<double> fastest(routes.size(), 1e300);
+  for (int pass = 0; pass < kCalibrationPasses; ++pass)
+    for (size_t i = 0; i < routes.size(); ++i)
+      fastest[i] = std::min(fastest[i], TimeCalls(kCalibrationReps, [&] { g_sink += routes[i]->Run(src, srcStride)[100]; }));
+  CSwsRoute* best = nullptr;
+  double bestMs = 1e300;
+  for (size_t i = 0; i < routes.size(); ++i) {
+    std::printf("  %s candidate %-40s %8.3f ms\n", label, routes[i]->Name().c_str(), fastest[i]);
+    if (fastest[i] < bestMs) bestMs = fastest[i], best = routes[i].get();
+  }
+  const int diff = MaxDifference(ours(), best->Run(src, srcStride), p.w, p.h);
+  std::printf("  %s reference: %s (largest byte difference to ours %d)\n", label, best->Name().c_str(), diff);
+  if (diff > kSameOutputTolerance) {
+    std::printf("  %s: the reference does not give the same picture; no comparison\n", label);
+    goals->AtMost(std::string(label) + ": same picture as the reference (byte difference)", diff, kSameOutputTolerance);
+    return;
+  }
+  const Rounds r = Alternate(rounds, kConvertReps, [&] { g_sink += ours()[100]; },
+                             [&] { g_sink += best->Run(src, srcStride)[100]; });
+  PrintRounds(label, r);
+  goals->AtMost(std::string(label) + " ours/swscale", r.Ratio().median, kGoalConvert);
+}
+
+bool ReadFile(const std::string& path, std::vector<uint8_t>* out) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const off_t size = ::lseek(fd, 0, SEEK_END);
+  ::lseek(fd, 0, SEEK_SET);
+  out->resize(static_cast<size_t>(size));
+  const bool ok = ::read(fd, out->data(), out->size()) == size;
+  ::close(fd);
+  return ok;
+}
+
+bool WriteFile(const std::string& path, const uint8_t* data, size_t size) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  const bool ok = ::write(fd, data, size) == static_cast<ssize_t>(size);
+  return ::close(fd) == 0 && ok;
+}
+
+// The reference encoder with the same work around it: read the bitmap file, encode its
+// bottom-up BGR rows at 4:2:0 (libjpeg's default), write the JPEG file.
+bool TurboEncode(tjhandle tj, const std::string& bmp, const std::string& jpg, int w, int h) {
+  std::vector<uint8_t> file;
+  if (!ReadFile(bmp, &file) || file.size() < 14) return false;
+  uint32_t offBits;
+  std::memcpy(&offBits, file.data() + 10, 4);
+  unsigned char* out = nullptr;
+  unsigned long outSize = 0;
+  if (tjCompress2(tj, file.data() + offBits, w, OutStride(w), h, TJPF_BGR, &out, &outSize, TJSAMP_420,
+                  vt::kSnapshotJpegQuality, TJFLAG_BOTTOMUP) != 0)
+    return false;
+  const bool ok = WriteFile(jpg, out, outSize);
+  tjFree(out);
+  return ok;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int n = argc > 1 ? std::atoi(argv[1]) : 100;
-  vt::CFrameConverter conv;
-
-  // I420: Y, U, V planes, strides 720 and 360.
-  std::vector<uint8_t> i420 = Header(vt::kFourCC_I420, 12, kW * kH * 3 / 2);
-  uint8_t* y = i420.data() + 40;
-  uint8_t* u = y + kW * kH;
-  uint8_t* v = u + kW * kH / 4;
-  for (int r = 0; r < kH; ++r)
-    for (int x = 0; x < kW; ++x) y[r * kW + x] = LumaAt(x, r);
-  for (int r = 0; r < kH / 2; ++r)
-    for (int x = 0; x < kW / 2; ++x) {
-      u[r * kW / 2 + x] = UAt(2 * x, 2 * r);
-      v[r * kW / 2 + x] = VAt(2 * x, 2 * r);
+  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
+  std::printf("bench_snapshot: %d rounds; conversion %d calls per round, JPEG %d per round\n", rounds, kConvertReps,
+              kJpegReps);
+  std::printf("references: libswscale %s (fastest route to bottom-up BGR24 in a new block), libjpeg-turbo tjCompress2 "
+              "(BGR, 4:2:0, quality %d, with the same file read and write)\n",
+              AV_STRINGIFY(LIBSWSCALE_VERSION), vt::kSnapshotJpegQuality);
+  CGoals goals;
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("vt_bench_snap_" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  tjhandle tj = tjInitCompress();
+  for (const Picture p : {Picture{720, 576}, Picture{1920, 1080}}) {
+    const std::string size = std::to_string(p.w) + "x" + std::to_string(p.h);
+    std::printf("frame %s\n", size.c_str());
+    const std::vector<uint8_t> i420 = MakeI420(p);
+    const std::vector<uint8_t> yuy2 = MakeYuy2(p);
+    {
+      const uint8_t* y = i420.data() + 40;
+      const uint8_t* src[3] = {y, y + p.w * p.h, y + p.w * p.h * 5 / 4};
+      const int stride[3] = {p.w, p.w / 2, p.w / 2};
+      std::vector<std::unique_ptr<CSwsRoute>> routes;
+      for (int flags : {SWS_POINT, SWS_FAST_BILINEAR})
+        routes.push_back(std::make_unique<CSwsRoute>(std::string("I420->BGR24 ") + (flags == SWS_POINT ? "point" : "fast-bilinear"),
+                                                     p.w, p.h, std::vector<AVPixelFormat>{AV_PIX_FMT_YUV420P, AV_PIX_FMT_BGR24}, flags));
+      CompareConversion(("I420 -> RGB24 " + size).c_str(), p, i420, vt::MEDIASUBTYPE_I420, src, stride, std::move(routes),
+                        rounds, &goals);
     }
-  // YUY2 of the same picture.
-  std::vector<uint8_t> yuy2 = Header(vt::kFourCC_YUY2, 16, kW * kH * 2);
-  for (int r = 0; r < kH; ++r)
-    for (int x = 0; x < kW; x += 2) {
-      uint8_t* p = yuy2.data() + 40 + r * kW * 2 + x * 2;
-      p[0] = LumaAt(x, r);
-      p[1] = UAt(x, r);
-      p[2] = LumaAt(x + 1, r);
-      p[3] = VAt(x, r);
+    {
+      const uint8_t* src[3] = {yuy2.data() + 40, nullptr, nullptr};
+      const int stride[3] = {p.w * 2, 0, 0};
+      std::vector<std::unique_ptr<CSwsRoute>> routes;
+      for (int flags : {SWS_POINT, SWS_FAST_BILINEAR}) {
+        const std::string f = flags == SWS_POINT ? "point" : "fast-bilinear";
+        routes.push_back(std::make_unique<CSwsRoute>("YUYV422->BGR24 " + f, p.w, p.h,
+                                                     std::vector<AVPixelFormat>{AV_PIX_FMT_YUYV422, AV_PIX_FMT_BGR24}, flags));
+        routes.push_back(std::make_unique<CSwsRoute>(
+            "YUYV422->YUV422P->BGR24 " + f, p.w, p.h,
+            std::vector<AVPixelFormat>{AV_PIX_FMT_YUYV422, AV_PIX_FMT_YUV422P, AV_PIX_FMT_BGR24}, flags));
+      }
+      CompareConversion(("YUY2 -> RGB24 " + size).c_str(), p, yuy2, vt::MEDIASUBTYPE_YUY2, src, stride, std::move(routes),
+                        rounds, &goals);
     }
-
-  const int outStride = (kW * 3 + 3) & ~3;
-  std::vector<uint8_t> swsOut(static_cast<size_t>(outStride) * kH);
-  SwsContext* swsI420 = sws_getContext(kW, kH, AV_PIX_FMT_YUV420P, kW, kH, AV_PIX_FMT_BGR24, SWS_POINT, nullptr, nullptr, nullptr);
-  SwsContext* swsYuy2 = sws_getContext(kW, kH, AV_PIX_FMT_YUYV422, kW, kH, AV_PIX_FMT_BGR24, SWS_POINT, nullptr, nullptr, nullptr);
-  if (!swsI420 || !swsYuy2) {
-    std::fprintf(stderr, "sws_getContext failed\n");
-    return 1;
+    // JPEG from the same bitmap file.
+    vt::CFrameConverter conv;
+    vt::PackedDib pic = conv.ConvertToRGB24(vt::MEDIASUBTYPE_I420, i420.data(), i420.size());
+    std::string name = "frame.bmp";
+    vt::BITMAPINFOHEADER ph;
+    std::memcpy(&ph, pic.data(), 40);
+    if (!vt::SaveSnapshotBmp(&ph, pic.data() + 40, pic.size() - 40, nullptr, dir.string() + "/", &name, 0)) {
+      std::fprintf(stderr, "could not write %s/frame.bmp\n", dir.c_str());
+      return 2;
+    }
+    const std::string bmp = (dir / "frame.bmp").string(), oursJpg = (dir / "ours.jpg").string(),
+                      refJpg = (dir / "ref.jpg").string();
+    const std::string label = "JPEG q80 " + size;
+    if (!vt::EncodeBitmapFileToJpeg(bmp, oursJpg, vt::kSnapshotJpegQuality) || !TurboEncode(tj, bmp, refJpg, p.w, p.h)) {
+      std::fprintf(stderr, "%s: an encoder failed\n", label.c_str());
+      return 2;
+    }
+    std::printf("  %s: file sizes ours %ju, tjCompress2 %ju bytes\n", label.c_str(), static_cast<uintmax_t>(fs::file_size(oursJpg)),
+                static_cast<uintmax_t>(fs::file_size(refJpg)));
+    const Rounds r = Alternate(rounds, kJpegReps, [&] { g_sink += vt::EncodeBitmapFileToJpeg(bmp, oursJpg, vt::kSnapshotJpegQuality); },
+                               [&] { g_sink += TurboEncode(tj, bmp, refJpg, p.w, p.h); });
+    PrintRounds(label, r);
+    goals.AtMost(label + " ours/tjCompress2", r.Ratio().median, kGoalJpeg);
   }
-  size_t sink = 0;
-  const double oursI420 = Time(n, [&] { sink += conv.ConvertToRGB24(vt::MEDIASUBTYPE_I420, i420.data(), i420.size()).size(); });
-  const double refI420 = Time(n, [&] {
-    const uint8_t* src[3] = {y, u, v};
-    const int srcStride[3] = {kW, kW / 2, kW / 2};
-    uint8_t* dst[1] = {swsOut.data()};
-    const int dstStride[1] = {outStride};
-    sws_scale(swsI420, src, srcStride, 0, kH, dst, dstStride);
-  });
-  const double oursYuy2 = Time(n, [&] { sink += conv.ConvertToRGB24(vt::MEDIASUBTYPE_YUY2, yuy2.data(), yuy2.size()).size(); });
-  const double refYuy2 = Time(n, [&] {
-    const uint8_t* src[1] = {yuy2.data() + 40};
-    const int srcStride[1] = {kW * 2};
-    uint8_t* dst[1] = {swsOut.data()};
-    const int dstStride[1] = {outStride};
-    sws_scale(swsYuy2, src, srcStride, 0, kH, dst, dstStride);
-  });
-  // The converter hands back a new block each time; the same for the reference.
-  const double refI420Alloc = Time(n, [&] {
-    vt::PackedDib block(40 + static_cast<size_t>(outStride) * kH);
-    const uint8_t* src[3] = {y, u, v};
-    const int srcStride[3] = {kW, kW / 2, kW / 2};
-    uint8_t* dst[1] = {block.data() + 40};
-    const int dstStride[1] = {outStride};
-    sws_scale(swsI420, src, srcStride, 0, kH, dst, dstStride);
-    sink += block[100];
-  });
-  const double refYuy2Alloc = Time(n, [&] {
-    vt::PackedDib block(40 + static_cast<size_t>(outStride) * kH);
-    const uint8_t* src[1] = {yuy2.data() + 40};
-    const int srcStride[1] = {kW * 2};
-    uint8_t* dst[1] = {block.data() + 40};
-    const int dstStride[1] = {outStride};
-    sws_scale(swsYuy2, src, srcStride, 0, kH, dst, dstStride);
-    sink += block[100];
-  });
-  sws_freeContext(swsI420);
-  sws_freeContext(swsYuy2);
-
-  // JPEG: the same 24-bit bitmap file for both encoders.
-  char dirTemplate[] = "/tmp/vt_bench_snap_XXXXXX";
-  const std::string dir = std::string(mkdtemp(dirTemplate)) + "/";
-  vt::PackedDib pic = conv.ConvertToRGB24(vt::MEDIASUBTYPE_I420, i420.data(), i420.size());
-  std::string name = "frame.bmp";
-  vt::BITMAPINFOHEADER ph;
-  std::memcpy(&ph, pic.data(), 40);
-  if (!vt::SaveSnapshotBmp(&ph, pic.data() + 40, pic.size() - 40, nullptr, dir, &name, 0)) {
-    std::fprintf(stderr, "could not write %sframe.bmp\n", dir.c_str());
-    return 1;
-  }
-  const std::string bmp = dir + "frame.bmp";
-  const int jpegRuns = std::max(5, n / 4);
-  const double oursJpeg = Time(jpegRuns, [&] { sink += vt::EncodeBitmapFileToJpeg(bmp, dir + "ours.jpg", 80); });
-  const double cjpeg = Time(jpegRuns, [&] { RunCommand({"cjpeg", "-quality", "80", "-outfile", dir + "ref.jpg", bmp}); });
-  const double trueRun = Time(jpegRuns, [&] { RunCommand({"true"}); });
-
-  std::printf("frame %dx%d, %d iterations, best of 5 rounds (microseconds per call)\n", kW, kH, n);
-  std::printf("I420 -> RGB24   ours %8.0f   sws_scale %8.0f   ours/ref %.2f   (sws_scale into a new block %.0f, ours/that %.2f)\n",
-              oursI420, refI420, oursI420 / refI420, refI420Alloc, oursI420 / refI420Alloc);
-  std::printf("YUY2 -> RGB24   ours %8.0f   sws_scale %8.0f   ours/ref %.2f   (sws_scale into a new block %.0f, ours/that %.2f)\n",
-              oursYuy2, refYuy2, oursYuy2 / refYuy2, refYuy2Alloc, oursYuy2 / refYuy2Alloc);
-  std::printf("JPEG q80        ours %8.0f   cjpeg     %8.0f   ours/ref %.2f  (process start alone %.0f; cjpeg minus that %.0f, ours/that %.2f)\n",
-              oursJpeg, cjpeg, oursJpeg / cjpeg, trueRun, cjpeg - trueRun, oursJpeg / (cjpeg - trueRun));
-  std::system(("rm -rf '" + dir + "'").c_str());
-  return sink == 0 ? 1 : 0;
+  tjDestroy(tj);
+  fs::remove_all(dir);
+  if (g_sink == 0) std::printf("(no work was done)\n");
+  return goals.Finish();
 }
