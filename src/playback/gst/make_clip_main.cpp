@@ -1,7 +1,7 @@
 // vt_make_clip: writes a record clip for demos and manual tests: a generated AVI (frame numbers
 // as a barcode) with the recorder's private trailer.
-//   vt_make_clip OUT.avi [--codec mjpeg|mpeg4] [--size WxH] [--frames N] [--fps N] [--audio]
-//                [--start T] [--event FROM:TO]... [--texts A,B] [--no-trailer]
+//   vt_make_clip OUT.avi [--codec mjpeg|mpeg4|h264] [--size WxH] [--frames N] [--fps N] [--audio]
+//                [--texture] [--gop N] [--start T] [--event FROM:TO]... [--texts A,B] [--no-trailer]
 // T is the record's start time (seconds since 1970); FROM and TO are seconds from the start.
 #include <cstdio>
 #include <cstdlib>
@@ -14,8 +14,8 @@
 int main(int argc, char** argv) {
   if (argc < 2 || argv[1][0] == '-') {
     std::fprintf(stderr,
-                 "usage: %s OUT.avi [--codec mjpeg|mpeg4] [--size WxH] [--frames N] [--fps N] [--audio]\n"
-                 "       [--start T] [--event FROM:TO]... [--texts A,B] [--no-trailer]\n",
+                 "usage: %s OUT.avi [--codec mjpeg|mpeg4|h264] [--size WxH] [--frames N] [--fps N] [--audio]\n"
+                 "       [--texture] [--gop N] [--start T] [--event FROM:TO]... [--texts A,B] [--no-trailer]\n",
                  argv[0]);
     return 2;
   }
@@ -28,10 +28,17 @@ int main(int argc, char** argv) {
     const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
     if (a == "--audio") {
       spec.audio = true;
+    } else if (a == "--texture") {
+      spec.pattern = vt::TestClipSpec::kTexture;
+    } else if (v && a == "--gop") {
+      spec.keyInterval = std::atoi(v);
+      ++i;
     } else if (a == "--no-trailer") {
       withTrailer = false;
     } else if (v && a == "--codec") {
-      spec.codec = std::strcmp(v, "mpeg4") == 0 ? vt::TestClipSpec::kMpeg4 : vt::TestClipSpec::kMjpeg;
+      spec.codec = std::strcmp(v, "mpeg4") == 0  ? vt::TestClipSpec::kMpeg4
+                   : std::strcmp(v, "h264") == 0 ? vt::TestClipSpec::kH264
+                                                 : vt::TestClipSpec::kMjpeg;
       ++i;
     } else if (v && a == "--size" && std::sscanf(v, "%dx%d", &spec.width, &spec.height) == 2) {
       ++i;
@@ -62,8 +69,8 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  if (spec.width <= 0 || spec.height <= 0 || spec.frames <= 0 || spec.fps <= 0) {
-    std::fprintf(stderr, "size, frames and fps must be positive\n");
+  if (spec.width <= 0 || spec.height <= 0 || spec.frames <= 0 || spec.fps <= 0 || spec.keyInterval <= 0) {
+    std::fprintf(stderr, "size, frames, fps and gop must be positive\n");
     return 2;
   }
   std::string err;

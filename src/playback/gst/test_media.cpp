@@ -1,10 +1,14 @@
 #include "playback/gst/test_media.h"
 
+#include <gst/app/gstappsink.h>
 #include <gst/gst.h>
 #include <gst/video/video.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <random>
 
 #include "platform/win_types.h"
 
@@ -20,9 +24,86 @@ constexpr int kBits = kCells - 2;
 int CellWidth(int width) { return width / kCells; }
 int BandHeight(int height) { return height / 9; }
 
+// The textured scene: a square tile that repeats seamlessly, panned across the frame.
+constexpr int kTile = 512;
+constexpr int kPanX = 3, kPanY = 1;  // pixels per frame
+
+// Smooth value noise of a few octaves plus hard-edged blocks, periodic in kTile / scale; values
+// spread over [lo, hi].
+std::vector<uint8_t> MakeTile(int size, uint32_t seed, int lo, int hi) {
+  std::mt19937 rng(seed);
+  std::vector<float> acc(static_cast<size_t>(size) * size, 0.f);
+  float amp = 1.f;
+  for (int cells = 4; cells <= size / 4; cells *= 2, amp *= 0.55f) {
+    std::vector<float> grid(static_cast<size_t>(cells) * cells);
+    for (float& g : grid) g = std::uniform_real_distribution<float>(-1.f, 1.f)(rng);
+    const float step = static_cast<float>(size) / cells;
+    for (int y = 0; y < size; ++y)
+      for (int x = 0; x < size; ++x) {
+        const float fx = x / step, fy = y / step;
+        const int x0 = static_cast<int>(fx), y0 = static_cast<int>(fy);
+        const float tx = fx - x0, ty = fy - y0;
+        auto at = [&](int gx, int gy) { return grid[static_cast<size_t>(gy % cells) * cells + gx % cells]; };
+        const float top = at(x0, y0) * (1 - tx) + at(x0 + 1, y0) * tx;
+        const float bottom = at(x0, y0 + 1) * (1 - tx) + at(x0 + 1, y0 + 1) * tx;
+        acc[static_cast<size_t>(y) * size + x] += amp * (top * (1 - ty) + bottom * ty);
+      }
+  }
+  for (int b = 0; b < 40; ++b) {
+    const int bx = static_cast<int>(rng() % size), by = static_cast<int>(rng() % size);
+    const int bw = 8 + static_cast<int>(rng() % (size / 6)), bh = 8 + static_cast<int>(rng() % (size / 6));
+    const float v = std::uniform_real_distribution<float>(-0.8f, 0.8f)(rng);
+    for (int y = by; y < by + bh; ++y)
+      for (int x = bx; x < bx + bw; ++x) acc[static_cast<size_t>(y % size) * size + x % size] += v;
+  }
+  const auto [mn, mx] = std::minmax_element(acc.begin(), acc.end());
+  const float scale = (hi - lo) / std::max(1e-6f, *mx - *mn);
+  std::vector<uint8_t> tile(acc.size());
+  for (size_t i = 0; i < acc.size(); ++i) tile[i] = static_cast<uint8_t>(std::lround(lo + (acc[i] - *mn) * scale));
+  return tile;
+}
+
 struct ProbeState {
   int frame = 0;
+  bool texture = false;
+  std::vector<uint8_t> tile[3];  // Y (kTile), U and V (kTile / 2)
+  std::vector<int8_t> noise;     // sensor noise added to luma, read from a new place each row and frame
 };
+
+constexpr int kNoiseLength = 65537;  // prime, so rows and frames rarely line up
+constexpr int kNoiseLevel = 4;       // +- luma steps
+
+std::vector<int8_t> MakeNoise() {
+  std::mt19937 rng(4);
+  std::vector<int8_t> n(kNoiseLength + 4096);  // room for one row's read past the end
+  for (int8_t& v : n) v = static_cast<int8_t>(static_cast<int>(rng() % (2 * kNoiseLevel + 1)) - kNoiseLevel);
+  return n;
+}
+
+void AddNoise(uint8_t* plane, int stride, int width, int height, const std::vector<int8_t>& noise, int frame) {
+  for (int r = 0; r < height; ++r) {
+    uint8_t* row = plane + static_cast<size_t>(r) * stride;
+    for (int x0 = 0; x0 < width; x0 += 4096) {
+      const int8_t* n = noise.data() + (static_cast<int64_t>(r) * 7919 + static_cast<int64_t>(frame) * 104729 + x0 * 31) % kNoiseLength;
+      const int end = std::min(width - x0, 4096);
+      for (int x = 0; x < end; ++x) row[x0 + x] = static_cast<uint8_t>(std::clamp(row[x0 + x] + n[x], 16, 235));
+    }
+  }
+}
+
+// Fills plane rows with the tile, shifted by (ox, oy) pixels.
+void PaintTile(uint8_t* plane, int stride, int width, int height, const std::vector<uint8_t>& tile, int size, int ox, int oy) {
+  for (int r = 0; r < height; ++r) {
+    const uint8_t* src = tile.data() + static_cast<size_t>((r + oy) % size) * size;
+    int x = 0, sx = ox % size;
+    while (x < width) {
+      const int n = std::min(width - x, size - sx);
+      std::memcpy(plane + static_cast<size_t>(r) * stride + x, src + sx, n);
+      x += n;
+      sx = 0;
+    }
+  }
+}
 
 GstPadProbeReturn PaintBarcode(GstPad* pad, GstPadProbeInfo* info, gpointer data) {
   auto* st = static_cast<ProbeState*>(data);
@@ -33,6 +114,16 @@ GstPadProbeReturn PaintBarcode(GstPad* pad, GstPadProbeInfo* info, gpointer data
   GstVideoFrame vf;
   if (caps && gst_video_info_from_caps(&vi, caps) && gst_video_frame_map(&vf, &vi, buf, GST_MAP_WRITE)) {
     const int w = GST_VIDEO_FRAME_WIDTH(&vf), h = GST_VIDEO_FRAME_HEIGHT(&vf);
+    if (st->texture) {
+      for (int p = 0; p < 3; ++p) {
+        const int size = p == 0 ? kTile : kTile / 2, div = p == 0 ? 1 : 2;
+        PaintTile(static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&vf, p)), GST_VIDEO_FRAME_PLANE_STRIDE(&vf, p),
+                  GST_VIDEO_FRAME_COMP_WIDTH(&vf, p), GST_VIDEO_FRAME_COMP_HEIGHT(&vf, p), st->tile[p], size,
+                  st->frame * kPanX / div, st->frame * kPanY / div);
+      }
+      AddNoise(static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&vf, 0)), GST_VIDEO_FRAME_PLANE_STRIDE(&vf, 0), w, h,
+               st->noise, st->frame);
+    }
     const int cw = CellWidth(w), bh = BandHeight(h);
     auto* y = static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&vf, 0));
     const int ys = GST_VIDEO_FRAME_PLANE_STRIDE(&vf, 0);
@@ -115,15 +206,40 @@ bool MakeTestClip(const TestClipSpec& spec, const std::string& path, std::string
     return false;
   };
   if (!gst_is_initialized() && !gst_init_check(nullptr, nullptr, nullptr)) return fail("GStreamer cannot start");
-  const std::string encoder = spec.codec == TestClipSpec::kMjpeg
-                                  ? "jpegenc quality=85"
-                                  : "avenc_mpeg4 bitrate=6000000 gop-size=50 max-bframes=0";
+  if (spec.keyInterval < 1) return fail("key-frame interval must be positive");
+  // Aimed at 6 Mbit/s for MPEG-4 up to 720 x 576, growing with the square root of the picture
+  // above it; H.264 gets half.
+  const double scale = std::max(1.0, std::sqrt(static_cast<double>(spec.width) * spec.height / (720.0 * 576.0)));
+  const long mpeg4Bits = std::lround(6000000 * scale);
+  const std::string gop = std::to_string(spec.keyInterval);
+  std::string encoder;
+  switch (spec.codec) {
+    case TestClipSpec::kMjpeg: encoder = "jpegenc quality=85"; break;
+    case TestClipSpec::kMpeg4:
+      // The quantizer cap keeps the sensor noise, as a camera at a good quality setting would.
+      encoder = "avenc_mpeg4 bitrate=" + std::to_string(mpeg4Bits) + " qmax=3 gop-size=" + gop + " max-bframes=0";
+      break;
+    case TestClipSpec::kH264:
+      // No scene-cut key frames, so that the key frames are exactly where asked.
+      encoder = "x264enc speed-preset=veryfast bframes=0 key-int-max=" + gop +
+                " option-string=scenecut=0 bitrate=" + std::to_string(mpeg4Bits / 2000) +
+                " ! video/x-h264,stream-format=byte-stream,alignment=au";
+      break;
+  }
+  const bool texture = spec.pattern == TestClipSpec::kTexture;
   char pattern[64] = "pattern=ball";
-  if (spec.solidColour) std::snprintf(pattern, sizeof pattern, "pattern=solid-color foreground-color=%u", spec.solidColour);
-  std::string desc = "videotestsrc name=src " + std::string(pattern) + " num-buffers=" + std::to_string(spec.frames) +
-                     " ! video/x-raw,format=I420,width=" + std::to_string(spec.width) +
-                     ",height=" + std::to_string(spec.height) + ",framerate=" + std::to_string(spec.fps) +
-                     "/1 ! " + encoder + " ! avimux name=mux ! filesink name=out";
+  if (texture)
+    std::snprintf(pattern, sizeof pattern, "pattern=black");
+  else if (spec.solidColour)
+    std::snprintf(pattern, sizeof pattern, "pattern=solid-color foreground-color=%u", spec.solidColour);
+  std::string desc = std::string("videotestsrc name=src ") + pattern + " num-buffers=" + std::to_string(spec.frames) +
+                     " ! video/x-raw,format=I420,width=" +
+                     std::to_string(spec.width) + ",height=" + std::to_string(spec.height) +
+                     ",framerate=" + std::to_string(spec.fps) + "/1 ! ";
+  if (texture)
+    desc += "timeoverlay valignment=bottom halignment=right font-desc=\"Sans Bold " +
+            std::to_string(std::max(10, spec.height / 24)) + "\" ! ";
+  desc += encoder + " ! avimux name=mux ! filesink name=out";
   if (spec.audio) {
     // 8 kHz mono in 40 ms buffers, as long as the video.
     const int buffers = spec.frames * 25 / spec.fps;
@@ -142,6 +258,13 @@ bool MakeTestClip(const TestClipSpec& spec, const std::string& path, std::string
   g_object_set(out, "location", path.c_str(), nullptr);
   gst_object_unref(out);
   ProbeState state;
+  if (texture) {
+    state.texture = true;
+    state.tile[0] = MakeTile(kTile, 1, 24, 228);
+    state.tile[1] = MakeTile(kTile / 2, 2, 88, 168);
+    state.tile[2] = MakeTile(kTile / 2, 3, 88, 168);
+    state.noise = MakeNoise();
+  }
   GstElement* src = gst_bin_get_by_name(GST_BIN(pipe), "src");
   GstPad* pad = gst_element_get_static_pad(src, "src");
   gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &PaintBarcode, &state, nullptr);
@@ -164,6 +287,29 @@ bool MakeTestClip(const TestClipSpec& spec, const std::string& path, std::string
   gst_element_set_state(pipe, GST_STATE_NULL);
   gst_object_unref(pipe);
   return ok ? true : fail(why);
+}
+
+std::vector<int> ReadKeyFrames(const std::string& path) {
+  if (!gst_is_initialized() && !gst_init_check(nullptr, nullptr, nullptr)) return {};
+  gchar* quoted = g_strescape(path.c_str(), nullptr);
+  const std::string desc = std::string("filesrc location=\"") + quoted +
+                           "\" ! avidemux name=d d.video_0 ! appsink name=s sync=false";
+  g_free(quoted);
+  GstElement* pipe = gst_parse_launch(desc.c_str(), nullptr);
+  if (!pipe) return {};
+  GstElement* sink = gst_bin_get_by_name(GST_BIN(pipe), "s");
+  std::vector<int> keys;
+  gst_element_set_state(pipe, GST_STATE_PLAYING);
+  int n = 0;
+  while (GstSample* s = gst_app_sink_try_pull_sample(GST_APP_SINK(sink), 10 * GST_SECOND)) {
+    if (!GST_BUFFER_FLAG_IS_SET(gst_sample_get_buffer(s), GST_BUFFER_FLAG_DELTA_UNIT)) keys.push_back(n);
+    ++n;
+    gst_sample_unref(s);
+  }
+  gst_element_set_state(pipe, GST_STATE_NULL);
+  gst_object_unref(sink);
+  gst_object_unref(pipe);
+  return keys;
 }
 
 }  // namespace vt

@@ -1,28 +1,39 @@
-// Record clips made with GStreamer for tests, the benchmark and demo data: a moving test
-// pattern (or a plain colour) with the frame's 0-based number as a barcode across the top, MJPEG or MPEG-4 Part 2
-// in AVI, optionally with a tone track.
+// Record clips made with GStreamer for tests, the benchmark and demo data: a moving picture (or
+// a plain colour) with the frame's 0-based number as a barcode across the top, MJPEG, MPEG-4
+// Part 2 or H.264 in AVI, optionally with a tone track.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vt {
 
 struct TestClipSpec {
-  enum Codec { kMjpeg, kMpeg4 };
+  enum Codec { kMjpeg, kMpeg4, kH264 };
+  // kBall: a ball moving over black (cheap to make). kTexture: a textured scene panning by a
+  // few pixels a frame, with sensor noise and the stream time drawn at the bottom: about as hard
+  // to code as a camera's picture.
+  enum Pattern { kBall, kTexture };
   Codec codec = kMjpeg;
   int width = 352;
   int height = 288;
   int frames = 50;
   int fps = 25;
   bool audio = false;
-  // 0xAARRGGBB of a plain picture behind the barcode; 0: the moving test pattern.
+  // 0xAARRGGBB of a plain picture behind the barcode; 0: the pattern below.
   uint32_t solidColour = 0;
+  Pattern pattern = kBall;
+  // Frames from one key frame to the next for MPEG-4 and H.264 (every MJPEG frame is one).
+  int keyInterval = 50;
 };
 
 // Writes the AVI file; false with a reason in *error.
 bool MakeTestClip(const TestClipSpec& spec, const std::string& path, std::string* error);
+// 0-based numbers of the video key frames in an AVI file, as its index marks them; empty when
+// the file cannot be read.
+std::vector<int> ReadKeyFrames(const std::string& path);
 // Frame number carried by a packed bitmap (I420, YV12, YUY2, UYVY, YVYU or 32-bit BI_RGB), or
 // -1 when no barcode can be read.
 int ReadFrameNumber(const uint8_t* bitmap, size_t size);
