@@ -1,255 +1,282 @@
-// Playback benchmark on generated 720 x 576 clips (MJPEG and MPEG-4 Part 2, 25 fps, GOP 50):
-//  - seek: from the seek-request (Player pauses, wakes its seek thread, which seeks) until the
-//    new frame is ready to paint, against the same exact seek on a bare playbin + appsink;
-//  - step: a one-frame step (StepFrames(1)) against the bare pipeline's exact seek to the next
-//    frame;
-//  - x16: recording seconds advanced per wall second when the MJPEG clip plays at x16.
-// Prints medians and the ratios Player / bare (goal <= 2) and the x16 speed (goal >= 15.5).
-// Usage: bench_playback [seeks per clip, default 60]
-#include <gst/app/gstappsink.h>
+// Playback benchmark: the Player against a bare GStreamer pipeline (and mpv, when installed) on
+// generated clips with real picture content (a panning textured scene with sensor noise, the
+// time drawn, the frame number as a barcode): MJPEG, MPEG-4 Part 2 and H.264 in AVI, 720 x 576
+// and 1920 x 1080, 25 fps, a key frame every 250 frames for the codecs that have key frames.
+// For each clip, ours and the reference alternate in rounds and the median ratio is printed
+// with its min/max:
+//  - random seek: the seek bar's request until the frame is shown, against the bare
+//    pipeline's accurate seek to the same frame (goal <= 1.2);
+//  - Next Frame: one frame forward, against one frame's decode (the bare pipeline decoding
+//    without a clock, per frame in the steady state) (goal <= 2);
+//  - Previous Frame: 50 steps back from 200 frames into a group, against decoding that group
+//    once from its key frame (goal <= 3); on MJPEG, where every frame is a key frame, one step
+//    back against one frame's decode (goal <= 2);
+//  - x16: pictures handed to the window per second while playing at x16 (goal >= 5 at
+//    1920 x 1080, >= 20 at 720 x 576), and the recording rate they show;
+//  - mpv (optional): its frame-step and frame-back-step on the same clip; ours / mpv < 1.
+// Every frame shown must be the one asked for. The clips are made once and kept in
+// $XDG_CACHE_HOME/vtplayer-bench (or ~/.cache/vtplayer-bench).
+// Usage: bench_playback [--only TEXT]   (TEXT picks the clips whose name contains it)
 #include <gst/gst.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <mutex>
 #include <random>
-#include <thread>
+#include <string>
 #include <vector>
 
+#include "bare_pipeline.h"
+#include "bench_report.h"
+#include "mpv_ipc.h"
+#include "player_run.h"
 #include "playback/gst/test_media.h"
-#include "playback/media_engine.h"
-#include "playback/player_core.h"
 #include "playback/player_logic.h"
 
 namespace {
 
 using namespace vt;
-using Clock = std::chrono::steady_clock;
-constexpr int64_t kFrame = 400000;
+using namespace vt::bench;
+namespace fs = std::filesystem;
 
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+constexpr int kClipVersion = 1;  // bump when the generated pictures change
+constexpr int kFrames = 750;     // 30 s: three groups of 250
+constexpr int kGroup = 250;
+constexpr int kFps = 25;
+constexpr double kGoalSeek = 1.2;
+constexpr double kGoalNext = 2;
+constexpr double kGoalPrevGroup = 3;
+constexpr double kGoalPrevIntra = 2;
+constexpr double kGoalX16Large = 5;   // pictures per second at 1920 x 1080
+constexpr double kGoalX16Small = 20;  // at 720 x 576
+constexpr int kSeekRounds = 15;
+constexpr int kNextRounds = 8;
+constexpr int kNextSteps = 10;  // per round
+constexpr int kPrevRounds = 3;
+constexpr int kPrevSteps = 50;  // per round
+constexpr int kPrevStart = 200;  // frames into the second group
+constexpr double kX16Seconds = 3;
+constexpr int kMpvRounds = 3;
+constexpr int kMpvBackSteps = 10;  // mpv seeks for each: fewer keep the run short
 
-double Median(std::vector<double> v) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
+struct ClipDef {
+  TestClipSpec::Codec codec;
+  int width, height;
+  std::string Name() const {
+    const char* c = codec == TestClipSpec::kMjpeg ? "MJPEG" : codec == TestClipSpec::kMpeg4 ? "MPEG-4" : "H.264";
+    return std::string(c) + " " + std::to_string(width) + "x" + std::to_string(height);
+  }
+  std::string File() const {
+    const char* c = codec == TestClipSpec::kMjpeg ? "mjpeg" : codec == TestClipSpec::kMpeg4 ? "mpeg4" : "h264";
+    return std::string(c) + "_" + std::to_string(width) + "x" + std::to_string(height) + "_" + std::to_string(kFrames) +
+           "f_gop" + std::to_string(kGroup) + "_v" + std::to_string(kClipVersion) + ".avi";
+  }
+  bool Intra() const { return codec == TestClipSpec::kMjpeg; }
+};
+
+fs::path CacheDir() {
+  const char* xdg = std::getenv("XDG_CACHE_HOME");
+  const char* home = std::getenv("HOME");
+  const fs::path base = xdg && *xdg ? fs::path(xdg) : fs::path(home ? home : "/tmp") / ".cache";
+  return base / "vtplayer-bench";
 }
 
-// The Player's bars as the seek thread sees them; DrawTime marks the end of a seek.
-class CBenchView : public IPlayerView {
- public:
-  void SetSeekRange(uint32_t frames) override { range = frames; }
-  void SetSeekPos(int64_t p) override { pos = static_cast<uint32_t>(std::clamp<int64_t>(p, 1, range)); }
-  uint32_t GetSeekPos() const override { return pos; }
-  void SetSeekEvents(std::vector<uint32_t>) override {}
-  void ClearSeekEvents() override {}
-  void ShowTime(bool) override {}
-  // Counts only the seek thread's redraws: the GUI thread's pause redraws too.
-  void DrawTime(time32) override {
-    if (std::this_thread::get_id() == gui) return;
-    std::lock_guard<std::mutex> lock(m);
-    ++draws;
-    cv.notify_all();
-  }
-  void SetSpeedText(const char*) override {}
-  void RepaintInfo() override {}
-  void StartTimers(uint32_t) override {}
-  void StopTimers() override {}
-  void ShowPlayer() override {}
-  void EnsureDefaultSize() override {}
-  void ApplyZoomKeep() override {}
-  void InvalidateAll() override {}
-  void PostVideoSize(int32_t, int32_t) override {}
-  void SetWindowTitle(const char*, const char*) override {}
-  std::string LoadText(uint32_t) override { return {}; }
-  void ShowMessage(const std::string&) override {}
-  void ShowLangMessage(const char*, uint32_t) override {}
-  void ShowStatus(const std::string&) override {}
-
-  std::atomic<uint32_t> pos{1};
-  uint32_t range = 1;
-  std::thread::id gui = std::this_thread::get_id();
-  std::mutex m;
-  std::condition_variable cv;
-  int draws = 0;
-};
-
-class CNullTarget : public IMessageTarget {
- public:
-  bool Post(uint32_t, WPARAM, LPARAM) override { return true; }
-  LRESULT Send(uint32_t, WPARAM, LPARAM) override { return 0; }
-};
-
-struct Latency {
-  std::vector<double> seek, step;
-  int wrong = 0;  // frames shown that were not the target
-};
-
-// The Player on the GStreamer engine, driven as the seek bar and the step commands drive it.
-class CPlayerRun {
- public:
-  explicit CPlayerRun(const std::string& path) : m_engine(CreateGstEngine()), m_core(m_engine.get(), &m_view, &m_target) {
-    m_core.SetAutoPlay(0);
-    if (m_core.OpenRecord(path, 0) != 0) {
-      std::fprintf(stderr, "cannot open %s\n", path.c_str());
-      std::exit(1);
-    }
-  }
-  void Seek(int64_t n, Latency* out) {
-    int before;
-    {
-      std::lock_guard<std::mutex> lock(m_view.m);
-      before = m_view.draws;
-    }
-    m_view.pos = static_cast<uint32_t>(n);
-    const auto t0 = Clock::now();
-    m_core.OnSeekRequest();
-    std::unique_lock<std::mutex> lock(m_view.m);
-    m_view.cv.wait(lock, [&] { return m_view.draws > before; });
-    out->seek.push_back(Ms(Clock::now() - t0));
-    lock.unlock();
-    Check(n, out);
-  }
-  // One-frame step on the calling thread, as the key and menu commands do.
-  void Step(int64_t n, Latency* out) {
-    const auto t0 = Clock::now();
-    m_core.StepFrames(1);
-    out->step.push_back(Ms(Clock::now() - t0));
-    Check(n + 1, out);
-  }
-
- private:
-  void Check(int64_t n, Latency* out) {
-    auto f = m_engine->LatestFrame();
-    if (!f || f->pts != (n - 1) * kFrame) ++out->wrong;
-  }
-  std::unique_ptr<IMediaEngine> m_engine;
-  CBenchView m_view;
-  CNullTarget m_target;
-  CPlayerCore m_core;
-};
-
-// The same playbin/appsink set-up without the Player.
-class CBareRun {
- public:
-  explicit CBareRun(const std::string& path) {
-    m_pipe = gst_element_factory_make("playbin", nullptr);
-    GstElement* bin = gst_parse_bin_from_description(
-        "videoconvert ! appsink name=s caps=\"video/x-raw,format={I420,YV12,YUY2,UYVY,YVYU,BGRx,BGRA}\" sync=true "
-        "qos=true max-lateness=20000000 max-buffers=1 drop=true",
-        TRUE, nullptr);
-    m_sink = gst_bin_get_by_name(GST_BIN(bin), "s");
-    gchar* uri = gst_filename_to_uri(path.c_str(), nullptr);
-    g_object_set(m_pipe, "uri", uri, "video-sink", bin, "flags", 0x53, "audio-sink",
-                 gst_element_factory_make("fakesink", nullptr), nullptr);
-    g_free(uri);
-    gst_element_set_state(m_pipe, GST_STATE_PAUSED);
-    gst_element_get_state(m_pipe, nullptr, nullptr, GST_CLOCK_TIME_NONE);
-  }
-  ~CBareRun() {
-    gst_element_set_state(m_pipe, GST_STATE_NULL);
-    gst_object_unref(m_sink);
-    gst_object_unref(m_pipe);
-  }
-  void Seek(int64_t n, Latency* out) { SeekTo(n, &out->seek, out); }
-  void Step(int64_t n, Latency* out) { SeekTo(n + 1, &out->step, out); }
-
- private:
-  void SeekTo(int64_t n, std::vector<double>* into, Latency* out) {
-    const auto t0 = Clock::now();
-    gst_element_seek(m_pipe, 1.0, GST_FORMAT_TIME,
-                     static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), GST_SEEK_TYPE_SET,
-                     (n - 1) * kFrame * 100, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE);
-    gst_element_get_state(m_pipe, nullptr, nullptr, GST_CLOCK_TIME_NONE);
-    GstSample* s = gst_app_sink_pull_preroll(GST_APP_SINK(m_sink));
-    into->push_back(Ms(Clock::now() - t0));
-    if (!s || GST_BUFFER_PTS(gst_sample_get_buffer(s)) != static_cast<GstClockTime>((n - 1) * kFrame * 100))
-      ++out->wrong;
-    if (s) gst_sample_unref(s);
-  }
-  GstElement* m_pipe = nullptr;
-  GstElement* m_sink = nullptr;
-};
-
-double MeasureX16(const std::string& path) {
-  auto engine = CreateGstEngine();
-  CBenchView view;
-  CNullTarget target;
-  CPlayerCore core(engine.get(), &view, &target);
-  core.SetAutoPlay(0);
-  core.OpenRecord(path, 0);
-  core.OnSpeedCommand(kIdSpeedLast);
-  core.PlaybackCommand(kCmdPlay);
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // past the start-up
-  int64_t p0 = 0, p1 = 0;
-  engine->GetCurrentPosition(&p0);
+bool EnsureClip(const ClipDef& c, const fs::path& path) {
+  if (fs::exists(path)) return true;
+  TestClipSpec spec;
+  spec.codec = c.codec;
+  spec.width = c.width;
+  spec.height = c.height;
+  spec.frames = kFrames;
+  spec.fps = kFps;
+  spec.pattern = TestClipSpec::kTexture;
+  spec.keyInterval = kGroup;
+  const fs::path part = path.string() + ".part";
+  std::string err;
   const auto t0 = Clock::now();
-  std::this_thread::sleep_for(std::chrono::milliseconds(2000));
-  engine->GetCurrentPosition(&p1);
-  const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
-  return (p1 - p0) / 1e7 / wall;
+  if (!MakeTestClip(spec, part.string(), &err)) {
+    std::fprintf(stderr, "%s: %s\n", c.Name().c_str(), err.c_str());
+    return false;
+  }
+  fs::rename(part, path);
+  std::printf("  made %s in %.1f s\n", path.c_str(), Ms(Clock::now() - t0) / 1000);
+  return true;
+}
+
+std::string KeyFrameText(const std::vector<int>& keys) {
+  if (keys.size() == static_cast<size_t>(kFrames)) return "every frame";
+  std::string s;
+  for (size_t i = 0; i < keys.size() && i < 8; ++i) s += (i ? "," : "") + std::to_string(keys[i]);
+  return s + (keys.size() > 8 ? ",..." : "");
+}
+
+void BenchClip(const ClipDef& c, const fs::path& path, std::mt19937* rng, CGoals* goals, int* wrong) {
+  const std::string name = c.Name();
+  const std::vector<int> keys = ReadKeyFrames(path.string());
+  std::printf("\n%s: %s, %d frames at %d fps, %.1f MB (%.1f Mbit/s), key frames at %s\n", name.c_str(),
+              path.filename().c_str(), kFrames, kFps, fs::file_size(path) / 1e6,
+              fs::file_size(path) * 8.0 / (kFrames / static_cast<double>(kFps)) / 1e6, KeyFrameText(keys).c_str());
+  CBarePipeline bare(path.string());
+  if (!bare.Ok()) {
+    std::fprintf(stderr, "%s: the bare pipeline cannot play it\n", name.c_str());
+    std::exit(2);
+  }
+  int bareWrong = 0;
+  {
+    CPlayerRun ours(path.string());
+    // Random seeks: the same frame for both in each round.
+    std::vector<int64_t> targets;
+    for (int i = 0; i < kSeekRounds; ++i) targets.push_back(static_cast<int64_t>((*rng)() % kFrames));
+    size_t io = 0, ir = 0;
+    const Rounds seek = AlternateTimed(
+        kSeekRounds, [&] { return ours.Seek(targets[io++] + 1); },
+        [&] {
+          bool exact = false;
+          const double ms = bare.Seek(targets[ir++], &exact);
+          bareWrong += !exact;
+          return ms;
+        });
+    PrintRounds(name + " seek / bare seek", seek);
+    goals->AtMost(name + ": random seek / bare accurate seek", seek.Ratio().median, kGoalSeek);
+
+    // Next Frame: kNextSteps steps from a random place, against one frame's decode.
+    const Rounds next = AlternateTimed(
+        kNextRounds,
+        [&] {
+          ours.Seek(1 + static_cast<int64_t>((*rng)() % (kFrames - kNextSteps - 1)));
+          double ms = 0;
+          for (int i = 0; i < kNextSteps; ++i) {
+            ms += ours.Seek(ours.Position() + 1);
+          }
+          return ms / kNextSteps;
+        },
+        [&] {
+          const CBarePipeline::Run r = bare.Decode(kGroup, kNextSteps * 3);
+          bareWrong += !r.exact;
+          return r.perFrameMs;
+        });
+    PrintRounds(name + " Next Frame / one decode", next);
+    goals->AtMost(name + ": Next Frame / one frame's decode", next.Ratio().median, kGoalNext);
+
+    // Previous Frame, run backwards from kPrevStart frames into the second group.
+    const int64_t start = kGroup + kPrevStart + 1;  // 1-based
+    const Rounds prev = AlternateTimed(
+        kPrevRounds,
+        [&] {
+          ours.Seek(start);
+          double ms = 0;
+          for (int i = 0; i < kPrevSteps; ++i) {
+            ms += ours.Seek(ours.Position() - 1);
+          }
+          return c.Intra() ? ms / kPrevSteps : ms;
+        },
+        [&] {
+          const CBarePipeline::Run r = c.Intra() ? bare.Decode(kGroup, kNextSteps * 3) : bare.Decode(kGroup, kGroup);
+          bareWrong += !r.exact;
+          return c.Intra() ? r.perFrameMs : r.totalMs;
+        });
+    if (c.Intra()) {
+      PrintRounds(name + " Previous Frame / one decode", prev);
+      goals->AtMost(name + ": Previous Frame / one frame's decode", prev.Ratio().median, kGoalPrevIntra);
+    } else {
+      PrintRounds(name + " 50 x Previous Frame / group", prev);
+      goals->AtMost(name + ": 50 Previous Frames / decoding the group", prev.Ratio().median, kGoalPrevGroup);
+    }
+
+    // x16 from the first frame.
+    const CPlayerRun::FastPlay fast = ours.Play(kIdSpeedLast, kX16Seconds);
+    const double pps = fast.pictures / fast.seconds;
+    std::printf("%-34s %d pictures in %.2f s = %.1f per second, showing %.1f recording seconds = x%.1f; speed text \"%s\"\n",
+                (name + " x16").c_str(), fast.pictures, fast.seconds, pps, fast.recordingSeconds,
+                fast.recordingSeconds / fast.seconds, fast.speedText.c_str());
+    goals->AtLeast(name + ": pictures per second at x16", pps, c.width >= 1920 ? kGoalX16Large : kGoalX16Small);
+    *wrong += ours.Wrong();
+    std::printf("%-34s frames not the one asked for: ours %d, bare %d\n", name.c_str(), ours.Wrong(), bareWrong);
+  }
+  *wrong += bareWrong;
+
+  if (!CMpv::Installed()) return;
+  CMpv mpv(path.string());
+  if (!mpv.Ok()) {
+    std::printf("%-34s mpv did not start; no mpv rows\n", name.c_str());
+    return;
+  }
+  CPlayerRun ours(path.string());
+  int mpvWrong = 0;
+  const double frameS = 1.0 / kFps;
+  const Rounds mpvNext = AlternateTimed(
+      kMpvRounds,
+      [&] {
+        ours.Seek(kGroup + 1);
+        double ms = 0;
+        for (int i = 0; i < kNextSteps; ++i) ms += ours.Seek(ours.Position() + 1);
+        return ms / kNextSteps;
+      },
+      [&] {
+        mpv.Seek(kGroup * frameS);
+        double ms = 0, pos = 0;
+        for (int i = 0; i < kNextSteps; ++i) {
+          ms += mpv.Step(false, &pos);
+          mpvWrong += std::abs(pos - (kGroup + i + 1) * frameS) > frameS / 2;
+        }
+        return ms / kNextSteps;
+      });
+  PrintRounds(name + " Next Frame / mpv frame-step", mpvNext);
+  goals->AtMost(name + ": Next Frame / mpv frame-step", mpvNext.Ratio().median, 1.0);
+  const int64_t start = kGroup + kPrevStart + 1;
+  const Rounds mpvPrev = AlternateTimed(
+      kMpvRounds,
+      [&] {
+        ours.Seek(start);
+        double ms = 0;
+        for (int i = 0; i < kPrevSteps; ++i) ms += ours.Seek(ours.Position() - 1);
+        return ms / kPrevSteps;
+      },
+      [&] {
+        mpv.Seek((start - 1) * frameS);
+        double ms = 0, pos = 0;
+        for (int i = 0; i < kMpvBackSteps; ++i) {
+          ms += mpv.Step(true, &pos);
+          mpvWrong += std::abs(pos - (start - 2 - i) * frameS) > frameS / 2;
+        }
+        return ms / kMpvBackSteps;
+      });
+  PrintRounds(name + " Previous Frame / mpv back-step", mpvPrev);
+  goals->AtMost(name + ": Previous Frame / mpv frame-back-step", mpvPrev.Ratio().median, 1.0);
+  std::printf("%-34s mpv steps that missed their frame: %d (not counted against ours)\n", name.c_str(), mpvWrong);
+  *wrong += ours.Wrong();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int seeks = argc > 1 ? std::max(1, std::atoi(argv[1])) : 60;
+  std::string only;
+  for (int i = 1; i < argc; ++i)
+    if (std::string(argv[i]) == "--only" && i + 1 < argc) only = argv[++i];
   setenv("VT_AUDIO_SINK", "fakesink", 0);
-  if (!gst_init_check(nullptr, nullptr, nullptr)) return 1;
-  namespace fs = std::filesystem;
-  const fs::path dir = fs::temp_directory_path() / ("vt_bench_" + std::to_string(getpid()));
+  if (!gst_init_check(nullptr, nullptr, nullptr)) return 2;
+  const ClipDef clips[] = {{TestClipSpec::kMjpeg, 720, 576},   {TestClipSpec::kMpeg4, 720, 576},
+                           {TestClipSpec::kH264, 720, 576},    {TestClipSpec::kMjpeg, 1920, 1080},
+                           {TestClipSpec::kMpeg4, 1920, 1080}, {TestClipSpec::kH264, 1920, 1080}};
+  const fs::path dir = CacheDir();
   fs::create_directories(dir);
-  struct Clip {
-    const char* name;
-    TestClipSpec::Codec codec;
-    int frames;
-  } clips[] = {{"MJPEG 720x576", TestClipSpec::kMjpeg, 1500}, {"MPEG-4 720x576", TestClipSpec::kMpeg4, 250}};
+  std::printf("bench_playback: clips in %s\n", dir.c_str());
+  std::printf("reference: bare playbin ! videoconvert ! appsink (the engine's formats); mpv %s\n",
+              CMpv::Installed() ? "present: --vo=null --untimed, exact seeks" : "not installed: no mpv rows");
+  std::printf("rounds: seek %d, Next Frame %d x %d steps, Previous Frame %d x %d steps, x16 %.0f s, mpv %d\n",
+              kSeekRounds, kNextRounds, kNextSteps, kPrevRounds, kPrevSteps, kX16Seconds, kMpvRounds);
+  CGoals goals;
   std::mt19937 rng(7);
   int wrong = 0;
-  bool goals = true;
-  std::string mjpeg;
-  for (const Clip& c : clips) {
-    TestClipSpec spec{c.codec, 720, 576, c.frames, 25, false};
-    const std::string path = (dir / (std::string(c.codec == TestClipSpec::kMjpeg ? "mjpeg" : "mpeg4") + ".avi")).string();
-    std::string err;
-    if (!MakeTestClip(spec, path, &err)) {
-      std::fprintf(stderr, "clip: %s\n", err.c_str());
-      return 1;
-    }
-    if (c.codec == TestClipSpec::kMjpeg) mjpeg = path;
-    std::vector<int64_t> targets;
-    for (int i = 0; i < seeks; ++i) targets.push_back(1 + static_cast<int64_t>(rng() % (c.frames - 1)));
-    // Interleaved, so that the load of the machine weighs on both alike.
-    Latency bare, player;
-    {
-      CBareRun bareRun(path);
-      CPlayerRun playerRun(path);
-      for (int64_t n : targets) {
-        bareRun.Seek(n, &bare);
-        playerRun.Seek(n, &player);
-        bareRun.Step(n, &bare);
-        playerRun.Step(n, &player);
-      }
-    }
-    wrong += bare.wrong + player.wrong;
-    const double seekRatio = Median(player.seek) / Median(bare.seek);
-    const double stepRatio = Median(player.step) / Median(bare.step);
-    std::printf("%-15s frames off target: player %d, bare %d\n", c.name, player.wrong, bare.wrong);
-    std::printf("%-15s seek: player %.2f ms, bare %.2f ms, ratio %.2f | step: player %.2f ms, bare %.2f ms, ratio %.2f\n",
-                c.name, Median(player.seek), Median(bare.seek), seekRatio, Median(player.step), Median(bare.step),
-                stepRatio);
-    goals = goals && seekRatio <= 2.0 && stepRatio <= 2.0;
+  for (const ClipDef& c : clips) {
+    if (!only.empty() && c.Name().find(only) == std::string::npos) continue;
+    const fs::path path = dir / c.File();
+    if (!EnsureClip(c, path)) return 2;
+    BenchClip(c, path, &rng, &goals, &wrong);
   }
-  const double x16 = MeasureX16(mjpeg);
-  std::printf("x16 MJPEG 720x576: %.2f recording seconds per second (goal >= 15.5)\n", x16);
-  std::printf("frames not at their target: %d\n", wrong);
-  goals = goals && x16 >= 15.5 && wrong == 0;
-  std::printf("goals %s\n", goals ? "met" : "NOT met");
-  fs::remove_all(dir);
-  return 0;
+  std::printf("\n");
+  goals.AtMost("frames shown that were not the one asked for", wrong, 0);
+  return goals.Finish();
 }
