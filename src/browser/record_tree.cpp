@@ -5,6 +5,7 @@
 
 #include "app/message_window.h"
 #include "browser/tree_text.h"
+#include "platform/local_time.h"
 
 namespace vt {
 
@@ -44,6 +45,7 @@ void CRecordTree::PostToMain(uint32_t msg, WPARAM wParam, LPARAM lParam) {
 
 void CRecordTree::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
   QTreeView::selectionChanged(selected, deselected);
+  if (m_bFollowing) return;
   if (!selected.isEmpty()) {
     OnSelChanged(selected.indexes().first());
   } else if (!deselected.isEmpty() && selectionModel()->selectedIndexes().isEmpty()) {
@@ -168,6 +170,21 @@ QModelIndex CRecordTree::FindItem(const std::string& dayText, const std::string&
     }
   }
   return QModelIndex();
+}
+
+bool CRecordTree::FollowRecord(time32 tStart) {
+  LocalFields f;
+  if (!SplitLocalTime(tStart, &f)) return false;
+  RDB_RECORD r{};
+  r.tStart = tStart;
+  const QModelIndex item = FindItem(RdbDayText(f.year, f.month, f.day), RdbRecordText(r));
+  if (!item.isValid()) return false;
+  m_bFollowing = true;
+  selectionModel()->setCurrentIndex(item, QItemSelectionModel::ClearAndSelect);
+  m_bFollowing = false;
+  scrollTo(item);
+  m_tCurrentRecord = tStart;
+  return true;
 }
 
 }  // namespace vt

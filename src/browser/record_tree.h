@@ -46,6 +46,9 @@ class CRecordTree : public QTreeView {
   void Flush() { m_pModel->Flush(); }
   // The item whose texts are these (day, and time or empty for the day itself); invalid if none.
   QModelIndex FindItem(const std::string& dayText, const std::string& timeText = std::string());
+  // Selects the item of the record starting at tStart without opening it (the caller has
+  // opened it) and takes that record as the one handed to the Player. False when not listed.
+  bool FollowRecord(time32 tStart);
 
  protected:
   // The tree control's selection-changed notification: the current item alone (which the view
@@ -60,6 +63,7 @@ class CRecordTree : public QTreeView {
 
   CRecordTreeModel* m_pModel = nullptr;
   time32 m_tCurrentRecord = 0;
+  bool m_bFollowing = false;  // a selection made by FollowRecord opens nothing
   IMessageTarget* m_pPlayer = nullptr;
   CRecordList m_recordList;
 };

@@ -35,6 +35,13 @@ inline constexpr uint32_t ID_HELP_FINDER = res::kIdHelp;
 inline constexpr uint32_t ID_VIEW_TOOLBAR = res::kIdViewToolBar;
 inline constexpr uint32_t ID_VIEW_STATUS_BAR = res::kIdViewStatusBar;
 
+// Commands added for reviewing footage; beyond the recorder family's ids.
+inline constexpr uint32_t ID_GOTO_TIME = 33100;
+inline constexpr uint32_t ID_SPEED_DOWN = 33101;
+inline constexpr uint32_t ID_SPEED_UP = 33102;
+inline constexpr uint32_t ID_PLAY_ACROSS = 33103;
+inline constexpr uint32_t ID_VIEW_DAY_TIMELINE = 33104;
+
 inline constexpr uint32_t IDS_READY = res::kIdsReady;
 inline constexpr uint32_t IDS_MSG_DELETE_ALL_RECORD = res::kIdsMsgDeleteAllRecord;
 inline constexpr uint32_t IDS_MSG_REBUILD_CONFIRM = res::kIdsMsgRebuildConfirm;

@@ -20,6 +20,9 @@ CommandUi Mute(const CommandState& s, uint32_t) { return {s.bRecordOpen, s.bReco
 CommandUi AutoPlay(const CommandState& s, uint32_t) { return {true, s.bAutoPlay}; }
 CommandUi ToolBarShown(const CommandState& s, uint32_t) { return {true, s.bToolBarVisible}; }
 CommandUi StatusBarShown(const CommandState& s, uint32_t) { return {true, s.bStatusBarVisible}; }
+CommandUi TimelineShown(const CommandState& s, uint32_t) { return {true, s.bTimelineShown}; }
+CommandUi PlayAcross(const CommandState& s, uint32_t) { return {true, s.bPlayAcross}; }
+CommandUi HasRecords(const CommandState& s, uint32_t) { return {!s.bListEmpty, false}; }
 
 using T = CCommandTarget;
 constexpr auto C = MenuKind::Command;
@@ -30,6 +33,10 @@ constexpr auto S = MenuKind::Separator;
   {menu, C, id, text, key, slot, image, id, &T::OnDatabaseCommand, rule}
 #define VT_PLAY(id, text, key, slot, image, rule) \
   {kMenuPlayback, C, id, text, key, slot, image, id, &T::OnPlaybackCommand, rule}
+#define VT_PLAY_KEY(id, text, extraKey, rule) \
+  {kMenuPlayback, C, id, text, nullptr, -1, -1, id, &T::OnPlaybackCommand, rule, extraKey}
+#define VT_REVIEW(menu, id, text, extraKey, rule, checkable) \
+  {menu, C, id, text, nullptr, -1, -1, 0, &T::OnReviewCommand, rule, extraKey, checkable}
 
 const CommandDef kTable[] = {
     VT_DB(kMenuFile, ID_OPEN_RECORD_DB, "&Open Record DB...\tCtrl+O", "Ctrl+O", 0, 0, Always),
@@ -48,14 +55,15 @@ const CommandDef kTable[] = {
 
     VT_PLAY(ID_PLAY, "&Play\tSpace", "Space", -1, -1, RecordOpen),
     VT_PLAY(ID_PAUSE, "P&ause\tSpace", nullptr, -1, -1, RecordOpen),
-    VT_PLAY(ID_STOP, "S&top", nullptr, -1, -1, RecordOpen),
+    VT_PLAY_KEY(ID_STOP, "S&top", "Ctrl+T", RecordOpen),
     VT_PLAY(ID_BACKWARD, "&Backward\tCtrl+<-", "Ctrl+Left", -1, -1, RecordOpen),
     VT_PLAY(ID_FORWARD, "&Forward\tCtrl+ ->", "Ctrl+Right", -1, -1, RecordOpen),
     VT_PLAY(ID_PREV_FRAME, "P&revious Frame\t<-", "Left", -1, -1, RecordOpen),
     VT_PLAY(ID_NEXT_FRAME, "&Next Frame\t->", "Right", -1, -1, RecordOpen),
+    VT_REVIEW(kMenuPlayback, ID_GOTO_TIME, "&Go to Time...\tCtrl+G", "Ctrl+G", HasRecords, false),
     VT_SEP(kMenuPlayback),
     VT_PLAY(ID_SNAPSHOT, "&Snapshot...\tCtrl+A", "Ctrl+A", -1, -1, RecordOpen),
-    VT_PLAY(ID_ZOOM, "&Zoom", nullptr, -1, -1, RecordOpen),
+    VT_PLAY_KEY(ID_ZOOM, "&Zoom", "Ctrl+Z", RecordOpen),
     {kMenuPlayback, MenuKind::SubmenuBegin, 0, "Sp&eed", nullptr, -1, -1, 0, nullptr, nullptr},
     VT_PLAY(32771, "x 1/16", nullptr, -1, -1, Speed),
     VT_PLAY(32772, "x 1/8", nullptr, -1, -1, Speed),
@@ -67,13 +75,18 @@ const CommandDef kTable[] = {
     VT_PLAY(32778, "x 8", nullptr, -1, -1, Speed),
     VT_PLAY(32779, "x 16", nullptr, -1, -1, Speed),
     {kMenuPlayback, MenuKind::SubmenuEnd, 0, nullptr, nullptr, -1, -1, 0, nullptr, nullptr},
+    VT_PLAY_KEY(ID_SPEED_DOWN, "S&lower\t[", "[", RecordOpen),
+    VT_PLAY_KEY(ID_SPEED_UP, "Fa&ster\t]", "]", RecordOpen),
     VT_PLAY(ID_MUTE, "&Mute\tCtrl+M", "Ctrl+M", 8, 6, Mute),
     VT_SEP(kMenuPlayback),
     VT_PLAY(ID_AUTO_PLAY, "A&uto-play", nullptr, -1, -1, AutoPlay),
+    VT_REVIEW(kMenuPlayback, ID_PLAY_ACROSS, "Play Across &Recordings", nullptr, PlayAcross, true),
 
     {kMenuView, C, ID_VIEW_TOOLBAR, "&Tool Bar", nullptr, -1, -1, ID_VIEW_TOOLBAR, &T::OnViewBar, ToolBarShown},
     {kMenuView, C, ID_VIEW_STATUS_BAR, "&Status Bar", nullptr, -1, -1, ID_VIEW_STATUS_BAR, &T::OnViewBar,
      StatusBarShown},
+    VT_SEP(kMenuView),
+    VT_REVIEW(kMenuView, ID_VIEW_DAY_TIMELINE, "&Day Timeline", nullptr, TimelineShown, true),
 
     // F1 has no keyboard-table entry; the desktop's help key reaches the command instead.
     {kMenuHelp, C, ID_HELP_FINDER, "&Help...\tF1", "F1", -1, -1, ID_HELP_FINDER, &T::OnHelp, Always},
@@ -83,6 +96,8 @@ const CommandDef kTable[] = {
 #undef VT_SEP
 #undef VT_DB
 #undef VT_PLAY
+#undef VT_PLAY_KEY
+#undef VT_REVIEW
 
 }  // namespace
 

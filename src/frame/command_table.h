@@ -23,6 +23,9 @@ struct CommandState {
   bool bToolBarVisible = true;
   bool bStatusBarVisible = true;
   bool bDataLocked = false;       // review mode, or the camera's folder cannot be written
+  // Reviewing footage.
+  bool bTimelineShown = true;
+  bool bPlayAcross = false;
 };
 
 struct CommandUi {
@@ -41,6 +44,7 @@ class CCommandTarget {
   virtual void OnViewBar(uint32_t id) = 0;          // 59392, 59393
   virtual void OnHelp(uint32_t id) = 0;
   virtual void OnAbout(uint32_t id) = 0;
+  virtual void OnReviewCommand(uint32_t id) = 0;    // 33100-33106
 };
 
 enum class MenuKind : uint8_t { Command, Separator, SubmenuBegin, SubmenuEnd };
@@ -61,6 +65,9 @@ struct CommandDef {
   uint32_t promptId;        // status prompt "text\n tooltip"; 0 when none
   CommandHandler handler;
   CommandRule rule;
+  // A key beyond the recorder family's keyboard table (Qt key-sequence text), shown in the menu.
+  const char* extraShortcut = nullptr;
+  bool bCheckable = false;
 };
 
 std::span<const CommandDef> CommandTable();

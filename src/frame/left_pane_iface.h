@@ -1,6 +1,7 @@
 // The left pane (camera selector and record tree) as the main window and its commands use it.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "platform/win_types.h"
@@ -32,6 +33,15 @@ class ILeftPane : public ICameraList {
   virtual int GetCameraCount() const = 0;
   virtual bool GetCameraEntry(int index, int* cameraIndex, std::string* label, std::string* path) const = 0;
   virtual bool GetCurrentCameraPath(std::string* path) const = 0;
+
+  // Selects the item of the record that starts at tStart without opening it (the caller opens
+  // it) and takes it as the record handed to the Player. False when the tree does not list it.
+  virtual bool FollowRecord(time32 tStart) {
+    (void)tStart;
+    return false;
+  }
+  // Told after the tree's items (true) or its selection (false) changed.
+  virtual void SetTreeObserver(std::function<void(bool itemsChanged)> observer) { (void)observer; }
 };
 
 }  // namespace vt

@@ -16,6 +16,21 @@ void CLeftViewPane::DeleteSelectedItem() {
   if (item.isValid()) tree->DeleteItem(item);
 }
 
+void CLeftViewPane::SetTreeObserver(std::function<void(bool itemsChanged)> observer) {
+  const bool first = !m_observer;
+  m_observer = std::move(observer);
+  if (!first) return;
+  CRecordTree* tree = m_pView->GetTree();
+  auto items = [this] {
+    if (m_observer) m_observer(true);
+  };
+  QObject::connect(tree->GetModel(), &QAbstractItemModel::modelReset, tree, items);
+  QObject::connect(tree->GetModel(), &QAbstractItemModel::rowsRemoved, tree, items);
+  QObject::connect(tree->selectionModel(), &QItemSelectionModel::selectionChanged, tree, [this] {
+    if (m_observer) m_observer(false);
+  });
+}
+
 std::vector<CameraEntry> CLeftViewPane::GetCameras() const {
   std::vector<CameraEntry> out;
   const CCameraCombo* combo = m_pView->GetCombo();

@@ -35,11 +35,15 @@ class CLeftViewPane : public ILeftPane, public ICameraQuery {
     return m_pView->GetCombo()->GetCurrent(nullptr, nullptr, path) != 0;
   }
 
+  bool FollowRecord(time32 tStart) override { return m_pView->GetTree()->FollowRecord(tStart); }
+  void SetTreeObserver(std::function<void(bool itemsChanged)> observer) override;
+
   std::vector<CameraEntry> GetCameras() const override;
   int GetCurrentCamera() const override { return m_pView->GetCombo()->GetCurrentEntry(); }
 
  private:
   CLeftView* m_pView;
+  std::function<void(bool)> m_observer;
 };
 
 }  // namespace vt

@@ -27,6 +27,7 @@
 #include "frame/left_view_pane.h"
 #include "platform/data_policy.h"
 #include "platform/paths.h"
+#include "timeline/review_navigator.h"
 
 namespace vt {
 namespace {
@@ -70,6 +71,9 @@ CMainFrame::CMainFrame(FrameContext context)
 }
 
 CMainFrame::~CMainFrame() {
+  // The navigator uses the panes and the Player: it goes first.
+  delete m_pReview;
+  m_pReview = nullptr;
   if (GetMainWndTarget() == this) SetMainWndTarget(nullptr);
   m_settings.SaveAutoPlay();
   TearDownLog();
@@ -120,6 +124,7 @@ bool CMainFrame::Create() {
   if (m_pPlayer) m_pPlayer->SetAutoPlay(m_settings.m_bAutoPlay);
   SetStatusSize(QString());
   ConnectRecordList();
+  BuildReview();
 
   m_pUpdateTimer = new QTimer(this);
   connect(m_pUpdateTimer, &QTimer::timeout, this, [this] {
@@ -166,11 +171,11 @@ void CMainFrame::BuildCommands() {
     }
     auto* a = new QAction(QString::fromLatin1(c.text), this);
     a->setData(static_cast<uint>(c.id));
-    a->setCheckable(c.rule(CommandState{}, c.id).bChecked || c.id == ID_MUTE || c.id == ID_AUTO_PLAY ||
+    a->setCheckable(c.bCheckable || c.rule(CommandState{}, c.id).bChecked || c.id == ID_MUTE || c.id == ID_AUTO_PLAY ||
                     (c.id >= ID_SPEED_1_16 && c.id <= ID_SPEED_16) || c.id == ID_VIEW_TOOLBAR ||
                     c.id == ID_VIEW_STATUS_BAR);
-    if (c.shortcut) {
-      a->setShortcut(QKeySequence(QString::fromLatin1(c.shortcut)));
+    if (c.shortcut || c.extraShortcut) {
+      a->setShortcut(QKeySequence(QString::fromLatin1(c.shortcut ? c.shortcut : c.extraShortcut)));
       a->setShortcutContext(Qt::WindowShortcut);
     }
     if (c.promptId) {
@@ -300,6 +305,7 @@ CommandState CMainFrame::GatherCommandState() const {
   s.bToolBarVisible = m_pToolBar && !m_pToolBar->isHidden();
   s.bStatusBarVisible = !statusBar()->isHidden();
   s.bDataLocked = !DataLockedReason().empty();
+  FillReviewState(&s);
   return s;
 }
 

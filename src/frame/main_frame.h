@@ -30,6 +30,7 @@ class QToolBar;
 namespace vt {
 
 class CLinkListener;
+class CReviewNavigator;
 
 inline constexpr const char* kToolbarPicture = "ui_p/bg/toolbar24.bmp";
 inline constexpr QRgb kToolbarTransparent = 0xFF446D8C;  // RGB(68, 109, 140)
@@ -106,6 +107,10 @@ class CMainFrame : public QMainWindow, public CMessageWindow, public CCommandTar
   void OnViewBar(uint32_t id) override;
   void OnHelp(uint32_t id) override;
   void OnAbout(uint32_t id) override;
+  void OnReviewCommand(uint32_t id) override;
+
+  // The day timeline, Go to Time and playing across recordings; null before Create.
+  CReviewNavigator* GetReview() const { return m_pReview; }
 
  protected:
   bool event(QEvent* e) override;
@@ -116,6 +121,9 @@ class CMainFrame : public QMainWindow, public CMessageWindow, public CCommandTar
   void BuildCommands();
   void BuildStatusBar();
   void BuildPanes();
+  // Reviewing footage (main_frame_review.cpp).
+  void BuildReview();
+  void FillReviewState(CommandState* s) const;
   void ConnectRecordList();
   void SetMessageText(const QString& text);
   // Why the recorder's data cannot be changed (review mode, a folder that cannot be written);
@@ -148,6 +156,7 @@ class CMainFrame : public QMainWindow, public CMessageWindow, public CCommandTar
   QTimer* m_pUpdateTimer = nullptr;
   CProgressState m_progress;
 
+  CReviewNavigator* m_pReview = nullptr;  // child object, deleted with the window
   std::unique_ptr<CLinkListener> m_pLink;
   QSocketNotifier* m_pLinkNotifier = nullptr;
 };

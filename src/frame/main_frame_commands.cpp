@@ -9,6 +9,7 @@
 
 #include "app/message_box.h"
 #include "frame/main_frame.h"
+#include "playback/player_logic.h"
 #include "recorddb/rdb_texts.h"
 
 namespace vt {
@@ -135,6 +136,8 @@ void CMainFrame::OnPlaybackCommand(uint32_t id) {
     case ID_PREV_FRAME: m_pPlayer->PrevFrame(); break;
     case ID_NEXT_FRAME: m_pPlayer->NextFrame(); break;
     case ID_AUTO_PLAY: m_settings.m_bAutoPlay = m_pPlayer->ToggleAutoPlay(); break;
+    case ID_SPEED_DOWN: m_pPlayer->OnSpeedCommand(SpeedStepCommand(m_pPlayer->GetRate(), -1)); break;
+    case ID_SPEED_UP: m_pPlayer->OnSpeedCommand(SpeedStepCommand(m_pPlayer->GetRate(), +1)); break;
     default: break;
   }
 }

@@ -3,13 +3,34 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/message.h"
+#include "platform/win_types.h"
 
 class QWidget;
 
 namespace vt {
+
+// Where the Player turns at the ends of a record when recordings are played across.
+class IRecordNeighbours {
+ public:
+  virtual ~IRecordNeighbours() = default;
+  // True while recordings are played across (the option is on).
+  virtual bool CrossesRecords() const = 0;
+  // The stream ended while playing: true when the next record is about to be opened (the
+  // Player then neither stops nor rewinds); false keeps the end as it always was.
+  virtual bool OnEndOfRecord() = 0;
+  // Next Frame on the last frame (+1) or Previous Frame on the first (-1): true when the
+  // neighbouring record was opened there.
+  virtual bool OnStepPastEnd(int direction) = 0;
+};
+
+// How a jump inside the open record leaves playback.
+enum class JumpMode { kKeep, kPlay, kPause };
 
 class IPlayerWindow {
  public:
@@ -49,6 +70,23 @@ class IPlayerWindow {
   virtual bool IsButtonBarButton(WPARAM w) const = 0;
   // Sees every message of the main window before it is processed; the answer is not used.
   virtual void OwnerMessageHook(uint32_t msg, WPARAM wParam, LPARAM lParam) = 0;
+
+  // Reviewing across recordings; a Player area that cannot play keeps the defaults.
+  // Recording time of the frame on screen (record start + the frame's own position, seconds);
+  // none when nothing is open.
+  virtual std::optional<double> ShownTime() const { return std::nullopt; }
+  // Start time of the open record, 0 when none.
+  virtual time32 OpenRecordStart() const { return 0; }
+  // Events read from the open record's file (start, end).
+  virtual std::vector<std::pair<time32, time32>> RecordEvents() const { return {}; }
+  // Shows the frame that holds offset (100 ns from the record's start; at or past the end:
+  // the last frame).
+  virtual void JumpToOffset(int64_t offset, JumpMode mode) {
+    (void)offset;
+    (void)mode;
+  }
+  // Receiver of the record ends; null: the ends behave as they always did.
+  virtual void SetNeighbours(IRecordNeighbours* neighbours) { (void)neighbours; }
 };
 
 }  // namespace vt

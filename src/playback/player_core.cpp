@@ -305,7 +305,8 @@ HRESULT CPlayerCore::HandleGraphEvent() {
       continue;
     }
     hr = m_pEngine->FreeEventParams(code, p1, p2);
-    if (code == EC_COMPLETE) PlaybackCommand(kCmdStop);
+    if (code == EC_COMPLETE && !(m_fnEndOfStream && m_psCurrent == kPsRunning && m_fnEndOfStream()))
+      PlaybackCommand(kCmdStop);
   }
   return hr;
 }
@@ -438,6 +439,19 @@ HRESULT CPlayerCore::PrevEvent() {
   m_tCurrent = now;
   if (!HasEvents(m_pEvents.get())) return StepFrames(FallbackStepFrames(m_llFrameTime, false));
   return JumpTo(PrevEventTarget(*m_pEvents, now, m_tStart));
+}
+
+HRESULT CPlayerCore::ShowFrameAt(int64_t offset, bool play, bool pause) {
+  if (!m_bOpen || !Held()) return E_FAIL;
+  WaitSeekIdle();
+  PauseForJump();
+  const int64_t n = OffsetToFrame(offset, m_llFrameTime, m_llFrames);
+  const HRESULT hr = SeekToFrame(n);
+  if (Succeeded(hr)) m_pView->SetSeekPos(n);
+  if (pause) m_nResume = 1;
+  ResumeAfterJump();
+  if (play && m_psCurrent != kPsRunning) PlaybackCommand(kCmdPlay);
+  return hr;
 }
 
 }  // namespace vt

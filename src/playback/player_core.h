@@ -15,6 +15,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <memory>
 #include <string>
@@ -126,6 +127,12 @@ class CPlayerCore {
   void Backward();
   HRESULT NextEvent();
   HRESULT PrevEvent();
+  // Shows the frame that holds offset (100 ns from the start; at or past the end: the last
+  // frame). Running playback keeps running unless pause is set; play starts it.
+  HRESULT ShowFrameAt(int64_t offset, bool play, bool pause);
+  // Asked when the stream has ended: true means the caller opens the next record, so the end
+  // neither stops nor rewinds. Unset: the end stops and rewinds.
+  void SetEndOfStreamHandler(std::function<bool()> handler) { m_fnEndOfStream = std::move(handler); }
   void SetAutoPlay(int flag) { m_bAutoPlay = flag ? 1 : 0; }
   int ToggleAutoPlay() { return m_bAutoPlay = !m_bAutoPlay; }
   int GetAutoPlay() const { return m_bAutoPlay; }
@@ -189,6 +196,7 @@ class CPlayerCore {
   std::atomic<time32> m_tCurrent{0};
   time32 m_tEnd = 0;
   int32_t m_nResume = 1;
+  std::function<bool()> m_fnEndOfStream;
 
   CAutoResetEvent m_hSeekEvent;
   std::atomic<int32_t> m_bSeekThreadRun{1};

@@ -26,6 +26,17 @@ uint32_t RateToCommand(double rate) {
   return kIdSpeedLast;
 }
 
+uint32_t SpeedStepCommand(double rate, int direction) {
+  if (direction > 0) {
+    for (const SpeedEntry& e : kSpeedTable)
+      if (e.rate > rate) return e.id;
+    return kIdSpeedLast;
+  }
+  for (int i = kSpeedCount - 1; i >= 0; --i)
+    if (kSpeedTable[i].rate < rate) return kSpeedTable[i].id;
+  return kIdSpeedFirst;
+}
+
 uint32_t PositionTimerPeriodMs(int64_t frameTime) {
   const int64_t ms = frameTime / 10000;
   return static_cast<uint32_t>(std::clamp<int64_t>(ms, kMinPositionPeriodMs, std::numeric_limits<int32_t>::max()));
@@ -57,6 +68,11 @@ int64_t FrameToTime(int64_t n, int64_t frameTime) {
 int64_t StepTarget(int64_t pos, int64_t k) {
   const int64_t p = pos + k;
   return p <= 0 ? 1 : p;
+}
+
+int64_t OffsetToFrame(int64_t offset, int64_t frameTime, int64_t frames) {
+  if (frameTime <= 0 || frames <= 0 || offset <= 0) return 1;
+  return std::min(offset / frameTime + 1, frames);
 }
 
 namespace {

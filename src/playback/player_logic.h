@@ -29,6 +29,9 @@ extern const SpeedEntry kSpeedTable[kSpeedCount];
 const SpeedEntry* FindSpeed(uint32_t id);
 // Exact match with x1/16 ... x8; every other rate, 16 included, gives the x16 id.
 uint32_t RateToCommand(double rate);
+// Speed command one step of the table faster (direction > 0) or slower than rate (a rate
+// between two steps goes to the nearer step that way); the ends stay at x16 and x1/16.
+uint32_t SpeedStepCommand(double rate, int direction);
 
 constexpr int kClockTimerId = 52;
 constexpr int kPositionTimerId = 53;
@@ -61,6 +64,9 @@ SeekGrid SeekGridOf(int64_t duration, int64_t frames);
 int64_t FrameToTime(int64_t n, int64_t frameTime);
 // Target frame of a k-frame step from seek bar position pos: never below 1.
 int64_t StepTarget(int64_t pos, int64_t k);
+// 1-based frame that holds offset (100 ns from the start): 1 before the start, the last frame
+// at or past the end; 1 without a frame time.
+int64_t OffsetToFrame(int64_t offset, int64_t frameTime, int64_t frames);
 
 // Event marks for the seek bar: (start frame, end frame) pairs, 0-based, low 32 bits kept.
 // Corrects in the list events that begin or end before tStart. A zero frame time gives frame 0.

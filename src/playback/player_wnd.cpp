@@ -173,13 +173,55 @@ void CPlayerWnd::ApplyZoom(int flag) {
 void CPlayerWnd::PrevFrame() {
   if (!m_pSeekBar) return;
   if (m_core->GetPlayState() == kPsRunning) m_core->PlaybackCommand(kCmdPause);
+  // Played across recordings, the first frame steps back into the previous record.
+  if (Crossing() && m_pSeekBar->GetPos() <= 1 && m_pNeighbours->OnStepPastEnd(-1)) return;
   m_pSeekBar->PrevFrame();
 }
 
 void CPlayerWnd::NextFrame() {
   if (!m_pSeekBar) return;
   if (m_core->GetPlayState() == kPsRunning) m_core->PlaybackCommand(kCmdPause);
+  if (Crossing()) {
+    // Across recordings every frame is reached, the last one included, before the next record.
+    const uint32_t pos = m_pSeekBar->GetPos(), range = m_pSeekBar->GetRange();
+    if (pos >= range && m_pNeighbours->OnStepPastEnd(+1)) return;
+    if (pos + 1 == range) {
+      m_pSeekBar->SetPos(range);
+      Post(kMsgSeekRequest, 0, 0);
+      return;
+    }
+  }
   m_pSeekBar->NextFrame();
+}
+
+std::optional<double> CPlayerWnd::ShownTime() const {
+  if (!m_core->IsOpen()) return std::nullopt;
+  // The frame on screen carries its own position; before one has come, the last known one.
+  int64_t pos = 0;
+  if (Failed(m_engine->GetShownPosition(&pos))) pos = m_core->GetPosition();
+  return m_core->GetStart() + static_cast<double>(pos) / kUnitsPerSecond;
+}
+
+std::vector<std::pair<time32, time32>> CPlayerWnd::RecordEvents() const {
+  std::vector<std::pair<time32, time32>> out;
+  if (const CEventList* events = m_core->GetEvents()) {
+    uint32_t i = 0;
+    while (const EVENT_RECORD* e = events->GetNext(&i)) out.emplace_back(e->tStart, e->tEnd);
+  }
+  return out;
+}
+
+void CPlayerWnd::JumpToOffset(int64_t offset, JumpMode mode) {
+  m_core->ShowFrameAt(offset, mode == JumpMode::kPlay, mode == JumpMode::kPause);
+}
+
+void CPlayerWnd::SetNeighbours(IRecordNeighbours* neighbours) {
+  m_pNeighbours = neighbours;
+  if (!neighbours) {
+    m_core->SetEndOfStreamHandler(nullptr);
+    return;
+  }
+  m_core->SetEndOfStreamHandler([this] { return m_pNeighbours && m_pNeighbours->OnEndOfRecord(); });
 }
 
 bool CPlayerWnd::IsButtonBarButton(WPARAM w) const {

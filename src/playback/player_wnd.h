@@ -96,6 +96,11 @@ class CPlayerWnd : public QWidget, public CMessageWindow, public IPlayerWindow, 
   int GetWndHeight() const override { return m_nWndHeight; }
   bool IsButtonBarButton(WPARAM w) const override;
   void OwnerMessageHook(uint32_t msg, WPARAM wParam, LPARAM lParam) override;
+  std::optional<double> ShownTime() const override;
+  time32 OpenRecordStart() const override { return m_core->IsOpen() ? m_core->GetStart() : 0; }
+  std::vector<std::pair<time32, time32>> RecordEvents() const override;
+  void JumpToOffset(int64_t offset, JumpMode mode) override;
+  void SetNeighbours(IRecordNeighbours* neighbours) override;
 
   LRESULT WindowProc(uint32_t msg, WPARAM wParam, LPARAM lParam) override;
 
@@ -130,6 +135,7 @@ class CPlayerWnd : public QWidget, public CMessageWindow, public IPlayerWindow, 
 
   void PlaceBars();
   void PaintVideo(QPainter& p);
+  bool Crossing() const { return m_pNeighbours && m_pNeighbours->CrossesRecords() && m_core->IsOpen(); }
 
   std::unique_ptr<IMediaEngine> m_engine;
   std::unique_ptr<CPlayerCore> m_core;
@@ -147,6 +153,7 @@ class CPlayerWnd : public QWidget, public CMessageWindow, public IPlayerWindow, 
   int m_nClockTimer = 0, m_nPosTimer = 0;
   int32_t m_nWndX = 0, m_nWndY = 0, m_nWndWidth = 0, m_nWndHeight = 0;
   bool m_bCreated = false;
+  IRecordNeighbours* m_pNeighbours = nullptr;
 };
 
 // Factory for the video view: a Player with the GStreamer engine.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "frame/command_table.h"
+#include "playback/player_logic.h"
 
 namespace vt {
 namespace {
@@ -20,6 +21,48 @@ TEST(CommandTable, KeyboardTableHasExactlyTheThirteenEntries) {
       {"Ctrl+S", 32785}, {"Ctrl+U", 32787}, {"Del", 32783},    {"Left", 32799},       {"Ctrl+Left", 32795},
       {"Right", 32800},  {"Ctrl+Right", 32794}, {"Space", 32791}};
   EXPECT_EQ(keys, want);
+}
+
+// Keys added beyond the keyboard table take nothing from it, nor from the Player's own key
+// table (which sees the virtual-key code of a key without its modifiers).
+TEST(CommandTable, AddedKeysCollideWithNoSpecifiedKey) {
+  std::set<std::string> specified, added;
+  for (const CommandDef& c : CommandTable()) {
+    if (c.kind != MenuKind::Command) continue;
+    if (c.shortcut) specified.insert(c.shortcut);
+    if (c.extraShortcut) {
+      EXPECT_FALSE(c.shortcut) << c.id;
+      EXPECT_TRUE(added.insert(c.extraShortcut).second) << c.extraShortcut;
+    }
+  }
+  const std::set<std::string> want = {"Ctrl+T", "Ctrl+Z", "Ctrl+G", "[", "]"};
+  EXPECT_EQ(added, want);
+  auto virtualKey = [](std::string key) -> WPARAM {
+    if (key.rfind("Ctrl+", 0) == 0) key = key.substr(5);
+    if (key == "[") return 0xDB;
+    if (key == "]") return 0xDD;
+    if (key.size() > 1 && key[0] == 'F') return 0x70 + std::stoul(key.substr(1)) - 1;
+    return static_cast<WPARAM>(key[0]);
+  };
+  for (const std::string& k : added) {
+    EXPECT_FALSE(specified.count(k)) << k;
+    EXPECT_EQ(MapPlayerKey(virtualKey(k)).action, KeyAction::kNone) << k;
+  }
+}
+
+TEST(CommandTable, SpeedStepsGoOneRateOfTheTableAtATime) {
+  struct Case {
+    double rate;
+    uint32_t down, up;
+  } cases[] = {
+      {1.0, 32774, 32776},   {0.0625, 32771, 32772}, {16.0, 32778, 32779},
+      {1.25, 32775, 32776},  // a rate from the Player's keys goes to the nearer step that way
+      {0.03, 32771, 32771},  {40.0, 32779, 32779},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(SpeedStepCommand(c.rate, -1), c.down) << c.rate;
+    EXPECT_EQ(SpeedStepCommand(c.rate, +1), c.up) << c.rate;
+  }
 }
 
 TEST(CommandTable, ToolbarSlotsAndImages) {
@@ -77,6 +120,10 @@ TEST(CommandRules, EveryCommandForFixtureStates) {
       {57664, on, on, on, on, on},       {57665, on, on, on, on, on},
       {59392, onChk, onChk, on, onChk, onChk}, {59393, onChk, onChk, onChk, onChk, onChk},
       {32798, off, off, onChk, off, off},
+      // Added for reviewing footage.
+      {33100, off, on, on, on, off},  // Go to Time: when the camera has recordings
+      {33101, off, off, on, off, off},      {33102, off, off, on, off, off},
+      {33103, on, on, on, on, on},          {33104, onChk, onChk, onChk, onChk, onChk},
   };
   for (uint32_t id = 32771; id <= 32779; ++id)
     rows.push_back({id, off, off, id == 32776 ? onChk : on, off, off});

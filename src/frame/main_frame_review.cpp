@@ -1,0 +1,37 @@
+// The main window's part in reviewing footage: the day timeline docked under the panes, Go to
+// Time and playing across recordings, all carried out by the review navigator.
+#include "frame/main_frame.h"
+#include "timeline/day_timeline.h"
+#include "timeline/review_navigator.h"
+
+namespace vt {
+
+void CMainFrame::BuildReview() {
+  m_pReview = new CReviewNavigator(this, m_pLeftPane.get(), m_pPlayer);
+}
+
+void CMainFrame::FillReviewState(CommandState* s) const {
+  if (!m_pReview) return;
+  s->bTimelineShown = m_pReview->IsTimelineShown();
+  s->bPlayAcross = m_pReview->PlayAcross();
+}
+
+void CMainFrame::OnReviewCommand(uint32_t id) {
+  if (!m_pReview) return;
+  switch (id) {
+    case ID_VIEW_DAY_TIMELINE:
+      m_pReview->ShowTimeline(!m_pReview->IsTimelineShown());
+      FitToVideo();
+      return;
+    case ID_PLAY_ACROSS:
+      m_pReview->SetPlayAcross(!m_pReview->PlayAcross());
+      return;
+    case ID_GOTO_TIME:
+      m_pReview->RunGoToDialog(this);
+      return;
+    default:
+      return;
+  }
+}
+
+}  // namespace vt
