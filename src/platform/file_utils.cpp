@@ -122,22 +122,25 @@ bool RenameIfFree(const std::string& source, const std::string& target) {
 
 bool GetAppDataFolder(std::string* out) {
   if (!out) return false;
+  // The answer is built in a local and moved out: GCC 12 at -O3 takes an assignment of a short
+  // literal into *out for an overlapping copy (-Wrestrict).
+  std::string folder;
   const char* xdg = std::getenv("XDG_DATA_HOME");
   if (xdg && xdg[0] == '/') {  // relative values are invalid and ignored
-    *out = xdg;
-    return true;
+    folder = xdg;
+  } else {
+    const char* home = std::getenv("HOME");
+    if (home && home[0]) {
+      folder = home;
+    } else if (passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) {
+      folder = pw->pw_dir;
+    }
+    if (!folder.empty()) folder += "/.local/share";
   }
-  const char* home = std::getenv("HOME");
-  std::string h = home && home[0] ? home : "";
-  if (h.empty()) {
-    if (passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) h = pw->pw_dir;
-  }
-  if (h.empty()) {
-    *out = "/";
-    return false;
-  }
-  *out = h + "/.local/share";
-  return true;
+  const bool found = !folder.empty();
+  if (!found) folder.push_back('/');
+  *out = std::move(folder);
+  return found;
 }
 
 }  // namespace vt

@@ -199,7 +199,7 @@ TEST(RecordInfo, NullOutputsAndMissingFile) {
   EXPECT_EQ(7u, w1);
   std::filesystem::remove(path);
   title.reset();
-  EXPECT_EQ(0, ReadRecordInfo(path, &w1, nullptr, &events, [&](const char*, const char*) { title = "x"; }));
+  EXPECT_EQ(0, ReadRecordInfo(path, &w1, nullptr, &events, [&](const char*, const char*) { title.emplace(1, 'x'); }));
   EXPECT_EQ(0u, w1);
   EXPECT_FALSE(events);
   EXPECT_FALSE(title);

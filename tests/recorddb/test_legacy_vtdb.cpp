@@ -25,8 +25,9 @@ class VtdbReviewTest : public ::testing::Test {
   // Output goes beside the data, not into it.
   int Run(const std::vector<std::string>& args) {
     std::string cmd = Quote(VTDB_PATH);
-    for (const auto& a : args) cmd += " " + Quote(a);
-    cmd += " >" + Quote(dir / "o.txt") + " 2>" + Quote(dir / "e.txt");
+    for (const auto& a : args) (cmd += ' ') += Quote(a);
+    ((cmd += " >") += Quote(dir / "o.txt")) += " 2>";
+    cmd += Quote(dir / "e.txt");
     const int status = std::system(cmd.c_str());
     rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     out = test::ReadFile(dir / "o.txt");

@@ -30,10 +30,10 @@ std::vector<uint8_t> MakeBmp(int bits, int32_t w, int32_t h, const std::vector<u
   ih.biBitCount = static_cast<uint16_t>(bits);
   ih.biCompression = compression;
   ih.biClrUsed = clrUsed;
-  std::vector<uint8_t> out(54);
+  std::vector<uint8_t> out(54 + body.size());
   std::memcpy(out.data(), &fh, 14);
   std::memcpy(out.data() + 14, &ih, 40);
-  out.insert(out.end(), body.begin(), body.end());
+  std::copy(body.begin(), body.end(), out.begin() + 54);
   return out;
 }
 
