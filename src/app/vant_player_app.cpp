@@ -68,6 +68,7 @@ FrameContext CVantPlayerApp::MakeFrameContext() {
   ctx.textById = [this](uint32_t id) { return GetText(id); };
   ctx.showAbout = [this] { ShowAbout(); };
   ctx.pRecorder = &m_recorder;
+  ctx.pLink = &m_playerLink;
   ctx.makePlayer = [this](QWidget* parent) {
     PlayerHooks hooks;
     hooks.textById = [this](uint32_t id) { return GetText(id); };
@@ -151,7 +152,17 @@ bool CVantPlayerApp::InitInstance(const std::vector<std::string>& args, int* exi
     return false;
   }
 
-  if (AnotherPlayerRaised(kSecondLookMs)) return false;
+  // Taken right after the second look, before anything else starts, so that two starts at the
+  // same moment cannot both run.
+  std::string running;
+  if (ClaimSingleInstance(&m_playerLink, kSecondLookMs, kHandOverMs, &running) == InstanceStart::kOtherRuns) {
+    const std::string requested = cmdInfo.m_bDemo ? (cmdInfo.m_strDemoFolder.empty() ? demo::DefaultDemoFolder()
+                                                                                      : cmdInfo.m_strDemoFolder)
+                                                  : cmdInfo.m_strDataFolder;
+    const std::string notice = OtherInstanceNotice(requested, running);
+    if (!notice.empty()) std::fprintf(stderr, "vtplayer: %s\n", notice.c_str());
+    return false;
+  }
 
   GError* gstError = nullptr;
   if (!gst_init_check(nullptr, nullptr, &gstError)) {
@@ -190,6 +201,7 @@ bool CVantPlayerApp::InitInstance(const std::vector<std::string>& args, int* exi
   // Review mode: from here on nothing is written into the data (the demo set above is ours).
   SetReadOnlyData(cmdInfo.m_bReadOnly);
   SetUpPaths(dataOverride);
+  m_playerLink.SetOwnerText(m_strDataFolder);
   ProtectDataFolder(m_strDataFolder);
   m_pMainFrame = std::make_unique<CMainFrame>(MakeFrameContext());
   if (!m_pMainFrame->Create()) {

@@ -11,6 +11,7 @@
 #include "app/lang_text.h"
 #include "app/product_stamp.h"
 #include "app/recorder_link.h"
+#include "app/single_instance.h"
 #include "snapshot/snapshot_settings.h"
 
 namespace vt {
@@ -20,7 +21,6 @@ struct FrameContext;
 
 inline constexpr const char* kNoWindowTitle = "Vantor Player";
 inline constexpr const char* kMediaInitFailed = "CoInitialize Failed!\r\n";
-inline constexpr int kSecondLookMs = 500;
 
 class CVantPlayerApp {
  public:
@@ -62,6 +62,8 @@ class CVantPlayerApp {
   void ShowSnapshot(const std::vector<uint8_t>& frame, time32 t);
 
   CProductStamp m_stamp;
+  // The "VTPlayer" class, taken before anything else starts; outlives the main window.
+  CLinkListener m_playerLink;
   CSocketRecorderLink m_recorder;
   CSnapshotSettings m_snapshot;
   std::unique_ptr<CMainFrame> m_pMainFrame;

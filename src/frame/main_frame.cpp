@@ -135,14 +135,14 @@ bool CMainFrame::Create() {
   UpdateCommandUi();
   UpdateLockPanes();
 
-  if (m_ctx.bListen) {
-    m_pLink = std::make_unique<CLinkListener>();
-    if (m_pLink->Listen(kClassPlayer)) {
-      m_pLinkNotifier = new QSocketNotifier(m_pLink->fd(), QSocketNotifier::Read, this);
-      connect(m_pLinkNotifier, &QSocketNotifier::activated, this, [this] { OnLinkReadable(); });
-    } else {
-      m_pLink.reset();
-    }
+  m_pLink = m_ctx.pLink && m_ctx.pLink->IsListening() ? m_ctx.pLink : nullptr;
+  if (!m_pLink && m_ctx.bListen && !m_ctx.pLink) {
+    m_pOwnLink = std::make_unique<CLinkListener>();
+    if (m_pOwnLink->Listen(kClassPlayer)) m_pLink = m_pOwnLink.get();
+  }
+  if (m_pLink) {
+    m_pLinkNotifier = new QSocketNotifier(m_pLink->fd(), QSocketNotifier::Read, this);
+    connect(m_pLinkNotifier, &QSocketNotifier::activated, this, [this] { OnLinkReadable(); });
   }
   return true;
 }

@@ -54,7 +54,10 @@ struct FrameContext {
   CVantPlayerView::PlayerFactory makePlayer;
   FolderPicker pickFolder;              // empty: QFileDialog
   IRecorderLink* pRecorder = nullptr;   // empty: no recorder program ever
-  bool bListen = true;                  // take the "VTPlayer" class on the recorder link
+  // The "VTPlayer" class on the recorder link as start-up took it (owned by the caller); when
+  // none is given and bListen is set, the window takes the class itself.
+  CLinkListener* pLink = nullptr;
+  bool bListen = true;
 };
 
 // Process-wide busy cursor: on remembers the cursor it replaces unless already on.
@@ -134,7 +137,9 @@ class CMainFrame : public QMainWindow, public CMessageWindow, public CCommandTar
   void UpdateLockPanes();
   void OnLinkReadable();
   std::string Text(uint32_t id) const;
+  RecorderWindow FindRecorderWindow() const;
   bool RecorderRunningRefuses();
+  void ReportDeleteNotice(DeleteNotice notice);
   void ReportCopyFailures(const CopyReport& report);
   bool PickFolder(std::string& path, bool allowNew, const std::string& title);
 
@@ -157,7 +162,8 @@ class CMainFrame : public QMainWindow, public CMessageWindow, public CCommandTar
   CProgressState m_progress;
 
   CReviewNavigator* m_pReview = nullptr;  // child object, deleted with the window
-  std::unique_ptr<CLinkListener> m_pLink;
+  std::unique_ptr<CLinkListener> m_pOwnLink;
+  CLinkListener* m_pLink = nullptr;
   QSocketNotifier* m_pLinkNotifier = nullptr;
 };
 

@@ -20,10 +20,24 @@ constexpr const char* kKeyDeleteAll = "IDS_MSG_DELETE_ALL_RECORD";
 constexpr const char* kKeyCloseRecorder = "IDS_MSG_CLOSE_VANTKELVANE";
 constexpr const char* kKeyCloseRemote = "IDS_MSG_CLOSE_VANTREMOTE";
 constexpr int kPlayCmdPlay = 1, kPlayCmdPause = 2, kPlayCmdStop = 3;
+constexpr const char* kRecorderMissedDelete =
+    "The recorder program did not take the news of the deletion; the index was saved here";
+constexpr const char* kDeleteNotSaved = "The index could not be saved after the deletion";
+constexpr const char* kRecorderMissedUpdate =
+    "The recorder program did not take the update request; the index was read again here";
 }  // namespace
 
+RecorderWindow CMainFrame::FindRecorderWindow() const {
+  return m_ctx.pRecorder ? m_ctx.pRecorder->FindRecorder() : RecorderWindow::kNone;
+}
+
+void CMainFrame::ReportDeleteNotice(DeleteNotice notice) {
+  if (notice == DeleteNotice::kRecorderMissed) SetMessageText(QString::fromLatin1(kRecorderMissedDelete));
+  if (notice == DeleteNotice::kNotSaved) SetMessageText(QString::fromLatin1(kDeleteNotSaved));
+}
+
 bool CMainFrame::RecorderRunningRefuses() {
-  RecorderWindow w = m_ctx.pRecorder ? m_ctx.pRecorder->FindRecorder() : RecorderWindow::kNone;
+  const RecorderWindow w = FindRecorderWindow();
   if (w == RecorderWindow::kRecorder) {
     MessageBoxByKey(kKeyCloseRecorder, IDS_MSG_CLOSE_VANTKELVANE, MB_OK);
     return true;
@@ -62,6 +76,8 @@ void CMainFrame::OnDatabaseCommand(uint32_t id) {
       m_bMainDb = 1;
       return;
     case ID_DELETE_RECORD: {
+      // The recorder is looked up before anything is deleted.
+      const RecorderWindow recorder = FindRecorderWindow();
       time32 t = 0;
       const int kind = m_pLeftPane->GetSelectionTime(&t);
       m_pPlayer->CloseClip();
@@ -69,15 +85,18 @@ void CMainFrame::OnDatabaseCommand(uint32_t id) {
       const bool day = kind == kSelectionDay;
       list->Delete(t, true, day);
       m_pLeftPane->DeleteSelectedItem();
-      list->NotifyDeleted(m_ctx.pRecorder, day ? kMsgDayDeleted : kMsgRecordDeleted, t, m_nCurrentCamera);
+      ReportDeleteNotice(
+          list->NotifyDeleted(m_ctx.pRecorder, recorder, day ? kMsgDayDeleted : kMsgRecordDeleted, t, m_nCurrentCamera));
       return;
     }
-    case ID_DELETE_ALL:
+    case ID_DELETE_ALL: {
       if (MessageBoxByKey(kKeyDeleteAll, IDS_MSG_DELETE_ALL_RECORD, MB_YESNO) != IDYES) return;
+      const RecorderWindow recorder = FindRecorderWindow();
       m_pPlayer->CloseClip();
       list->DeleteAll(true, tree);
-      list->NotifyDeleted(m_ctx.pRecorder, kMsgAllDeleted, 0, m_nCurrentCamera);
+      ReportDeleteNotice(list->NotifyDeleted(m_ctx.pRecorder, recorder, kMsgAllDeleted, 0, m_nCurrentCamera));
       return;
+    }
     case ID_SAVE_RECORD_TO: {
       time32 t = 0;
       const int kind = m_pLeftPane->GetSelectionTime(&t);
@@ -93,16 +112,19 @@ void CMainFrame::OnDatabaseCommand(uint32_t id) {
       ReportCopyFailures(report);
       return;
     }
-    case ID_UPDATE_DB:
-      if (m_bMainDb && m_ctx.pRecorder && m_ctx.pRecorder->FindRecorder() != RecorderWindow::kNone) {
+    case ID_UPDATE_DB: {
+      bool recorderMissed = false;
+      if (m_bMainDb && FindRecorderWindow() != RecorderWindow::kNone) {
         // The recorder writes the index and answers with the index-updated message.
-        m_ctx.pRecorder->Post(kMsgUpdateRequest, 0, 0);
-        return;
+        if (m_ctx.pRecorder->Post(kMsgUpdateRequest, 0, 0)) return;
+        recorderMissed = true;
       }
       BusyCursor(true);
       list->Update(tree);
       BusyCursor(false);
+      if (recorderMissed) SetMessageText(QString::fromLatin1(kRecorderMissedUpdate));
       return;
+    }
     case ID_REBUILD_DB: {
       if (RecorderRunningRefuses()) return;
       const std::string question = FormatTextInt(Text(IDS_MSG_REBUILD_CONFIRM), m_nCurrentCamera + 1);

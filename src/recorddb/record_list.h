@@ -77,9 +77,12 @@ class CRecordList {
   // In read-only review mode Delete, DeleteAll (with files) and RebuildAndSave refuse: false / 0.
   bool Delete(time32 t, bool deleteFiles, bool day);
   int DeleteAll(bool deleteFiles, IRecordTree* tree);
-  // After a deletion: with a recorder window, post msg (kMsgRecordDeleted, kMsgDayDeleted or
-  // kMsgAllDeleted) with t and the camera number and leave the index to it; else save the index.
-  bool NotifyDeleted(IRecorderLink* recorder, uint32_t msg, time32 t, int channelIndex);
+  // After a deletion, with the recorder window looked up before it started: post msg
+  // (kMsgRecordDeleted, kMsgDayDeleted or kMsgAllDeleted) with t and the camera number and leave
+  // the index to the recorder; without a recorder save the index. A recorder that does not take
+  // the message (stopped, busy) would never learn of the deletion, so the index is saved here.
+  DeleteNotice NotifyDeleted(IRecorderLink* recorder, RecorderWindow window, uint32_t msg, time32 t,
+                             int channelIndex);
   // In review mode both refuse (false) a destination inside the data (ProtectDataFolder).
   bool SaveRecordsTo(time32 t, bool day, int channelIndex, CopyReport* report = nullptr);
   // Empty root: ask with the picker. Exports every camera of the selector.

@@ -171,12 +171,14 @@ int CRecordList::DeleteAll(bool deleteFiles, IRecordTree* tree) {
   return 1;
 }
 
-bool CRecordList::NotifyDeleted(IRecorderLink* recorder, uint32_t msg, time32 t, int channelIndex) {
-  if (recorder && recorder->FindRecorder() != RecorderWindow::kNone) {
+DeleteNotice CRecordList::NotifyDeleted(IRecorderLink* recorder, RecorderWindow window, uint32_t msg, time32 t,
+                                        int channelIndex) {
+  if (recorder && window != RecorderWindow::kNone) {
     const WPARAM w = msg == kMsgAllDeleted ? 0 : static_cast<WPARAM>(static_cast<uint32_t>(t));
-    return recorder->Post(msg, w, MakeCameraParam(channelIndex));
+    if (recorder->Post(msg, w, MakeCameraParam(channelIndex))) return DeleteNotice::kRecorderTold;
+    return SaveIndex() ? DeleteNotice::kRecorderMissed : DeleteNotice::kNotSaved;
   }
-  return SaveIndex();
+  return SaveIndex() ? DeleteNotice::kIndexSaved : DeleteNotice::kNotSaved;
 }
 
 bool CRecordList::SaveRecordsTo(time32 t, bool day, int channelIndex, CopyReport* report) {

@@ -10,6 +10,14 @@ namespace vt {
 
 enum class RecorderWindow { kNone, kRecorder, kRemoteViewer };
 
+// How the recorder learnt of a deletion.
+enum class DeleteNotice {
+  kRecorderTold,    // the message was posted to the recorder window
+  kIndexSaved,      // no recorder: the index was saved
+  kRecorderMissed,  // a recorder window exists but did not take the message; the index was saved
+  kNotSaved         // no recorder took it and the index could not be saved
+};
+
 class IRecorderLink {
  public:
   virtual ~IRecorderLink() = default;

@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <poll.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 
 #include <cstring>
 #include <stdlib.h>
@@ -14,7 +11,6 @@
 
 #include "app/app_paths.h"
 #include "app/command_line.h"
-#include "app/recorder_link.h"
 
 namespace vt {
 namespace {
@@ -120,86 +116,6 @@ TEST(WindowTitle, FourCases) {
   EXPECT_EQ(TitleIdForEdition(2), 59420u);
   EXPECT_EQ(TitleIdForEdition(0), 59422u);
   EXPECT_EQ(TitleIdForEdition(3), 59422u);
-}
-
-class RecorderLinkTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = TempDir("vt_link_");
-    old_ = getenv("XDG_RUNTIME_DIR") ? getenv("XDG_RUNTIME_DIR") : "";
-    setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
-  }
-  void TearDown() override {
-    if (old_.empty()) unsetenv("XDG_RUNTIME_DIR");
-    else setenv("XDG_RUNTIME_DIR", old_.c_str(), 1);
-    std::filesystem::remove_all(dir_);
-  }
-  std::filesystem::path dir_;
-  std::string old_;
-};
-
-TEST_F(RecorderLinkTest, FrameIsTwelveLittleEndianBytes) {
-  uint8_t f[kLinkFrameSize];
-  EncodeLinkFrame({0x83F7, 0x484F5A10, MakeCameraParam(2)}, f);
-  const uint8_t want[12] = {0xF7, 0x83, 0, 0, 0x10, 0x5A, 0x4F, 0x48, 0, 0, 3, 0};
-  EXPECT_EQ(0, memcmp(f, want, 12));
-  LinkMessage m = DecodeLinkFrame(f);
-  EXPECT_EQ(m.msg, 0x83F7u);
-  EXPECT_EQ(m.wParam, 0x484F5A10u);
-  EXPECT_EQ(m.lParam, 0x30000);
-}
-
-TEST_F(RecorderLinkTest, FindPostAndReceive) {
-  EXPECT_EQ(LinkSocketPath("VTKelvane"), dir_.string() + "/vantor/VTKelvane");
-  EXPECT_FALSE(LinkFind(kClassRecorder));
-  EXPECT_FALSE(LinkPost(kClassRecorder, 0x83F5, 0, 0));
-  CLinkListener listener;
-  ASSERT_TRUE(listener.Listen(kClassRecorder));
-  CLinkListener second;
-  EXPECT_FALSE(second.Listen(kClassRecorder)) << "a live listener owns the class";
-  EXPECT_TRUE(LinkFind(kClassRecorder));
-  EXPECT_FALSE(LinkFind(kClassRemote));
-  EXPECT_TRUE(LinkPost(kClassRecorder, 0x83F5, 0, 0));
-  EXPECT_TRUE(LinkPost(kClassRecorder, 0x83F8, 1210000000, MakeCameraParam(15)));
-  pollfd p{listener.fd(), POLLIN, 0};
-  ASSERT_EQ(poll(&p, 1, 1000), 1);
-  auto msgs = listener.ReadPending();
-  ASSERT_EQ(msgs.size(), 2u);  // the find carried no frame
-  EXPECT_EQ(msgs[0].msg, 0x83F5u);
-  EXPECT_EQ(msgs[1].msg, 0x83F8u);
-  EXPECT_EQ(msgs[1].wParam, 1210000000u);
-  EXPECT_EQ(msgs[1].lParam, 16 << 16);
-  listener.Close();
-  EXPECT_FALSE(LinkFind(kClassRecorder));
-}
-
-TEST_F(RecorderLinkTest, FolderOthersCanWriteIsNotUsed) {
-  ::mkdir(LinkFolder().c_str(), 0700);
-  std::filesystem::permissions(LinkFolder(), std::filesystem::perms::others_write, std::filesystem::perm_options::add);
-  CLinkListener listener;
-  EXPECT_FALSE(listener.Listen(kClassRecorder));
-  EXPECT_FALSE(LinkFind(kClassRecorder));
-  std::filesystem::permissions(LinkFolder(), std::filesystem::perms::others_write,
-                               std::filesystem::perm_options::remove);
-  EXPECT_TRUE(listener.Listen(kClassRecorder));
-  EXPECT_TRUE(LinkFind(kClassRecorder));
-}
-
-TEST_F(RecorderLinkTest, StaleSocketFileIsReplaced) {
-  // A crashed owner leaves its socket file behind with nobody listening.
-  ::mkdir(LinkFolder().c_str(), 0700);
-  std::string path = LinkSocketPath(kClassPlayer);
-  int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-  sockaddr_un addr{};
-  addr.sun_family = AF_UNIX;
-  strcpy(addr.sun_path, path.c_str());
-  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
-  close(fd);
-  ASSERT_TRUE(std::filesystem::exists(path));
-  EXPECT_FALSE(LinkFind(kClassPlayer));
-  CLinkListener fresh;
-  EXPECT_TRUE(fresh.Listen(kClassPlayer));
-  EXPECT_TRUE(LinkFind(kClassPlayer));
 }
 
 }  // namespace

@@ -27,6 +27,7 @@ class ShellStart : public ::testing::Test {
     root_ = std::filesystem::temp_directory_path() / ("vt_start_" + std::to_string(::getpid()));
     std::filesystem::remove_all(root_);
     std::filesystem::create_directories(root_ / "run");
+    std::filesystem::permissions(root_ / "run", std::filesystem::perms::owner_all);
     std::filesystem::create_directories(root_ / "home");
     setenv("XDG_RUNTIME_DIR", (root_ / "run").c_str(), 1);
     setenv("XDG_DATA_HOME", (root_ / "home").c_str(), 1);
@@ -55,17 +56,55 @@ TEST_F(ShellStart, StampedEditionChoosesDataFolderAndLogIsMade) {
   const char digit = VT_PRODUCT_CODE[3];
   const int edition = digit >= '0' && digit <= '9' ? digit - '0' : 0;
   const std::string folder = EditionFolder(edition, false);
-  EXPECT_TRUE(std::filesystem::exists(root_ / ("home" + folder) / "VTPlayer.Log")) << folder;
+  EXPECT_TRUE(e2e::WaitFor([&] { return std::filesystem::exists(root_ / ("home" + folder) / "VTPlayer.Log"); }, 15000))
+      << folder;
   player.Stop();
 }
 
 TEST_F(ShellStart, DataFolderOptionWins) {
   e2e::ChildProcess player;
   ASSERT_TRUE(player.Start({VT_PLAYER_EXE, "--data-folder", (root_ / "copied").string()}, root_ / "player.out"));
-  ASSERT_TRUE(e2e::WaitFor([] { return LinkFind(kClassPlayer); }, 15000)) << player.Output();
-  EXPECT_TRUE(std::filesystem::exists(root_ / "copied/VTPlayer.Log"));
+  ASSERT_TRUE(e2e::WaitFor([&] { return std::filesystem::exists(root_ / "copied/VTPlayer.Log"); }, 15000))
+      << player.Output();
   EXPECT_TRUE(std::filesystem::is_empty(root_ / "home"));
   player.Stop();
+}
+
+TEST_F(ShellStart, PlayersStartedAtTheSameMomentLeaveOneRunning) {
+  for (int gapMs : {0, 50, 100}) {
+    SCOPED_TRACE("gap " + std::to_string(gapMs) + " ms");
+    e2e::ChildProcess a, b;
+    ASSERT_TRUE(a.Start({VT_PLAYER_EXE, "--data-folder", (root_ / "data").string()}, root_ / "a.out"));
+    ::usleep(static_cast<useconds_t>(gapMs) * 1000);
+    ASSERT_TRUE(b.Start({VT_PLAYER_EXE, "--data-folder", (root_ / "data").string()}, root_ / "b.out"));
+    EXPECT_TRUE(e2e::WaitFor([&] { return a.Running() + b.Running() <= 1; }, 15000)) << a.Output() << b.Output();
+    // The one left keeps running and owns the class.
+    ::usleep(500 * 1000);
+    EXPECT_EQ(a.Running() + b.Running(), 1) << a.Output() << b.Output();
+    EXPECT_TRUE(LinkFind(kClassPlayer));
+    a.Stop();
+    b.Stop();
+    ASSERT_TRUE(e2e::WaitFor([] { return !LinkFind(kClassPlayer); }, 3000));
+  }
+}
+
+TEST_F(ShellStart, SecondStartOnAnotherDataFolderSaysSo) {
+  e2e::ChildProcess first;
+  ASSERT_TRUE(first.Start({VT_PLAYER_EXE, "--data-folder", (root_ / "one").string()}, root_ / "first.out"));
+  ASSERT_TRUE(e2e::WaitFor([&] { return std::filesystem::exists(root_ / "one/VTPlayer.Log"); }, 15000))
+      << first.Output();
+  e2e::ChildProcess other, same;
+  ASSERT_TRUE(other.Start({VT_PLAYER_EXE, "--data-folder", (root_ / "two").string()}, root_ / "other.out"));
+  EXPECT_EQ(other.WaitExit(10000), 0);
+  EXPECT_NE(other.Output().find("already running on " + (root_ / "one").string()), std::string::npos)
+      << other.Output();
+  EXPECT_NE(other.Output().find((root_ / "two").string() + " was not opened"), std::string::npos) << other.Output();
+  EXPECT_FALSE(std::filesystem::exists(root_ / "two")) << "the second start made nothing";
+  ASSERT_TRUE(same.Start({VT_PLAYER_EXE, "--data-folder", (root_ / "one/").string()}, root_ / "same.out"));
+  EXPECT_EQ(same.WaitExit(10000), 0);
+  EXPECT_EQ(same.Output(), "") << "the same folder needs no word";
+  EXPECT_TRUE(first.Running());
+  first.Stop();
 }
 
 }  // namespace

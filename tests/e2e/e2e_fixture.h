@@ -58,6 +58,7 @@ class ChildProcess {
     return rc == 0;
   }
   std::string Output() const { return ReadAll(output_); }
+  pid_t pid() const { return pid_; }
   // Exit status once the process has ended by itself within timeoutMs, else -1.
   int WaitExit(int timeoutMs) {
     for (int waited = 0; pid_ > 0 && waited <= timeoutMs; waited += 10) {

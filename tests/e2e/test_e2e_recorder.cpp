@@ -4,11 +4,20 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTimer>
 #include <QTreeView>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+
+#include <chrono>
+#include <thread>
 
 #include "app/lang_text.h"
 #include "app/message_box.h"
 #include "app/recorder_link.h"
+#include "app/single_instance.h"
+#include "common/alarm_guard.h"
 #include "e2e_fixture.h"
 #include "frame/left_view_pane.h"
 #include "frame/main_frame.h"
@@ -156,6 +165,75 @@ TEST_F(RecorderE2E, UpdateAsksRecorderAndReloadsOnItsAnswer) {
   EXPECT_NE(recorder_.Output().find("posted 0x83F6 to VTPlayer: ok"), std::string::npos);
 }
 
+TEST_F(RecorderE2E, StoppedRecorderNeverHoldsTheWindow) {
+  StartRecorder();
+  CMainFrame* f = OpenPlayer();
+  ASSERT_EQ(kill(recorder_.pid(), SIGSTOP), 0);
+  data_->AddRecord(1, "2026-12-10", "070000", "071000");
+  {
+    test::AlarmGuard guard(3000);  // a command stuck in the kernel comes back late instead of never
+    for (int i = 0; i < 10; ++i) {
+      const auto start = std::chrono::steady_clock::now();
+      f->RunCommand(ID_UPDATE_DB);
+      EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000)) << "Ctrl+U " << i + 1;
+    }
+    // Requests that did not fit into the stopped recorder's queue were answered here.
+    EXPECT_TRUE(f->GetPaneText(0).contains(QStringLiteral("did not take the update request")))
+        << f->GetPaneText(0).toStdString();
+    EXPECT_TRUE(Tree()->FindItem("2026-12-08").isValid());
+
+    // A deletion the recorder cannot be told of reaches the index on disk instead.
+    const time32 t = MakeLocalTime(2026, 12, 8, 8, 0, 0);
+    Select("2026-12-08", "08:00:00");
+    const auto start = std::chrono::steady_clock::now();
+    f->RunCommand(ID_DELETE_RECORD);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+    EXPECT_FALSE(Listed(data_->Camera(1), t));
+    EXPECT_TRUE(f->GetPaneText(0).contains(QStringLiteral("index was saved here"))) << f->GetPaneText(0).toStdString();
+  }
+  // Once it runs again it takes what was queued.
+  ASSERT_EQ(kill(recorder_.pid(), SIGCONT), 0);
+  EXPECT_TRUE(WaitFor([&] { return recorder_.Output().find("message 0x83F5") != std::string::npos; }))
+      << recorder_.Output();
+}
+
+TEST_F(RecorderE2E, TricklingClientDoesNotHoldTheWindow) {
+  CMainFrame* f = OpenPlayer();
+  f->showMinimized();
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(LinkFind(kClassPlayer));
+  // A client that writes the restore message one byte every 100 ms.
+  std::thread trickler([] {
+    int c = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strcpy(addr.sun_path, LinkSocketPath(kClassPlayer).c_str());
+    if (connect(c, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
+      uint8_t frame[kLinkFrameSize];
+      EncodeLinkFrame({kMsgSysCommand, kScRestore, 0}, frame);
+      for (uint8_t b : frame) {
+        if (write(c, &b, 1) != 1) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      }
+    }
+    close(c);
+  });
+  // The window's own timers keep running all the while.
+  QElapsedTimer clock;
+  clock.start();
+  qint64 last = 0, longestGap = 0;
+  QTimer tick;
+  QObject::connect(&tick, &QTimer::timeout, [&] {
+    longestGap = std::max(longestGap, clock.elapsed() - last);
+    last = clock.elapsed();
+  });
+  tick.start(10);
+  EXPECT_TRUE(WaitFor([&] { return !f->isMinimized(); }, 5000));
+  trickler.join();
+  EXPECT_GT(clock.elapsed(), 1000) << "the message came whole only at the end";
+  EXPECT_LT(longestGap, 500) << "the window stopped answering while the bytes trickled in";
+}
+
 TEST_F(RecorderE2E, UpdateWithoutAnswerLeavesTree) {
   StartRecorder({"--no-answer"});
   CMainFrame* f = OpenPlayer();
@@ -202,7 +280,9 @@ TEST_F(RecorderE2E, SecondStartRaisesTheFirstWindow) {
   f->showMinimized();
   QCoreApplication::processEvents();
   ASSERT_TRUE(LinkFind(kClassPlayer));
-  EXPECT_TRUE(AnotherPlayerRaised(500));
+  CLinkListener second;
+  std::string running;
+  EXPECT_EQ(ClaimSingleInstance(&second, 100, 100, &running), InstanceStart::kOtherRuns);
   EXPECT_TRUE(WaitFor([&] { return !f->isMinimized(); }));
 }
 

@@ -12,10 +12,11 @@ using test::Utc;
 
 struct FakeRecorder : IRecorderLink {
   RecorderWindow window = RecorderWindow::kNone;
+  bool takes = true;  // false: a recorder that is stopped or busy
   std::vector<test::FakeWindow::Msg> posted;
   RecorderWindow FindRecorder() override { return window; }
   bool Post(uint32_t msg, WPARAM w, LPARAM l) override {
-    if (window == RecorderWindow::kNone) return false;
+    if (window == RecorderWindow::kNone || !takes) return false;
     posted.push_back({msg, w, l});
     return true;
   }
@@ -158,7 +159,8 @@ TEST_F(MaintenanceTest, DeleteRecordDayAndAllWithNotifications) {
   FakeRecorder recorder;
   ASSERT_TRUE(list->Delete(Utc(2008, 5, 10, 1, 0, 0), true, false));
   EXPECT_FALSE(test::Exists(dir / "cam/2008-05-10/010100000130000.avi"));
-  EXPECT_TRUE(list->NotifyDeleted(&recorder, kMsgRecordDeleted, Utc(2008, 5, 10, 1, 0, 0), 2));  // saves
+  EXPECT_EQ(list->NotifyDeleted(&recorder, recorder.FindRecorder(), kMsgRecordDeleted, Utc(2008, 5, 10, 1, 0, 0), 2),
+            DeleteNotice::kIndexSaved);
   EXPECT_TRUE(recorder.posted.empty());
 
   wnd.sent.clear();
@@ -166,7 +168,8 @@ TEST_F(MaintenanceTest, DeleteRecordDayAndAllWithNotifications) {
   EXPECT_EQ(wnd.Progress(), (std::vector<std::string>{"6:" + std::to_string(kIdsDeleteProgress), "1:1", "3:0", "3:0", "2:0"}));
   EXPECT_FALSE(test::Exists(dir / "cam/2008-05-11/010700000730000.avi"));
   recorder.window = RecorderWindow::kRecorder;
-  EXPECT_TRUE(list->NotifyDeleted(&recorder, kMsgDayDeleted, Utc(2008, 5, 11, 7, 0, 0), 2));
+  EXPECT_EQ(list->NotifyDeleted(&recorder, recorder.FindRecorder(), kMsgDayDeleted, Utc(2008, 5, 11, 7, 0, 0), 2),
+            DeleteNotice::kRecorderTold);
   ASSERT_EQ(recorder.posted.size(), 1u);
   EXPECT_EQ(recorder.posted[0].msg, kMsgDayDeleted);
   EXPECT_EQ(recorder.posted[0].w, static_cast<WPARAM>(Utc(2008, 5, 11, 7, 0, 0)));
@@ -179,8 +182,20 @@ TEST_F(MaintenanceTest, DeleteRecordDayAndAllWithNotifications) {
   EXPECT_FALSE(test::Exists(dir / "cam/2008-05-10/010200000230000.avi"));
   EXPECT_TRUE(test::Exists(dir / "cam/2008-05-10"));
   recorder.window = RecorderWindow::kNone;
-  EXPECT_TRUE(list->NotifyDeleted(&recorder, kMsgAllDeleted, 0, 2));
+  EXPECT_EQ(list->NotifyDeleted(&recorder, recorder.FindRecorder(), kMsgAllDeleted, 0, 2), DeleteNotice::kIndexSaved);
   EXPECT_EQ(test::ReadFile(dir / "cam/rdb.ndx").size(), 56u);
+}
+
+TEST_F(MaintenanceTest, RecorderThatMissesTheDeletionLeavesTheIndexSavedHere) {
+  ASSERT_EQ(list->OpenCamera(MakeCamera("cam", {1, 2}), nullptr), 1);
+  const std::string before = test::ReadFile(dir / "cam/rdb.ndx");
+  ASSERT_TRUE(list->Delete(Utc(2008, 5, 10, 1, 0, 0), true, false));
+  FakeRecorder recorder;
+  recorder.window = RecorderWindow::kRecorder;
+  recorder.takes = false;
+  EXPECT_EQ(list->NotifyDeleted(&recorder, RecorderWindow::kRecorder, kMsgRecordDeleted, Utc(2008, 5, 10, 1, 0, 0), 2),
+            DeleteNotice::kRecorderMissed);
+  EXPECT_NE(test::ReadFile(dir / "cam/rdb.ndx"), before) << "the deletion reached the index on disk";
 }
 
 TEST_F(MaintenanceTest, OpenCameraKeepsPreviousRecordsWhenTheIndexCannotBeMade) {
