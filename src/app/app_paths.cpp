@@ -6,6 +6,8 @@
 #include <climits>
 #include <filesystem>
 
+#include "platform/codepage.h"
+
 namespace vt {
 namespace {
 
@@ -72,9 +74,11 @@ uint32_t TitleIdForEdition(int edition) {
 }
 
 std::string FormatWindowTitle(const std::string& title, const char* a, const char* b) {
-  if (a && b) return title + " (" + a + " - " + b + ")";
-  if (a) return title + " (" + a + ")";
-  if (b) return title + " (" + b + ")";
+  const std::string textA = a ? DecodeLegacyText(a) : std::string();
+  const std::string textB = b ? DecodeLegacyText(b) : std::string();
+  if (a && b) return title + " (" + textA + " - " + textB + ")";
+  if (a) return title + " (" + textA + ")";
+  if (b) return title + " (" + textB + ")";
   return title;
 }
 

@@ -37,7 +37,9 @@ AppPaths ComputeAppPaths(const std::string& programFolder, int edition, const st
                          const std::string& dataOverride);
 
 uint32_t TitleIdForEdition(int edition);
-// title + " (A - B)", " (A)", " (B)" or nothing; a present empty text counts as given.
+// title + " (A - B)", " (A)", " (B)" or nothing; a present empty text counts as given. A and B
+// are the record's camera texts as stored, in the recorder's legacy code page unless they are
+// valid UTF-8; the result is UTF-8.
 std::string FormatWindowTitle(const std::string& title, const char* a, const char* b);
 
 }  // namespace vt

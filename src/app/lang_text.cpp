@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/codepage.h"
 #include "platform/profile.h"
 #include "res/strings.h"
 
@@ -68,9 +69,16 @@ void CLangText::Init(const std::string& programFolder) {
 void CLangText::InitLanguage(const std::string& programFolder, const std::string& languageName) {
   m_strFilePath = programFolder + "/" + languageName + "ini";
   m_bFilePresent = CanOpenExistingFile(m_strFilePath) ? 1 : 0;
+  m_strCodePage = DefaultCodePageForLanguage(languageName);
 }
 
-const char* CLangText::SetText(const std::string& text) {
+const char* CLangText::SetText(const std::string& stored) {
+  size_t cut = std::min<size_t>(stored.size(), kTextChars - 1);
+  // A UTF-8 text is cut between characters, not inside one.
+  if (cut < stored.size() && IsValidUtf8(stored)) {
+    while (cut > 0 && (static_cast<unsigned char>(stored[cut]) & 0xC0) == 0x80) --cut;
+  }
+  const std::string text = DecodeLegacyText(stored.substr(0, cut), m_strCodePage);
   const size_t n = std::min<size_t>(text.size(), sizeof m_szText - 1);
   std::memcpy(m_szText, text.data(), n);
   m_szText[n] = '\0';

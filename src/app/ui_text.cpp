@@ -1,13 +1,11 @@
 #include "app/ui_text.h"
 
-#include <QStringDecoder>
+#include "platform/codepage.h"
 
 namespace vt {
 
 QString UiText(const std::string& bytes) {
-  QStringDecoder utf8(QStringDecoder::Utf8);
-  QString s = utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-  if (utf8.hasError()) s = QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  QString s = QString::fromStdString(DecodeLegacyText(bytes));
   s.remove(QChar('\r'));
   return s;
 }

@@ -6,8 +6,9 @@
 
 namespace vt {
 
-// UTF-8 when the bytes are valid UTF-8, otherwise the 8-bit Western code page of files made
-// on the recorder's systems. Carriage returns are dropped.
+// UTF-8 when the bytes are valid UTF-8, otherwise the recorder's legacy code page (--codepage,
+// or the language's default) in which the recorder family wrote its files. Carriage returns
+// are dropped.
 QString UiText(const std::string& bytes);
 
 }  // namespace vt

@@ -16,10 +16,15 @@
 #include <vector>
 
 #include "app/about_dlg.h"
+#include "app/app_paths.h"
 #include "app/dialog_units.h"
+#include "app/lang_text.h"
 #include "app/login_dlg.h"
 #include "app/message_box.h"
+#include "app/ui_text.h"
+#include "platform/codepage.h"
 #include "platform/win_types.h"
+#include "recorddb/camera_config.h"
 #include "qt_test_env.h"
 
 namespace vt {
@@ -187,6 +192,84 @@ TEST(LoginTest, CancelEmptyPasswordAndNoFlag) {
   EXPECT_EQ(rec.boxes.size(), 1u);
   // No flag: no dialog at all (a dialog would fail the run below by staying open).
   EXPECT_EQ(LoginIfNeeded(0, "pw"), 1);
+}
+
+// MaskData ("B-N1-...") that stores these bytes.
+std::string MaskDataFor(const std::string& bytes) {
+  const uint32_t base = 1000;
+  std::string text = std::to_string(base);
+  for (size_t i = 0; i < bytes.size(); i += 4) {
+    uint32_t w = 0;
+    for (size_t k = 0; k < 4 && i + k < bytes.size(); ++k)
+      w |= static_cast<uint32_t>(static_cast<uint8_t>(bytes[i + k])) << (8 * k);
+    text += "-" + std::to_string(w + base);
+  }
+  return text;
+}
+
+// Every text the recorder family stored reaches the user in its code page: the password from
+// MaskData and the record's camera texts in the recorder's (--codepage), a language file in
+// its language's unless it is UTF-8. UTF-8 stays UTF-8.
+TEST(StoredTextTest, CodePagesOfEveryStoredText) {
+  enum Kind { kPassword, kLanguageFile, kCameraText };
+  struct Case {
+    Kind kind;
+    std::string stored;
+    const char* codePage;  // the recorder's, or the language's name for a language file
+    const char* expected;  // UTF-8
+  };
+  const Case cases[] = {
+      {kPassword, "\x9A" "ifra", "WINDOWS-1252", "\u0161ifra"},
+      {kPassword, "Caf\xE9", "WINDOWS-1252", "Caf\u00E9"},
+      {kPassword, "\xB9\xE6", "WINDOWS-1250", "\u0105\u0107"},
+      {kPassword, "Caf\xC3\xA9", "WINDOWS-1252", "Caf\u00E9"},
+      {kPassword, "Secret", "SHIFT_JIS", "Secret"},
+      {kLanguageFile, "usun\xB9\xE6", "Polish", "usun\u0105\u0107"},
+      {kLanguageFile, "usun\xC4\x85\xC4\x87", "Polish", "usun\u0105\u0107"},
+      {kLanguageFile, "Mot de passe erron\xE9", "French", "Mot de passe erron\u00E9"},
+      {kLanguageFile, "\xC4\xE3\xBA\xC3", "SChinese", "\u4F60\u597D"},
+      {kLanguageFile, "\xD6\xF6", "Greek", "\u03A6\u03C6"},
+      {kCameraText, "Caf\xE9 porte", "WINDOWS-1252", "Caf\u00E9 porte"},
+      {kCameraText, "\xC4\xE3\xBA\xC3", "GBK", "\u4F60\u597D"},
+      {kCameraText, "\x83J\x83\x81\x83\x89", "SHIFT_JIS", "\u30AB\u30E1\u30E9"},
+      {kCameraText, "Hall\xC3\xA9", "WINDOWS-1250", "Hall\u00E9"},
+  };
+  BoxRecorder rec;
+  AppStandIn app;
+  QTemporaryDir program;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.expected);
+    const QString expected = QString::fromUtf8(c.expected);
+    switch (c.kind) {
+      case kPassword: {
+        ASSERT_TRUE(SetLegacyCodePage(c.codePage));
+        std::string password;
+        ASSERT_TRUE(DecodeMaskData(MaskDataFor(c.stored), &password));
+        EXPECT_EQ(password, c.stored);
+        EXPECT_EQ(RunLogin(1, password, {expected}, nullptr, true), 1) << "typed as shown is accepted";
+        EXPECT_TRUE(rec.boxes.empty());
+        break;
+      }
+      case kLanguageFile: {
+        // The recorder's code page has no say over the program's own language files.
+        ASSERT_TRUE(SetLegacyCodePage("WINDOWS-1252"));
+        QFile f(program.filePath(QString::fromLatin1(c.codePage) + "ini"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(("[Vantor]\r\nIDS_MSG_VIDEO_ONLY=" + c.stored + "\r\n").c_str());
+        f.close();
+        CLangText lang;
+        lang.InitLanguage(program.path().toStdString(), c.codePage);
+        EXPECT_EQ(UiText(lang.GetTextByKey("IDS_MSG_VIDEO_ONLY", 59399)), expected);
+        break;
+      }
+      case kCameraText:
+        ASSERT_TRUE(SetLegacyCodePage(c.codePage));
+        EXPECT_EQ(QString::fromStdString(FormatWindowTitle("T", c.stored.c_str(), "B")),
+                  QStringLiteral("T (") + expected + QStringLiteral(" - B)"));
+        break;
+    }
+  }
+  SetLegacyCodePage("");
 }
 
 TEST(LoginTest, DialogLayout) {
