@@ -7,7 +7,7 @@ foreach(t vtplayer vtdb vtrecorder vtdemo)
   endif()
 endforeach()
 install(DIRECTORY ${VT_RESOURCE_DIR}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/vtplayer
-        FILES_MATCHING PATTERN "*.bmp" PATTERN "*.pdf" PATTERN "*.png" PATTERN "*ini")
+        FILES_MATCHING PATTERN "*.bmp" PATTERN "*.pdf" PATTERN "*.md" PATTERN "*.png" PATTERN "*ini")
 install(FILES ${PROJECT_SOURCE_DIR}/dist/vtplayer.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${VT_RESOURCE_DIR}/vtplayer.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps
         OPTIONAL)

@@ -16,6 +16,7 @@
 #include "app/command_line.h"
 #include "app/login_dlg.h"
 #include "app/message_box.h"
+#include "app/ui_text.h"
 #include "demo/demo_data.h"
 #include "frame/main_frame.h"
 #include "platform/codepage.h"
@@ -212,7 +213,7 @@ bool CVantPlayerApp::InitInstance(const std::vector<std::string>& args, int* exi
   m_langText.Init(m_strProgramFolder);
 
   m_strTitle = GetText(TitleIdForEdition(GetEdition()));
-  m_pMainFrame->setWindowTitle(QString::fromLocal8Bit(m_strTitle.c_str()));
+  m_pMainFrame->setWindowTitle(UiText(m_strTitle));
   if (GetEdition() == 3) m_pMainFrame->TrimFileMenu();
 
   m_pMainFrame->show();
@@ -252,7 +253,7 @@ bool CVantPlayerApp::GetCurrentCameraPath(std::string* path) const {
 }
 
 void CVantPlayerApp::SetWindowTitle(const char* a, const char* b) {
-  if (m_pMainFrame) m_pMainFrame->setWindowTitle(QString::fromLocal8Bit(FormatWindowTitle(m_strTitle, a, b).c_str()));
+  if (m_pMainFrame) m_pMainFrame->setWindowTitle(QString::fromStdString(FormatWindowTitle(m_strTitle, a, b)));
 }
 
 }  // namespace vt

@@ -24,6 +24,7 @@
 #include "frame/empty_player_area.h"
 #include "frame/frame_layout.h"
 #include "frame/lock_keys.h"
+#include "help/help_launcher.h"
 #include "frame/left_view_pane.h"
 #include "platform/data_policy.h"
 #include "platform/paths.h"

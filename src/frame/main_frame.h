@@ -29,6 +29,7 @@ class QToolBar;
 
 namespace vt {
 
+class CHelpLauncher;
 class CLinkListener;
 class CReviewNavigator;
 
@@ -99,6 +100,8 @@ class CMainFrame : public QMainWindow, public CMessageWindow, public CCommandTar
   void RunCommand(uint32_t id);
 
   QString GetPaneText(int pane) const;
+  // Help... once it was asked for.
+  CHelpLauncher* GetHelp() const { return m_pHelp.get(); }
   void FitToVideo();
 
   LRESULT WindowProc(uint32_t msg, WPARAM wParam, LPARAM lParam) override;
@@ -162,6 +165,7 @@ class CMainFrame : public QMainWindow, public CMessageWindow, public CCommandTar
   CProgressState m_progress;
 
   CReviewNavigator* m_pReview = nullptr;  // child object, deleted with the window
+  std::unique_ptr<CHelpLauncher> m_pHelp;
   std::unique_ptr<CLinkListener> m_pOwnLink;
   CLinkListener* m_pLink = nullptr;
   QSocketNotifier* m_pLinkNotifier = nullptr;

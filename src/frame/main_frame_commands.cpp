@@ -1,21 +1,20 @@
 // Handlers of the command table: File and Edit (the record database), Playback, View, Help.
 #include <QAction>
-#include <QDesktopServices>
-#include <QFile>
 #include <QLabel>
 #include <QStatusBar>
 #include <QToolBar>
-#include <QUrl>
 
+#include "app/app_paths.h"
 #include "app/message_box.h"
+#include "app/ui_text.h"
 #include "frame/main_frame.h"
 #include "playback/player_logic.h"
+#include "help/help_launcher.h"
 #include "recorddb/rdb_texts.h"
 
 namespace vt {
 
 namespace {
-constexpr const char* kManualName = "manual.pdf";
 constexpr const char* kKeyDeleteAll = "IDS_MSG_DELETE_ALL_RECORD";
 constexpr const char* kKeyCloseRecorder = "IDS_MSG_CLOSE_VANTKELVANE";
 constexpr const char* kKeyCloseRemote = "IDS_MSG_CLOSE_VANTREMOTE";
@@ -173,9 +172,12 @@ void CMainFrame::OnViewBar(uint32_t id) {
 }
 
 void CMainFrame::OnHelp(uint32_t) {
-  const QString path = QString::fromLocal8Bit((m_ctx.strProgramFolder + "/" + kManualName).c_str());
-  if (!QFile::exists(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-    MessageBoxById(IDS_MSG_NO_PDF_READER, MB_ICONEXCLAMATION);
+  if (!m_pHelp) {
+    const QString title = UiText(Text(TitleIdForEdition(m_ctx.nEdition))) + QStringLiteral(" - Help");
+    m_pHelp = std::make_unique<CHelpLauncher>(
+        title, [] { MessageBoxById(IDS_MSG_NO_PDF_READER, MB_ICONEXCLAMATION); }, this);
+  }
+  m_pHelp->Open(ManualInProgramFolder(QString::fromLocal8Bit(m_ctx.strProgramFolder.c_str())));
 }
 
 void CMainFrame::OnAbout(uint32_t) {

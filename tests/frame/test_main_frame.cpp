@@ -19,6 +19,10 @@
 #include "app/message_box.h"
 #include "frame/empty_player_area.h"
 #include "frame/main_frame.h"
+#include "help/help_launcher.h"
+#include "help/help_window.h"
+#include "common/temp_dir.h"
+#include "help/opener_scripts.h"
 #include "platform/data_policy.h"
 #include "res/gen/res_images.h"
 
@@ -259,6 +263,63 @@ TEST_F(MainFrameTest, PlaybackCommandsGreyWithNothingOpenAutoPlayToggles) {
   f->RunCommand(ID_AUTO_PLAY);
   EXPECT_FALSE(f->GetAction(ID_AUTO_PLAY)->isChecked());
   EXPECT_EQ(f->GetSettings().m_bAutoPlay, 0);
+}
+
+}  // namespace
+}  // namespace vt
+
+namespace vt {
+namespace {
+
+// Help... with the desktop's opener stood in by a script first in PATH.
+class MainFrameHelpTest : public MainFrameTest {
+ protected:
+  void SetUp() override {
+    MainFrameTest::SetUp();
+    std::filesystem::create_directories(root_ / "bin");
+    oldPath_ = getenv("PATH") ? getenv("PATH") : "";
+    setenv("PATH", ((root_ / "bin").string() + ":" + oldPath_).c_str(), 1);
+    std::ofstream(root_ / "prog/manual.pdf") << "%PDF-1.4\n";
+    std::filesystem::copy_file(VT_MANUAL_SOURCE, root_ / "prog/manual.md");
+  }
+  void TearDown() override {
+    setenv("PATH", oldPath_.c_str(), 1);
+    MainFrameTest::TearDown();
+  }
+  bool WaitFor(const std::function<bool()>& pred) {
+    for (int i = 0; i < 500 && !pred(); ++i) QTest::qWait(10);
+    return pred();
+  }
+  std::string oldPath_;
+};
+
+TEST_F(MainFrameHelpTest, FailingOpenerShowsTheManualInside) {
+  test::WriteOpenerScript((root_ / "bin").string(), "xdg-open", test::kNoViewerBody);
+  CMainFrame* f = Make(Context());
+  f->RunCommand(ID_HELP_FINDER);
+  ASSERT_TRUE(WaitFor([&] { return f->GetHelp() && f->GetHelp()->Window() && f->GetHelp()->Window()->isVisible(); }));
+  EXPECT_EQ(test::ReadFile((root_ / "bin/opened").string()), (root_ / "prog/manual.pdf").string() + "\n");
+  EXPECT_TRUE(f->GetHelp()->Window()->windowTitle().endsWith(QStringLiteral("Help")));
+  EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(MainFrameHelpTest, NeitherViewerNorManualSourceSaysNoReader) {
+  test::WriteOpenerScript((root_ / "bin").string(), "xdg-open", test::kNoViewerBody);
+  std::filesystem::remove(root_ / "prog/manual.md");
+  CMainFrame* f = Make(Context());
+  f->RunCommand(ID_HELP_FINDER);
+  ASSERT_TRUE(WaitFor([&] { return !boxes_.empty(); }));
+  EXPECT_EQ(boxes_[0], lang_.GetTextById(IDS_MSG_NO_PDF_READER));
+  EXPECT_EQ(f->GetHelp()->Window(), nullptr);
+}
+
+TEST_F(MainFrameHelpTest, ViewerThatTakesTheManualLeavesNothingToShow) {
+  test::WriteOpenerScript((root_ / "bin").string(), "xdg-open", test::kHandedOnBody);
+  CMainFrame* f = Make(Context());
+  f->RunCommand(ID_HELP_FINDER);
+  ASSERT_TRUE(WaitFor([&] { return !f->GetHelp()->Waiting(); }));
+  EXPECT_EQ(f->GetHelp()->Window(), nullptr);
+  EXPECT_TRUE(boxes_.empty());
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "res/gen/manual_doc.h"
 #include "res/gen/res_images.h"
 
 namespace {
@@ -27,38 +28,15 @@ bool SaveImage(const QImage& img, const QString& path, const char* format) {
   return true;
 }
 
-// Space above headings and single-line table rules; the Markdown import leaves both bare.
-void Polish(QTextDocument* doc) {
-  for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
-    const int level = b.blockFormat().headingLevel();
-    if (level == 0) continue;
-    QTextBlockFormat f = b.blockFormat();
-    f.setTopMargin(level == 1 ? 0 : (level == 2 ? 14 : 8));
-    f.setBottomMargin(level == 1 ? 10 : 4);
-    QTextCursor(b).setBlockFormat(f);
-  }
-  for (QTextFrame* frame : doc->rootFrame()->childFrames()) {
-    auto* table = qobject_cast<QTextTable*>(frame);
-    if (!table) continue;
-    QTextTableFormat f = table->format();
-    f.setBorderCollapse(true);
-    f.setBorder(1);
-    f.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
-    f.setBorderBrush(QColor(120, 130, 145));
-    f.setCellPadding(3);
-    f.setCellSpacing(0);
-    f.setWidth(QTextLength(QTextLength::PercentageLength, 100));
-    table->setFormat(f);
-  }
-}
-
 bool WriteManual(const QString& source, const QString& pdfPath) {
-  QFile in(source);
-  if (!in.open(QIODevice::ReadOnly)) {
+  QTextDocument doc;
+  QFont font(QStringLiteral("DejaVu Sans"));
+  font.setPointSizeF(10);
+  doc.setDefaultFont(font);
+  if (!vt::LoadManualDocument(source, &doc)) {
     std::fprintf(stderr, "vt_resgen: cannot read %s\n", qPrintable(source));
     return false;
   }
-  const QString text = QString::fromUtf8(in.readAll());
   QDir().mkpath(QFileInfo(pdfPath).absolutePath());
   QPdfWriter writer(pdfPath);
   writer.setTitle(QStringLiteral("Vantor 2 Player - User Manual"));
@@ -67,12 +45,6 @@ bool WriteManual(const QString& source, const QString& pdfPath) {
   // The document adds its own margin of 2 cm on every side when it is printed.
   writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
   writer.setResolution(300);
-  QTextDocument doc;
-  QFont font(QStringLiteral("DejaVu Sans"));
-  font.setPointSizeF(10);
-  doc.setDefaultFont(font);
-  doc.setMarkdown(text);
-  Polish(&doc);
   doc.print(&writer);
   if (QFileInfo(pdfPath).size() == 0) {
     std::fprintf(stderr, "vt_resgen: cannot write %s\n", qPrintable(pdfPath));
