@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include "app/app_paths.h"
 #include "app/dialog_units.h"
 #include "app/product_stamp.h"
 #include "app/ui_text.h"
@@ -59,7 +60,7 @@ CAboutDlg::CAboutDlg(const std::string& programFolder, const AboutStamp& stamp,
   };
   m_pIcon = label(7, 7, 20, 20);
   m_pIcon->setObjectName(QStringLiteral("1024"));
-  const QString iconPath = QString::fromStdString(programFolder) + QStringLiteral("/vtplayer.png");
+  const QString iconPath = QString::fromStdString(programFolder + "/" + kProgramIcon);
   const QImage icon(iconPath);
   if (!icon.isNull())
     m_pIcon->setPixmap(QPixmap::fromImage(icon.scaled(m_pIcon->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));

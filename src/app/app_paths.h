@@ -14,6 +14,8 @@ inline constexpr const char* kIniName = "vantor.ini";
 inline constexpr const char* kLogName = "VTPlayer.Log";
 inline constexpr const char* kRemoteViewerName = "vtremote.exe";
 inline constexpr const char* kInstalledResourceDir = "share/vtplayer";
+// The program's icon in the program folder (main window, dialogs, About box).
+inline constexpr const char* kProgramIcon = "vtplayer.png";
 
 struct AppPaths {
   int m_bRemoteViewer = 0;

@@ -1,6 +1,7 @@
 #include "app/vant_player_app.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 #include <QProgressDialog>
 
@@ -168,7 +169,8 @@ bool CVantPlayerApp::InitInstance(const std::vector<std::string>& args, int* exi
   GError* gstError = nullptr;
   if (!gst_init_check(nullptr, nullptr, &gstError)) {
     if (gstError) g_error_free(gstError);
-    QMessageBox::information(nullptr, QString::fromLatin1(kNoWindowTitle), QString::fromLatin1(kMediaInitFailed));
+    // Without owner and without icon (MB_OK).
+    ShowQtMessageBox({kMediaInitFailed, kNoWindowTitle, MB_OK, nullptr});
     *exitCode = 1;
     return false;
   }
@@ -203,6 +205,8 @@ bool CVantPlayerApp::InitInstance(const std::vector<std::string>& args, int* exi
   SetReadOnlyData(cmdInfo.m_bReadOnly);
   SetUpPaths(dataOverride);
   m_playerLink.SetOwnerText(m_strDataFolder);
+  // Every window of the program, dialogs included, carries the program's icon.
+  QApplication::setWindowIcon(QIcon(QString::fromLocal8Bit((m_strProgramFolder + "/" + kProgramIcon).c_str())));
   ProtectDataFolder(m_strDataFolder);
   m_pMainFrame = std::make_unique<CMainFrame>(MakeFrameContext());
   if (!m_pMainFrame->Create()) {
@@ -213,7 +217,7 @@ bool CVantPlayerApp::InitInstance(const std::vector<std::string>& args, int* exi
   m_langText.Init(m_strProgramFolder);
 
   m_strTitle = GetText(TitleIdForEdition(GetEdition()));
-  m_pMainFrame->setWindowTitle(UiText(m_strTitle));
+  m_pMainFrame->SetCaption(UiText(m_strTitle));
   if (GetEdition() == 3) m_pMainFrame->TrimFileMenu();
 
   m_pMainFrame->show();
@@ -253,7 +257,7 @@ bool CVantPlayerApp::GetCurrentCameraPath(std::string* path) const {
 }
 
 void CVantPlayerApp::SetWindowTitle(const char* a, const char* b) {
-  if (m_pMainFrame) m_pMainFrame->setWindowTitle(QString::fromStdString(FormatWindowTitle(m_strTitle, a, b)));
+  if (m_pMainFrame) m_pMainFrame->SetCaption(QString::fromStdString(FormatWindowTitle(m_strTitle, a, b)));
 }
 
 }  // namespace vt

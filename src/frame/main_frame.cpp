@@ -19,8 +19,11 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <sys/stat.h>
+
 #include "app/app_paths.h"
 #include "app/recorder_link.h"
+#include "app/wait_cursor.h"
 #include "frame/empty_player_area.h"
 #include "frame/frame_layout.h"
 #include "frame/lock_keys.h"
@@ -33,21 +36,16 @@
 namespace vt {
 namespace {
 
-bool g_busy = false;
-
 QString FromBytes(const std::string& s) { return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size())); }
+
+bool IsRegularFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
 
 }  // namespace
 
-void BusyCursor(bool on) {
-  if (on && !g_busy) {
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    g_busy = true;
-  } else if (!on && g_busy) {
-    QGuiApplication::restoreOverrideCursor();
-    g_busy = false;
-  }
-}
+void BusyCursor(bool on) { WaitCursor(on); }
 
 int LeftPaneWidth(const QFontMetrics& fm) {
   return 2 * fm.horizontalAdvance(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
@@ -84,6 +82,8 @@ CMainFrame::~CMainFrame() {
 std::string CMainFrame::Text(uint32_t id) const { return m_ctx.textById ? m_ctx.textById(id) : std::string(" "); }
 
 bool CMainFrame::Create() {
+  const QIcon icon(FromBytes(ResolvePathCase(m_ctx.strProgramFolder + "/" + kProgramIcon)));
+  if (!icon.isNull()) setWindowIcon(icon);
   QImage strip(FromBytes(ResolvePathCase(m_ctx.strProgramFolder + "/" + kToolbarPicture)));
   if (strip.isNull() || strip.width() < kToolbarImages) return false;
   const int imageW = strip.width() / kToolbarImages, imageH = strip.height();
@@ -191,10 +191,7 @@ void CMainFrame::BuildCommands() {
     addAction(a);  // keyboard table: works while the entry is trimmed from its menu
     m_actions[id] = a;
   }
-  if (m_menus[kMenuHelp]) {
-    // Right-aligned Help menu where the style supports it.
-    menuBar()->setCornerWidget(nullptr);
-  }
+  // The Help menu comes last, where the desktop's menu bar puts it (no right alignment here).
 }
 
 void CMainFrame::BuildStatusBar() {
@@ -316,6 +313,20 @@ std::string CMainFrame::DataLockedReason() const {
   return list ? list->WriteBlockedReason() : std::string();
 }
 
+void CMainFrame::SetCaption(const QString& caption) {
+  m_strCaption = caption;
+  UpdateTitle();
+}
+
+void CMainFrame::UpdateTitle() {
+  CRecordList* list = m_pLeftPane ? m_pLeftPane->GetRecordList() : nullptr;
+  if (m_bMainDb || !list) {
+    setWindowTitle(m_strCaption);
+    return;
+  }
+  setWindowTitle(m_strCaption + QStringLiteral(" - saved database ") + FromBytes(list->m_strOpenFolder));
+}
+
 QString CMainFrame::IdleText() const {
   // The status pane is narrow: the reason comes first, and its tooltip carries the whole text.
   const std::string reason = DataLockedReason();
@@ -323,6 +334,11 @@ QString CMainFrame::IdleText() const {
     QString text = QString::fromStdString(reason);
     text[0] = text[0].toUpper();
     return text + QStringLiteral(": Delete and Rebuild are off");
+  }
+  // A first start: say where the recorder's configuration was looked for and how to name it.
+  if (m_bMainDb && !IsRegularFile(m_ctx.strIniPath)) {
+    return QStringLiteral("No %1 in %2: start with --data-folder DIR (a recorder's data) or --demo")
+        .arg(QString::fromLatin1(kIniName), FromBytes(m_ctx.strDataFolder));
   }
   // A data folder that cannot be written loses the log and the settings at exit.
   const std::string dataReason = DataWriteBlockedReason(m_ctx.strDataFolder);

@@ -87,6 +87,9 @@ class CMainFrame : public QMainWindow, public CMessageWindow, public CCommandTar
   bool IsMainDatabase() const { return m_bMainDb != 0; }
   CPlayerSettings& GetSettings() { return m_settings; }
   void SetStatusSize(const QString& text);
+  // The window's title as the program sets it; while a saved database is shown
+  // " - saved database <folder>" follows it.
+  void SetCaption(const QString& caption);
   // Trims the File menu for edition 3 (its actions stay reachable by keyboard and toolbar).
   void TrimFileMenu();
 
@@ -138,6 +141,7 @@ class CMainFrame : public QMainWindow, public CMessageWindow, public CCommandTar
   // "Ready", with the reason when the maintenance commands are off.
   QString IdleText() const;
   void UpdateLockPanes();
+  void UpdateTitle();
   void OnLinkReadable();
   std::string Text(uint32_t id) const;
   RecorderWindow FindRecorderWindow() const;
@@ -153,6 +157,7 @@ class CMainFrame : public QMainWindow, public CMessageWindow, public CCommandTar
   int m_bMainDb = 1;
   int m_nCurrentCamera = 0;
   std::string m_strOpenCameraPath;
+  QString m_strCaption;
 
   QSplitter* m_pSplitter = nullptr;
   std::unique_ptr<ILeftPane> m_pLeftPane;

@@ -68,11 +68,15 @@ void CMainFrame::OnDatabaseCommand(uint32_t id) {
       list->m_strOpenFolder = folder;
       LoadCamerasFromFolder(folder, m_pLeftPane.get());
       m_bMainDb = 0;
+      UpdateTitle();
+      SetMessageText(IdleText());
       return;
     }
     case ID_RETURN_MAIN_DB:
       LoadMainCameras(m_ctx.strIniPath, m_ctx.bRemoteViewer != 0, m_pLeftPane.get());
       m_bMainDb = 1;
+      UpdateTitle();
+      SetMessageText(IdleText());
       return;
     case ID_DELETE_RECORD: {
       // The recorder is looked up before anything is deleted.

@@ -8,6 +8,7 @@
 
 #include "../e2e/e2e_fixture.h"
 #include "app/app_paths.h"
+#include "app/product_stamp.h"
 #include "app/recorder_link.h"
 
 #ifndef VT_PLAYER_EXE
@@ -68,6 +69,19 @@ TEST_F(ShellStart, DataFolderOptionWins) {
       << player.Output();
   EXPECT_TRUE(std::filesystem::is_empty(root_ / "home"));
   player.Stop();
+}
+
+TEST_F(ShellStart, AboutVersionAndDateComeFromTheProjectVersion) {
+  // The version "2.1.0" and its date "2026-05-12" of the top CMakeLists.txt, as the About box
+  // reads them from the executable: "Version 2.1 (2026/05/12)".
+  CProductStamp stamp;
+  ASSERT_TRUE(stamp.Read(VT_PLAYER_EXE));
+  std::string major, minor, date;
+  stamp.GetVersion(&major, &minor);
+  ASSERT_TRUE(stamp.GetBuildDate(&date));
+  const std::string version = VT_VERSION, day = VT_VERSION_DATE;
+  EXPECT_EQ(major + "." + minor, version.substr(0, 3));
+  EXPECT_EQ(date, day.substr(0, 4) + "/" + day.substr(5, 2) + "/" + day.substr(8, 2));
 }
 
 TEST_F(ShellStart, PlayersStartedAtTheSameMomentLeaveOneRunning) {

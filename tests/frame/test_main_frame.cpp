@@ -56,6 +56,8 @@ class MainFrameTest : public ::testing::Test {
     std::filesystem::create_directories(root_ / "data");
     // Stored as the recorder family writes it: the folder in capitals.
     DrawToolbarStrip().save(QString::fromStdString((root_ / "prog/UI_P/bg/toolbar24.bmp").string()), "BMP");
+    DrawAppIcon(64).save(QString::fromStdString((root_ / "prog/vtplayer.png").string()), "PNG");
+    std::ofstream(root_ / "data/vantor.ini") << "[Preference]\r\nfAutoPlay=1\r\n";
     SetMessageBoxDisplay([this](const MessageBoxRequest& r) {
       boxes_.push_back(r.text);
       return answer_;
@@ -134,6 +136,21 @@ TEST_F(MainFrameTest, BarsPanesAndLogFile) {
   EXPECT_EQ(f->GetPaneText(1), "");
   EXPECT_TRUE(std::filesystem::exists(root_ / "data/VTPlayer.Log"));
   EXPECT_EQ(GetMainWndTarget(), f);
+  EXPECT_FALSE(f->windowIcon().isNull()) << "the program's icon";
+}
+
+TEST_F(MainFrameTest, FirstStartWithoutConfigurationSaysWhereItLookedAndWhatToDo) {
+  std::filesystem::remove(root_ / "data/vantor.ini");
+  CMainFrame* f = Make(Context());
+  const std::string text = f->GetPaneText(0).toStdString();
+  EXPECT_NE(text.find("No vantor.ini in " + (root_ / "data").string()), std::string::npos) << text;
+  EXPECT_NE(text.find("--data-folder DIR"), std::string::npos) << text;
+  EXPECT_NE(text.find("--demo"), std::string::npos) << text;
+  // A saved database opened meanwhile has no need of it.
+  pickAnswer_ = (root_ / "saved").string();
+  std::filesystem::create_directories(pickAnswer_);
+  f->RunCommand(ID_OPEN_RECORD_DB);
+  EXPECT_EQ(f->GetPaneText(0), "Ready");
 }
 
 TEST_F(MainFrameTest, VideoSizeProgressAndStatusTextMessages) {
@@ -210,13 +227,18 @@ TEST_F(MainFrameTest, EditionThreeTrimsFileMenuButShortcutsWork) {
 TEST_F(MainFrameTest, OpenAndReturnSwitchTheMainDatabaseFlag) {
   CMainFrame* f = Make(Context());
   EXPECT_FALSE(f->GetAction(ID_RETURN_MAIN_DB)->isEnabled());
+  f->SetCaption(QStringLiteral("Vantor 2 Player (C1 - Door)"));
   pickAnswer_ = (root_ / "saved").string();
   std::filesystem::create_directories(pickAnswer_);
   f->RunCommand(ID_OPEN_RECORD_DB);
   EXPECT_FALSE(f->IsMainDatabase());
   EXPECT_TRUE(f->GetAction(ID_RETURN_MAIN_DB)->isEnabled());
+  EXPECT_EQ(f->windowTitle().toStdString(), "Vantor 2 Player (C1 - Door) - saved database " + pickAnswer_);
+  f->SetCaption(QStringLiteral("Vantor 2 Player (C2 - Yard)"));
+  EXPECT_EQ(f->windowTitle().toStdString(), "Vantor 2 Player (C2 - Yard) - saved database " + pickAnswer_);
   f->RunCommand(ID_RETURN_MAIN_DB);
   EXPECT_TRUE(f->IsMainDatabase());
+  EXPECT_EQ(f->windowTitle(), QStringLiteral("Vantor 2 Player (C2 - Yard)"));
   EXPECT_FALSE(f->GetAction(ID_RETURN_MAIN_DB)->isEnabled());
   // Cancelling the picker changes nothing.
   pickAnswer_.clear();
