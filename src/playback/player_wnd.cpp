@@ -19,6 +19,7 @@
 #include "res/strings.h"
 #include "skin/button_bar.h"
 #include "skin/dib_draw.h"
+#include "app/wait_cursor.h"
 #include "skin/info_bar.h"
 
 namespace vt {
@@ -234,9 +235,12 @@ void CPlayerWnd::OwnerMessageHook(uint32_t msg, WPARAM wParam, LPARAM) {
 }
 
 void CPlayerWnd::Snapshot() {
+  // The wait cursor shows from the pause, through capture and conversion, until the Snapshot
+  // dialog appears (which turns it off).
+  WaitCursor(true);
   std::vector<uint8_t> frame = m_core->CaptureForSnapshot();
-  if (frame.empty() || !m_hooks.snapshot) return;
-  m_hooks.snapshot(std::move(frame), m_core->GetCurrent());
+  if (!frame.empty() && m_hooks.snapshot) m_hooks.snapshot(std::move(frame), m_core->GetCurrent());
+  WaitCursor(false);
 }
 
 void CPlayerWnd::ShowSpeedMenu(int x, int y) {

@@ -3,6 +3,7 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 
+#include <algorithm>
 #include <cstring>
 
 namespace vt {
@@ -62,6 +63,26 @@ LOGFONT QFontToLogFont(const QFont& font, const LOGFONT& base) {
   std::memset(lf.lfFaceName, 0, sizeof lf.lfFaceName);
   std::memcpy(lf.lfFaceName, face.constData(), std::min<size_t>(face.size(), LF_FACESIZE - 1));
   return lf;
+}
+
+QFont ResolvedFont(const QFont& requested) {
+  const QFontInfo info(requested);
+  QFont f(info.family());
+  f.setPointSize(std::max(1, info.pointSize()));
+  f.setWeight(info.weight() > 0 ? static_cast<QFont::Weight>(info.weight()) : QFont::Normal);
+  f.setItalic(info.italic());
+  // The style by its name as well: a font dialog finds the face's own style ("Book") by it.
+  if (!info.styleName().isEmpty()) f.setStyleName(info.styleName());
+  f.setUnderline(requested.underline());
+  f.setStrikeOut(requested.strikeOut());
+  return f;
+}
+
+bool SameResolvedFont(const QFont& a, const QFont& b) {
+  const QFontInfo ia(a), ib(b);
+  return ia.family().compare(ib.family(), Qt::CaseInsensitive) == 0 && ia.pointSize() == ib.pointSize() &&
+         ia.weight() == ib.weight() && ia.italic() == ib.italic() && a.underline() == b.underline() &&
+         a.strikeOut() == b.strikeOut();
 }
 
 }  // namespace vt

@@ -8,7 +8,11 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QApplication>
 #include <QScreen>
+#include <QTimer>
+
+#include <algorithm>
 
 #include <cstring>
 
@@ -91,38 +95,88 @@ bool CSnapshotDlg::OnInitDialog() {
   if (m_initDone) return true;
   m_initDone = true;
   m_chkCaption->setChecked(m_bCaption != 0);
-  const SnapRect preview = ControlRectPixels(kSnapControls[4]);
-  m_rcPreview = preview;
-  if (m_pDib) {
-    const int w = SnapshotLayoutWidth(m_pDib->biWidth, m_pDib->biHeight);
-    const int h = m_pDib->biHeight;
-    // The window's frame counts against the screen too, once the window system has given one.
-    const QSize frame = isVisible() ? frameGeometry().size() - geometry().size() : QSize(0, 0);
-    QSize screen = m_screenSize;
-    if (!screen.isValid()) {
-      const QScreen* s = this->screen();
-      screen = s ? s->availableGeometry().size() : QSize(1 << 16, 1 << 16);
-    }
-    const SnapshotSizing sizing = ComputeSnapshotSizing(w, h, preview, width() + frame.width(),
-                                                        height() + frame.height(), screen.width(), screen.height());
-    m_rcPreview = sizing.preview;
-    resize(width() + sizing.dx, height() + sizing.dy);
-    if (sizing.dx || sizing.dy) {
-      m_chkCaption->move(m_chkCaption->x(), m_chkCaption->y() + sizing.dy);
-      for (int id : {kIdSaveButton, kIdFontButton}) Button(id)->move(Button(id)->x(), Button(id)->y() + sizing.dy);
-      QPushButton* close = Button(kIdCloseButton);
-      close->move(close->x() + sizing.dx, close->y() + sizing.dy);
-    }
-  }
-  setFixedSize(size());
+  FitToScreen(FrameMargins());
   m_stcPreview->hide();
   m_pFont = std::make_unique<QFont>(m_pLogFont ? LogFontToQFont(*m_pLogFont) : QFont());
   return true;
 }
 
+QRect CSnapshotDlg::ScreenArea() const {
+  if (m_screenSize.isValid()) return QRect(QPoint(0, 0), m_screenSize);
+  const QScreen* s = screen();
+  return s ? s->availableGeometry() : QRect(0, 0, 1 << 16, 1 << 16);
+}
+
+QMargins CSnapshotDlg::FrameMargins() const {
+  auto margins = [](const QWidget* w) {
+    const QRect f = w->frameGeometry(), g = w->geometry();
+    return QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom());
+  };
+  if (isVisible()) return margins(this);
+  // Not shown yet: the window system gives the dialog the frame it gives the program's other windows.
+  for (const QWidget* w : QApplication::topLevelWidgets()) {
+    if (w != this && w->isVisible() && w->isWindow() && !(w->windowFlags() & Qt::FramelessWindowHint)) {
+      const QMargins m = margins(w);
+      if (!m.isNull()) return m;
+    }
+  }
+  return {};
+}
+
+void CSnapshotDlg::FitToScreen(const QMargins& frame) {
+  m_frameApplied = frame;
+  // From the template each time, so that a second fit replaces the first.
+  const QSize base(DialogUnitsToPixelsX(kSnapDialogWidthDlu), DialogUnitsToPixelsY(kSnapDialogHeightDlu));
+  const SnapRect preview = ControlRectPixels(kSnapControls[4]);
+  SnapshotSizing sizing;
+  sizing.preview = preview;
+  if (m_pDib) {
+    const int w = SnapshotLayoutWidth(m_pDib->biWidth, m_pDib->biHeight);
+    const QRect screen = ScreenArea();
+    sizing = ComputeSnapshotSizing(w, m_pDib->biHeight, preview, base.width() + frame.left() + frame.right(),
+                                   base.height() + frame.top() + frame.bottom(), screen.width(), screen.height());
+  }
+  m_rcPreview = sizing.preview;
+  for (const SnapControl& c : kSnapControls) {
+    QRect r = ToQRect(ControlRectPixels(c));
+    if (c.id == kIdCaptionCheck || c.id == kIdSaveButton || c.id == kIdFontButton) r.translate(0, sizing.dy);
+    if (c.id == kIdCloseButton) r.translate(sizing.dx, sizing.dy);
+    if (c.id == kIdCaptionCheck) m_chkCaption->setGeometry(r);
+    else if (c.id != kIdPreviewFrame) Button(c.id)->setGeometry(r);
+  }
+  setFixedSize(base.width() + sizing.dx, base.height() + sizing.dy);
+  update();
+}
+
+void CSnapshotDlg::KeepInsideScreen() {
+  const QRect area = ScreenArea();
+  const QRect f = frameGeometry();
+  int x = std::min(f.left(), area.left() + area.width() - f.width());
+  int y = std::min(f.top(), area.top() + area.height() - f.height());
+  x = std::max(x, area.left());
+  y = std::max(y, area.top());
+  if (x != f.left() || y != f.top()) move(x, y);
+}
+
+void CSnapshotDlg::CorrectForFrame() {
+  if (!isVisible()) return;
+  const QMargins real = FrameMargins();
+  if (real == m_frameApplied && m_bPlaced) return;
+  if (real != m_frameApplied) FitToScreen(real);
+  m_bPlaced = true;
+  KeepInsideScreen();
+}
+
 void CSnapshotDlg::showEvent(QShowEvent* event) {
   OnInitDialog();
   QDialog::showEvent(event);
+  // The frame is known once the window system has put one around the dialog.
+  QTimer::singleShot(0, this, [this] { CorrectForFrame(); });
+}
+
+void CSnapshotDlg::moveEvent(QMoveEvent* event) {
+  QDialog::moveEvent(event);
+  if (m_bPlaced) CorrectForFrame();
 }
 
 void CSnapshotDlg::paintEvent(QPaintEvent*) {
@@ -194,12 +248,18 @@ void CSnapshotDlg::OnSave() {
 }
 
 bool ChooseCaptionFont(QWidget* parent, LOGFONT* lf, COLORREF* color) {
+  // The dialog opens on the font the caption is drawn in, which is not the stored face when that
+  // one is not installed; accepted unchanged, nothing is stored.
+  const QFont drawn = ResolvedFont(LogFontToQFont(*lf));
   bool ok = false;
-  const QFont font = QFontDialog::getFont(&ok, LogFontToQFont(*lf), parent, QStringLiteral("Font"));
+  const QFont font = QFontDialog::getFont(&ok, drawn, parent, QStringLiteral("Font"));
   if (!ok) return false;
   const QColor c = QColorDialog::getColor(ColorRefToQColor(*color), parent, QStringLiteral("Colour"));
-  *lf = QFontToLogFont(font, *lf);
-  if (c.isValid()) *color = QColorToColorRef(c);
+  const bool fontChanged = !SameResolvedFont(font, drawn);
+  const COLORREF newColor = c.isValid() ? QColorToColorRef(c) : *color;
+  if (!fontChanged && newColor == *color) return false;
+  if (fontChanged) *lf = QFontToLogFont(font, *lf);
+  *color = newColor;
   return true;
 }
 

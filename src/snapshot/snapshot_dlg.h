@@ -26,7 +26,8 @@ class CSnapshotDlg : public QDialog {
   Q_OBJECT
 
  public:
-  // Font and colour choice: true and the new values on OK, false (nothing changed) on cancel.
+  // Font and colour choice: true and the new values when the user changed something, false (and
+  // nothing touched) on cancel or when OK was pressed on what was there.
   using FontChooser = std::function<bool(QWidget* parent, LOGFONT* lf, COLORREF* color)>;
   // Full path of the file to save, or empty when cancelled.
   using SavePathChooser = std::function<std::string(QWidget* parent)>;
@@ -43,12 +44,20 @@ class CSnapshotDlg : public QDialog {
   void SetFontChooser(FontChooser chooser) { m_chooseFont = std::move(chooser); }
   void SetSavePathChooser(SavePathChooser chooser) { m_chooseSavePath = std::move(chooser); }
   void SetSaveFailureReporter(SaveFailureReporter reporter) { m_reportSaveFailure = std::move(reporter); }
-  // The usable screen area the dialog must fit in; the dialog's screen when not set.
+  // The usable screen area the dialog must fit in; the available area of the dialog's screen
+  // when not set.
   void SetScreenSize(QSize size) { m_screenSize = size; }
 
   // Sizes the dialog and preview to the picture and makes the caption font. Runs once, before
-  // the dialog is first shown (ShowDialog calls it; showing calls it when nobody did).
+  // the dialog is first shown (ShowDialog calls it; showing calls it when nobody did). The window
+  // frame counts against the screen: before the dialog is shown its size is taken from another
+  // window of the program, and once shown the real one corrects the layout.
   bool OnInitDialog();
+  // Lays the dialog out for the picture so that, with a window frame of these margins around
+  // it, the whole window fits the usable screen area.
+  void FitToScreen(const QMargins& frame);
+  // Moves the dialog so that its frame lies inside the usable screen area.
+  void KeepInsideScreen();
   void OnFont();
   void OnSave();
   void OnCaption();
@@ -70,8 +79,16 @@ class CSnapshotDlg : public QDialog {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
 
  private:
+  QRect ScreenArea() const;
+  // The frame the window system put around the dialog (after it was shown), or the one around
+  // another window of the program (before).
+  QMargins FrameMargins() const;
+  // After the dialog is shown: lays it out again for the real frame when it differs from the
+  // one assumed, and keeps it on the screen.
+  void CorrectForFrame();
   void DrawCaption(QPainter* painter, bool pictureMode) const;
   bool BurnCaption(PackedDib* picture) const;
 
@@ -81,6 +98,8 @@ class CSnapshotDlg : public QDialog {
   QImage m_image;  // the picture, top row first
   bool m_initDone = false;
   QSize m_screenSize;
+  QMargins m_frameApplied;
+  bool m_bPlaced = false;
   FontChooser m_chooseFont;
   SavePathChooser m_chooseSavePath;
   SaveFailureReporter m_reportSaveFailure;

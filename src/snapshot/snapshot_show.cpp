@@ -1,3 +1,4 @@
+#include "app/wait_cursor.h"
 #include "snapshot/snapshot_dlg.h"
 #include "snapshot/snapshot_settings.h"
 
@@ -12,6 +13,8 @@ int CSnapshotSettings::ShowDialog(const uint8_t* picture, size_t pictureSize, co
   dlg.m_pFont.reset();
   dlg.m_bCaption = 1;
   dlg.OnInitDialog();
+  // The wait since the snapshot was asked for ends as the dialog appears.
+  WaitCursor(false);
   const int result = dlg.exec();
   dlg.m_pFont.reset();
   return result == QDialog::Accepted ? IDOK : IDCANCEL;

@@ -2,6 +2,7 @@
 #include <gst/gst.h>
 
 #include <QApplication>
+#include <QCursor>
 #include <QImage>
 #include <QMenu>
 #include <QTimer>
@@ -88,6 +89,11 @@ class PlayerWndTest : public ::testing::Test {
     };
     hooks.messageText = [this](const std::string& s) { messages.push_back(s); };
     hooks.messageByKey = [this](const char* key, int) { messages.push_back(key); };
+    hooks.snapshot = [this](std::vector<uint8_t> frame, time32) {
+      const QCursor* c = QGuiApplication::overrideCursor();
+      snapshotWaiting = c && c->shape() == Qt::WaitCursor;
+      snapshotBytes = frame.size();
+    };
     wnd = std::make_unique<CPlayerWnd>(nullptr, nullptr, hooks);
     wnd->SetPaths("/nonexistent/vantor.ini", VT_TEST_RESOURCE_DIR);
     ASSERT_TRUE(wnd->IsCreated());
@@ -109,6 +115,8 @@ class PlayerWndTest : public ::testing::Test {
   RDB_RECORD rec{};
   std::string title;
   std::vector<std::string> messages;
+  bool snapshotWaiting = false;
+  size_t snapshotBytes = 0;
   std::unique_ptr<CPlayerWnd> wnd;
 };
 fs::path PlayerWndTest::s_dir;
@@ -153,6 +161,14 @@ TEST_F(PlayerWndTest, OpenShowsFirstFrameThenSeeksOnRequest) {
   EXPECT_FALSE(wnd->IsOpen());
   EXPECT_EQ("<null>|<null>", title);
   EXPECT_EQ(1u, wnd->SeekBar()->GetPos());
+}
+
+TEST_F(PlayerWndTest, SnapshotWaitsUnderTheWaitCursorUntilTheDialog) {
+  Open("cif");
+  wnd->Snapshot();
+  EXPECT_GT(snapshotBytes, 0u);
+  EXPECT_TRUE(snapshotWaiting) << "capture and conversion run under the wait cursor";
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "and it is gone afterwards";
 }
 
 TEST_F(PlayerWndTest, WideVideoIsHalvedAndZoomDoublesIt) {

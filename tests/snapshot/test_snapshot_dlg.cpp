@@ -2,12 +2,21 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QColorDialog>
+#include <QElapsedTimer>
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QPushButton>
+#include <QScreen>
+#include <QTimer>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 
+#include "app/wait_cursor.h"
 #include "frame_builder.h"
 #include "platform/local_time.h"
 #include "skin/dib.h"
@@ -20,6 +29,10 @@ namespace {
 class QtApp : public ::testing::Environment {
  public:
   void SetUp() override {
+    // VT_TEST_QPA=xcb: the window tests on a real X server (Xvfb) when there is one.
+    const char* qpa = std::getenv("VT_TEST_QPA");
+    const char* display = std::getenv("DISPLAY");
+    if (qpa && display && *display) setenv("QT_QPA_PLATFORM", qpa, 1);
     if (!QApplication::instance()) {
       static int argc = 1;
       static char name[] = "test_snapshot_ui";
@@ -197,6 +210,136 @@ TEST(SnapshotDialog, UnusablePictureShowsAndSavesNothing) {
   f.dlg.Button(kIdSaveButton)->click();
   EXPECT_EQ(std::fopen("/tmp/vt_snapdlg_never.bmp", "rb"), nullptr);
   f.dlg.grab();  // paints the frame without a picture
+}
+
+// Answers the modal dialogs that open one after the other: each is given to answer(), which
+// returns false once it has answered the last one.
+void AnswerModalDialogs(std::function<bool(QWidget*)> answer) {
+  QTimer::singleShot(20, [answer] {
+    QWidget* w = QApplication::activeModalWidget();
+    if (!w) {
+      AnswerModalDialogs(answer);
+      return;
+    }
+    if (answer(w)) AnswerModalDialogs(answer);
+  });
+}
+
+struct FontDialogCase {
+  const char* what;
+  int sizeChange;     // points added in the font dialog
+  COLORREF newColor;  // chosen in the colour dialog; kKeepColor: accepted as it opened
+};
+constexpr COLORREF kKeepColor = 0xFFFFFFFF;
+
+TEST(SnapshotDialog, FontDialogOpensOnTheDrawnFontAndStoresOnlyChanges) {
+  const FontDialogCase cases[] = {
+      {"accepted unchanged", 0, kKeepColor},
+      {"bigger", 6, kKeepColor},
+      {"colour only", 0, RGB(0, 0, 255)},
+  };
+  for (const FontDialogCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    DialogFixture f(GrayPicture(352, 288, 100));
+    const LOGFONT before = f.settings.m_lf;  // the defaults: "Times New Roman", lfHeight 16
+    const COLORREF colorBefore = f.settings.m_crColor;
+    const QFontInfo drawn(*f.dlg.m_pFont);
+    QFont opened;
+    AnswerModalDialogs([&](QWidget* w) {
+      if (auto* fd = qobject_cast<QFontDialog*>(w)) {
+        opened = fd->currentFont();
+        QFont changed = opened;
+        changed.setPointSize(opened.pointSize() + c.sizeChange);
+        fd->setCurrentFont(changed);
+        fd->accept();
+        return true;
+      }
+      if (auto* cd = qobject_cast<QColorDialog*>(w)) {
+        if (c.newColor != kKeepColor) cd->setCurrentColor(ColorRefToQColor(c.newColor));
+        cd->accept();
+      }
+      return false;
+    });
+    f.dlg.Button(kIdFontButton)->click();
+    EXPECT_EQ(QFontInfo(opened).family(), drawn.family()) << "the face the caption is drawn in";
+    EXPECT_EQ(opened.pointSize(), drawn.pointSize());
+    if (c.sizeChange == 0) {
+      EXPECT_EQ(std::memcmp(&before, &f.settings.m_lf, sizeof(LOGFONT)), 0) << "nothing stored";
+    } else {
+      EXPECT_LT(f.settings.m_lf.lfHeight, 0);
+      EXPECT_GT(QFontInfo(*f.dlg.m_pFont).pixelSize(), drawn.pixelSize());
+      EXPECT_EQ(QString::fromLocal8Bit(f.settings.m_lf.lfFaceName), drawn.family());
+    }
+    EXPECT_EQ(f.settings.m_crColor, c.newColor == kKeepColor ? colorBefore : c.newColor);
+  }
+}
+
+TEST(SnapshotDialog, WindowWithItsFrameFitsTheScreen) {
+  struct Case {
+    int pictureW, pictureH;
+    QSize screen;
+    QMargins frame;
+  };
+  const Case cases[] = {
+      {1920, 1080, QSize(1280, 1024), QMargins(4, 30, 4, 4)},
+      {1920, 1080, QSize(1920, 1040), QMargins(4, 30, 4, 4)},  // shrunk by its height
+      {720, 576, QSize(800, 600), QMargins(1, 24, 1, 1)},
+      {1920, 1080, QSize(1280, 1024), QMargins()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.pictureW) + "x" + std::to_string(c.pictureH) + " on " +
+                 std::to_string(c.screen.width()) + "x" + std::to_string(c.screen.height()));
+    DialogFixture f(GrayPicture(c.pictureW, c.pictureH, 100), c.screen);
+    f.dlg.FitToScreen(c.frame);
+    EXPECT_LE(f.dlg.width() + c.frame.left() + c.frame.right(), c.screen.width());
+    EXPECT_LE(f.dlg.height() + c.frame.top() + c.frame.bottom(), c.screen.height());
+    // The preview keeps the picture's shape and stays inside the dialog.
+    EXPECT_NEAR(f.dlg.m_rcPreview.Width() * c.pictureH, f.dlg.m_rcPreview.Height() * c.pictureW, c.pictureW);
+    EXPECT_LE(f.dlg.Button(kIdCloseButton)->geometry().right(), f.dlg.width());
+    EXPECT_LE(f.dlg.Button(kIdCloseButton)->geometry().bottom(), f.dlg.height());
+    EXPECT_GT(f.dlg.Button(kIdCloseButton)->y(), f.dlg.m_rcPreview.bottom);
+  }
+}
+
+// The dialog as shown: on the offscreen platform, and with VT_TEST_QPA=xcb on the X server the
+// tests run under (a 1280 x 1024 Xvfb without window manager).
+TEST(SnapshotDialogOnScreen, WholeDialogLiesInsideTheAvailableArea) {
+  if (std::getenv("VT_TEST_QPA") && QGuiApplication::platformName() != QLatin1String(std::getenv("VT_TEST_QPA")))
+    GTEST_SKIP() << "no X display";
+  CSnapshotSettings settings;
+  PackedDib picture = GrayPicture(1920, 1080, 100);
+  CSnapshotDlg dlg;
+  dlg.m_pLogFont = &settings.m_lf;
+  dlg.m_pColor = &settings.m_crColor;
+  dlg.SetPicture(picture.data(), picture.size());
+  dlg.OnInitDialog();
+  dlg.show();
+  QElapsedTimer t;
+  t.start();
+  while (t.elapsed() < 300) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  const QRect area = dlg.screen()->availableGeometry();
+  EXPECT_TRUE(area.contains(dlg.frameGeometry()))
+      << "frame " << dlg.frameGeometry().x() << "," << dlg.frameGeometry().y() << " " << dlg.frameGeometry().width()
+      << "x" << dlg.frameGeometry().height() << " in " << area.width() << "x" << area.height() << " on "
+      << QGuiApplication::platformName().toStdString();
+  EXPECT_GT(dlg.m_rcPreview.Width(), 400) << "a large picture is shown large";
+  dlg.close();
+}
+
+TEST(SnapshotDialog, WaitCursorEndsAsTheDialogAppears) {
+  CSnapshotSettings settings;
+  PackedDib picture = GrayPicture(352, 288, 100);
+  WaitCursor(true);
+  bool waitingWhenShown = true;
+  AnswerModalDialogs([&](QWidget* w) {
+    waitingWhenShown = QGuiApplication::overrideCursor() != nullptr;
+    static_cast<QDialog*>(w)->accept();
+    return false;
+  });
+  const time32 t = 0;
+  settings.ShowDialog(picture.data(), picture.size(), &t);
+  EXPECT_FALSE(waitingWhenShown);
+  EXPECT_FALSE(IsWaitCursorOn());
 }
 
 TEST(CaptionFont, LogFontMapsOntoQFont) {
