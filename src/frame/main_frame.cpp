@@ -337,7 +337,8 @@ QString CMainFrame::IdleText() const {
   }
   // A first start: say where the recorder's configuration was looked for and how to name it.
   if (m_bMainDb && !IsRegularFile(m_ctx.strIniPath)) {
-    return QStringLiteral("No %1 in %2: start with --data-folder DIR (a recorder's data) or --demo")
+    // What to do first: the pane is narrow and the tooltip holds the whole text.
+    return QStringLiteral("No %1: start with --data-folder DIR or --demo; looked in %2")
         .arg(QString::fromLatin1(kIniName), FromBytes(m_ctx.strDataFolder));
   }
   // A data folder that cannot be written loses the log and the settings at exit.

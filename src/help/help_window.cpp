@@ -72,6 +72,7 @@ CHelpWindow::CHelpWindow(const QString& title, QWidget* parent) : QWidget(parent
 bool CHelpWindow::LoadManual(const QString& markdownPath) {
   if (!LoadManualDocument(markdownPath, m_pText->document())) return false;
   BuildContents();
+  m_pText->moveCursor(QTextCursor::Start);  // the manual opens at its beginning
   return true;
 }
 
