@@ -48,6 +48,20 @@ uint32_t GetFrameWord(const std::vector<uint8_t>& bytes, size_t at) {
   return v;
 }
 
+// A socket bound to the class's path in the link folder, not listening yet; -1 on failure.
+int BindRaw(const std::string& windowClass) {
+  ::mkdir(LinkFolder().c_str(), 0700);
+  int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  strcpy(addr.sun_path, LinkSocketPath(windowClass).c_str());
+  if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 int ConnectRaw(const std::string& path, bool nonBlocking) {
   int fd = socket(AF_UNIX, SOCK_STREAM | (nonBlocking ? SOCK_NONBLOCK : 0), 0);
   sockaddr_un addr{};
@@ -139,15 +153,9 @@ TEST_F(RecorderLinkTest, FolderOthersCanWriteIsNotUsed) {
 
 TEST_F(RecorderLinkTest, OwnerThatDiedIsTakenOver) {
   // A socket file with nobody listening, as a crash leaves it.
-  ::mkdir(LinkFolder().c_str(), 0700);
-  {
-    int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    strcpy(addr.sun_path, LinkSocketPath(kClassPlayer).c_str());
-    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
-    close(fd);
-  }
+  const int stale = BindRaw(kClassPlayer);
+  ASSERT_GE(stale, 0);
+  close(stale);
   EXPECT_FALSE(LinkFind(kClassPlayer));
   CLinkListener fresh;
   EXPECT_TRUE(fresh.Listen(kClassPlayer));
@@ -181,12 +189,8 @@ TEST_F(RecorderLinkTest, OwnerThatDiedIsTakenOver) {
 
 TEST_F(RecorderLinkTest, ListenerThatNeverAcceptsMakesPostsFailAtOnce) {
   // A stopped recorder: its socket listens, nobody takes the connections.
-  ::mkdir(LinkFolder().c_str(), 0700);
-  int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-  sockaddr_un addr{};
-  addr.sun_family = AF_UNIX;
-  strcpy(addr.sun_path, LinkSocketPath(kClassRecorder).c_str());
-  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
+  const int fd = BindRaw(kClassRecorder);
+  ASSERT_GE(fd, 0);
   ASSERT_EQ(listen(fd, 2), 0);
   test::AlarmGuard guard(2000);
   CSocketRecorderLink link;
