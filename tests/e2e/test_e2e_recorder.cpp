@@ -87,7 +87,7 @@ class RecorderE2E : public ::testing::Test {
     c.strDataFolder = data_->Data().string();
     c.strIniPath = data_->Ini().string();
     c.textById = [this](uint32_t id) { return std::string(lang_.GetTextById(id)); };
-    c.pRecorder = &link_;
+    c.pRecorder = recorderLink_;
     frame_ = std::make_unique<CMainFrame>(std::move(c));
     EXPECT_TRUE(frame_->Create());
     frame_->show();
@@ -113,6 +113,7 @@ class RecorderE2E : public ::testing::Test {
   std::unique_ptr<RecorderData> data_;
   CLangText lang_;
   CSocketRecorderLink link_;
+  IRecorderLink* recorderLink_ = &link_;
   ChildProcess recorder_;
   std::unique_ptr<CMainFrame> frame_;
   std::vector<std::string> boxes_;
@@ -142,6 +143,30 @@ TEST_F(RecorderE2E, DeleteRecordWithRecorderPostsStartTimeAndCameraAndLeavesInde
   f->RunCommand(ID_DELETE_RECORD);
   std::snprintf(want, sizeof want, "message 0x83F8 wParam=%d lParam=0x00020000", MakeLocalTime(2026, 12, 7, 10, 0, 0));
   EXPECT_TRUE(WaitFor([&] { return recorder_.Output().find(want) != std::string::npos; })) << recorder_.Output();
+}
+
+// The recorder link as it is asked: whether the record file was still there at each look-up.
+struct WatchedRecorderLink : IRecorderLink {
+  std::filesystem::path file;
+  std::vector<bool> fileThereAtLookUp;
+  RecorderWindow FindRecorder() override {
+    fileThereAtLookUp.push_back(std::filesystem::exists(file));
+    return RecorderWindow::kRecorder;
+  }
+  bool Post(uint32_t, WPARAM, LPARAM) override { return true; }
+};
+
+TEST_F(RecorderE2E, RecorderIsLookedUpBeforeTheDeletionStarts) {
+  WatchedRecorderLink watched;
+  watched.file = data_->Camera(1) / "2026-12-08/00080000081500" "0.avi";
+  recorderLink_ = &watched;
+  CMainFrame* f = OpenPlayer();
+  Select("2026-12-08", "08:00:00");
+  watched.fileThereAtLookUp.clear();
+  f->RunCommand(ID_DELETE_RECORD);
+  EXPECT_FALSE(std::filesystem::exists(watched.file));
+  ASSERT_FALSE(watched.fileThereAtLookUp.empty());
+  EXPECT_TRUE(watched.fileThereAtLookUp.front()) << "looked up after the file was gone";
 }
 
 TEST_F(RecorderE2E, DeleteRecordWithoutRecorderSavesIndex) {
