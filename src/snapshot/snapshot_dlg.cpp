@@ -25,6 +25,9 @@ namespace vt {
 namespace {
 
 constexpr const char* kDialogTitle = "Snapshot";
+// After the dialog is shown its frame is looked for this often, this many times.
+constexpr int kFrameCheckMs = 50;
+constexpr int kFrameChecks = 10;
 
 QRect ToQRect(const SnapRect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
 
@@ -170,13 +173,20 @@ void CSnapshotDlg::CorrectForFrame() {
 void CSnapshotDlg::showEvent(QShowEvent* event) {
   OnInitDialog();
   QDialog::showEvent(event);
-  // The frame is known once the window system has put one around the dialog.
-  QTimer::singleShot(0, this, [this] { CorrectForFrame(); });
-}
-
-void CSnapshotDlg::moveEvent(QMoveEvent* event) {
-  QDialog::moveEvent(event);
-  if (m_bPlaced) CorrectForFrame();
+  // A window manager puts its frame around the dialog a moment after it is shown, without
+  // telling the dialog: look a few times until it is there (or the time is up).
+  if (!m_pFrameCheck) {
+    m_pFrameCheck = new QTimer(this);
+    m_pFrameCheck->setInterval(kFrameCheckMs);
+    connect(m_pFrameCheck, &QTimer::timeout, this, [this] {
+      CorrectForFrame();
+      if (++m_nFrameChecks >= kFrameChecks || !m_frameApplied.isNull()) m_pFrameCheck->stop();
+    });
+  }
+  m_nFrameChecks = 0;
+  m_bPlaced = false;
+  CorrectForFrame();
+  m_pFrameCheck->start();
 }
 
 void CSnapshotDlg::paintEvent(QPaintEvent*) {

@@ -16,6 +16,7 @@
 #include "snapshot/snapshot_layout.h"
 
 class QCheckBox;
+class QTimer;
 class QFrame;
 class QPushButton;
 class QPainter;
@@ -79,7 +80,6 @@ class CSnapshotDlg : public QDialog {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void showEvent(QShowEvent* event) override;
-  void moveEvent(QMoveEvent* event) override;
 
  private:
   QRect ScreenArea() const;
@@ -100,6 +100,8 @@ class CSnapshotDlg : public QDialog {
   QSize m_screenSize;
   QMargins m_frameApplied;
   bool m_bPlaced = false;
+  QTimer* m_pFrameCheck = nullptr;
+  int m_nFrameChecks = 0;
   FontChooser m_chooseFont;
   SavePathChooser m_chooseSavePath;
   SaveFailureReporter m_reportSaveFailure;
