@@ -20,6 +20,7 @@
 #include "app/dialog_units.h"
 #include "app/lang_text.h"
 #include "app/login_dlg.h"
+#include "common/mask_data.h"
 #include "app/message_box.h"
 #include "app/ui_text.h"
 #include "platform/codepage.h"
@@ -194,19 +195,6 @@ TEST(LoginTest, CancelEmptyPasswordAndNoFlag) {
   EXPECT_EQ(LoginIfNeeded(0, "pw"), 1);
 }
 
-// MaskData ("B-N1-...") that stores these bytes.
-std::string MaskDataFor(const std::string& bytes) {
-  const uint32_t base = 1000;
-  std::string text = std::to_string(base);
-  for (size_t i = 0; i < bytes.size(); i += 4) {
-    uint32_t w = 0;
-    for (size_t k = 0; k < 4 && i + k < bytes.size(); ++k)
-      w |= static_cast<uint32_t>(static_cast<uint8_t>(bytes[i + k])) << (8 * k);
-    text += "-" + std::to_string(w + base);
-  }
-  return text;
-}
-
 // Every text the recorder family stored reaches the user in its code page: the password from
 // MaskData and the record's camera texts in the recorder's (--codepage), a language file in
 // its language's unless it is UTF-8. UTF-8 stays UTF-8.
@@ -244,7 +232,7 @@ TEST(StoredTextTest, CodePagesOfEveryStoredText) {
       case kPassword: {
         ASSERT_TRUE(SetLegacyCodePage(c.codePage));
         std::string password;
-        ASSERT_TRUE(DecodeMaskData(MaskDataFor(c.stored), &password));
+        ASSERT_TRUE(DecodeMaskData(test::EncodeMaskData(c.stored, 1000), &password));
         EXPECT_EQ(password, c.stored);
         EXPECT_EQ(RunLogin(1, password, {expected}, nullptr, true), 1) << "typed as shown is accepted";
         EXPECT_TRUE(rec.boxes.empty());

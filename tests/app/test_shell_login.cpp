@@ -17,6 +17,7 @@
 #include <fstream>
 
 #include "app/login_dlg.h"
+#include "common/mask_data.h"
 #include "app/message_box.h"
 #include "app/vant_player_app.h"
 #include "frame/main_frame.h"
@@ -28,18 +29,7 @@ namespace fs = std::filesystem;
 
 constexpr const char* kPassword = "Gate7x";
 
-// MaskData as the recorder writes it: a base, then each four bytes of the password (least
-// significant first, zero-padded) as a word plus the base.
-std::string EncodeMaskData(const std::string& password, uint32_t base) {
-  std::string text = std::to_string(base);
-  for (size_t i = 0; i < password.size() + 1; i += 4) {
-    uint32_t word = 0;
-    for (size_t b = 0; b < 4 && i + b < password.size(); ++b)
-      word |= static_cast<uint32_t>(static_cast<unsigned char>(password[i + b])) << (8 * b);
-    text += "-" + std::to_string(word + base);
-  }
-  return text;
-}
+using test::EncodeMaskData;
 
 QApplication* App() {
   static int argc = 1;
