@@ -108,7 +108,10 @@ bool EnsureClip(const ClipDef& c, const fs::path& path) {
 std::string KeyFrameText(const std::vector<int>& keys) {
   if (keys.size() == static_cast<size_t>(kFrames)) return "every frame";
   std::string s;
-  for (size_t i = 0; i < keys.size() && i < 8; ++i) s += (i ? "," : "") + std::to_string(keys[i]);
+  for (size_t i = 0; i < keys.size() && i < 8; ++i) {
+    if (i) s += ',';
+    s += std::to_string(keys[i]);
+  }
   return s + (keys.size() > 8 ? ",..." : "");
 }
 

@@ -104,7 +104,7 @@ TEST_F(ComboFixture, EmptyListAndSixteenEntries) {
   view.SelectCamera(0);
   EXPECT_TRUE(main.posted.empty());
   EXPECT_EQ(combo->GetCurrentEntry(), -1);
-  for (int i = 0; i < 16; ++i) EXPECT_TRUE(combo->AddCamera(i, "C" + std::to_string(i + 1), "/p"));
+  for (int i = 0; i < 16; ++i) EXPECT_TRUE(combo->AddCamera(i, std::string("C").append(std::to_string(i + 1)), "/p"));
   EXPECT_FALSE(combo->AddCamera(16, "C17", "/p"));
   EXPECT_EQ(combo->GetCount(), 16);
   EXPECT_EQ(combo->count(), 16);
