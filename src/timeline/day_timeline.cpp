@@ -6,6 +6,7 @@
 #include <QToolTip>
 #include <QWheelEvent>
 
+#include <climits>
 #include <cmath>
 
 #include "platform/local_time.h"
@@ -134,14 +135,18 @@ void CDayTimeline::paintEvent(QPaintEvent*) {
              QString::fromStdString(FormatLocalTime(m_day.tStart, "%Y-%m-%d")));
 
   const int rowsBottom = m_rows.empty() ? axis : RowRect(static_cast<int>(m_rows.size()) - 1).bottom();
+  int labelsEnd = INT_MIN;
   for (const TimelineTick& tick : TimelineTicks(m_view, m_day, kTimelineTickGap)) {
     const int x = XOfTime(tick.t);
     p.drawLine(x, axis - 4, x, axis - 1);
+    p.fillRect(x, axis, 1, rowsBottom - axis + 1, QColor(255, 255, 255, 28));
+    // Labels at the ends are pulled inside the strip; one that would touch the last is left out.
     const QString label = QString::fromStdString(tick.label);
     const int w = fm.horizontalAdvance(label);
     const int lx = std::clamp(x - w / 2, plot.left(), plot.right() - w);
+    if (lx < labelsEnd + kTimelineMargin) continue;
     p.drawText(QRect(lx, 0, w, axis - 4), Qt::AlignCenter, label);
-    p.fillRect(x, axis, 1, rowsBottom - axis + 1, QColor(255, 255, 255, 28));
+    labelsEnd = lx + w;
   }
 
   for (int r = 0; r < static_cast<int>(m_rows.size()); ++r) {
