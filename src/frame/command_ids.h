@@ -41,6 +41,7 @@ inline constexpr uint32_t ID_SPEED_DOWN = 33101;
 inline constexpr uint32_t ID_SPEED_UP = 33102;
 inline constexpr uint32_t ID_PLAY_ACROSS = 33103;
 inline constexpr uint32_t ID_VIEW_DAY_TIMELINE = 33104;
+inline constexpr uint32_t ID_VIEW_FULL_SCREEN = 33106;
 
 inline constexpr uint32_t IDS_READY = res::kIdsReady;
 inline constexpr uint32_t IDS_MSG_DELETE_ALL_RECORD = res::kIdsMsgDeleteAllRecord;

@@ -22,6 +22,7 @@ CommandUi ToolBarShown(const CommandState& s, uint32_t) { return {true, s.bToolB
 CommandUi StatusBarShown(const CommandState& s, uint32_t) { return {true, s.bStatusBarVisible}; }
 CommandUi TimelineShown(const CommandState& s, uint32_t) { return {true, s.bTimelineShown}; }
 CommandUi PlayAcross(const CommandState& s, uint32_t) { return {true, s.bPlayAcross}; }
+CommandUi FullScreen(const CommandState& s, uint32_t) { return {true, s.bFullScreen}; }
 CommandUi HasRecords(const CommandState& s, uint32_t) { return {!s.bListEmpty, false}; }
 
 using T = CCommandTarget;
@@ -87,6 +88,8 @@ const CommandDef kTable[] = {
      StatusBarShown},
     VT_SEP(kMenuView),
     VT_REVIEW(kMenuView, ID_VIEW_DAY_TIMELINE, "&Day Timeline", nullptr, TimelineShown, true),
+    VT_SEP(kMenuView),
+    VT_REVIEW(kMenuView, ID_VIEW_FULL_SCREEN, "&Full Screen\tF11", "F11", FullScreen, true),
 
     // F1 has no keyboard-table entry; the desktop's help key reaches the command instead.
     {kMenuHelp, C, ID_HELP_FINDER, "&Help...\tF1", "F1", -1, -1, ID_HELP_FINDER, &T::OnHelp, Always},

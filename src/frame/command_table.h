@@ -26,6 +26,7 @@ struct CommandState {
   // Reviewing footage.
   bool bTimelineShown = true;
   bool bPlayAcross = false;
+  bool bFullScreen = false;
 };
 
 struct CommandUi {

@@ -58,9 +58,10 @@ CMainFrame::CMainFrame(FrameContext context)
       m_progress([this](uint32_t id) { return Text(id); }) {
   m_settings.Load(m_ctx.strIniPath, m_ctx.strProgramFolder, m_ctx.strDataFolder);
   InitLog(m_ctx.strDataFolder + "/" + kLogName);
-  // Not resizable and not maximisable: the window is always sized around the video.
+  // The window sizes itself around the video; the user may make it larger or maximise it, and
+  // the video then grows with it.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+                 Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
   if (QScreen* s = QGuiApplication::primaryScreen()) {
     int x, y;
     InitialWindowPos(s->geometry().width(), s->geometry().height(), &x, &y);
@@ -409,6 +410,8 @@ bool CMainFrame::GetCurrentCameraPath(std::string* path) const {
 
 void CMainFrame::FitToVideo() {
   if (!m_bPanesReady || !m_pPlayer || !m_pView) return;
+  // Maximised or full screen, the video fills what there is.
+  if (isMaximized() || isFullScreen()) return;
   // Bars shown or hidden a moment ago must be laid out before the view is measured.
   if (layout()) layout()->activate();
   const int cw = m_pView->width(), ch = m_pView->height();
@@ -422,7 +425,10 @@ void CMainFrame::FitToVideo() {
     WndRect r = FitWindowToVideo({fr.left(), fr.top(), fr.left() + fr.width(), fr.top() + fr.height()}, cw, ch, pw,
                                  ph, screenRect.width(), screenRect.height());
     const int w = width() + r.Width() - fr.width(), h = height() + r.Height() - fr.height();
-    setFixedSize(w, h);
+    // The fitted size is the least the window may have; larger is the user's choice.
+    setMinimumSize(w, h);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    resize(w, h);
     move(r.left, r.top);
     if (layout()) layout()->activate();
   }
@@ -431,7 +437,16 @@ void CMainFrame::FitToVideo() {
 
 void CMainFrame::resizeEvent(QResizeEvent* e) {
   QMainWindow::resizeEvent(e);
-  if (m_bPanesReady && !isMaximized() && !isMinimized()) Post(kMsgFitToVideo, 0, 0);
+  // A size the user chose is kept; the window fits itself again on the next video.
+}
+
+void CMainFrame::changeEvent(QEvent* e) {
+  QMainWindow::changeEvent(e);
+  if (e->type() != QEvent::WindowStateChange || !m_bPanesReady) return;
+  // Back from maximised or full screen: around the video again.
+  const Qt::WindowStates before = static_cast<QWindowStateChangeEvent*>(e)->oldState();
+  if ((before & (Qt::WindowMaximized | Qt::WindowFullScreen)) && !(windowState() & ~Qt::WindowActive))
+    Post(kMsgFitToVideo, 0, 0);
 }
 
 void CMainFrame::OnLinkReadable() {
@@ -456,6 +471,9 @@ LRESULT CMainFrame::WindowProc(uint32_t msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case kMsgClose:
       close();
+      return 0;
+    case kMsgToggleFullScreen:
+      RunCommand(ID_VIEW_FULL_SCREEN);
       return 0;
     case kMsgVideoSize:
       SetStatusSize(QString::fromStdString(VideoSizeText(static_cast<int>(wParam), static_cast<int>(lParam))));

@@ -32,6 +32,7 @@ namespace vt {
 class CHelpLauncher;
 class CLinkListener;
 class CReviewNavigator;
+class CFullScreen;
 
 inline constexpr const char* kToolbarPicture = "ui_p/bg/toolbar24.bmp";
 inline constexpr QRgb kToolbarTransparent = 0xFF446D8C;  // RGB(68, 109, 140)
@@ -120,11 +121,14 @@ class CMainFrame : public QMainWindow, public CMessageWindow, public CCommandTar
 
   // The day timeline, Go to Time and playing across recordings; null before Create.
   CReviewNavigator* GetReview() const { return m_pReview; }
+  // View > Full Screen; null before Create.
+  CFullScreen* GetFullScreen() const { return m_pFullScreen; }
 
  protected:
   bool event(QEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
+  void changeEvent(QEvent* e) override;
 
  private:
   void BuildCommands();
@@ -170,6 +174,7 @@ class CMainFrame : public QMainWindow, public CMessageWindow, public CCommandTar
   CProgressState m_progress;
 
   CReviewNavigator* m_pReview = nullptr;  // child object, deleted with the window
+  CFullScreen* m_pFullScreen = nullptr;   // child object
   std::unique_ptr<CHelpLauncher> m_pHelp;
   std::unique_ptr<CLinkListener> m_pOwnLink;
   CLinkListener* m_pLink = nullptr;

@@ -1,5 +1,11 @@
 // The main window's part in reviewing footage: the day timeline docked under the panes, Go to
 // Time and playing across recordings, all carried out by the review navigator.
+#include <QDockWidget>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "display/full_screen.h"
 #include "frame/main_frame.h"
 #include "timeline/day_timeline.h"
 #include "timeline/review_navigator.h"
@@ -8,12 +14,22 @@ namespace vt {
 
 void CMainFrame::BuildReview() {
   m_pReview = new CReviewNavigator(this, m_pLeftPane.get(), m_pPlayer);
+  m_pFullScreen = new CFullScreen(
+      this,
+      [this] {
+        return std::vector<QWidget*>{menuBar(), m_pToolBar, statusBar(), m_pLeftPane ? m_pLeftPane->Widget() : nullptr,
+                                     m_pReview->TimelineDock()};
+      },
+      [this](bool on) {
+        if (m_pView) m_pView->SetFullScreen(on);
+      });
 }
 
 void CMainFrame::FillReviewState(CommandState* s) const {
   if (!m_pReview) return;
   s->bTimelineShown = m_pReview->IsTimelineShown();
   s->bPlayAcross = m_pReview->PlayAcross();
+  s->bFullScreen = m_pFullScreen && m_pFullScreen->IsOn();
 }
 
 void CMainFrame::OnReviewCommand(uint32_t id) {
@@ -25,6 +41,9 @@ void CMainFrame::OnReviewCommand(uint32_t id) {
       return;
     case ID_PLAY_ACROSS:
       m_pReview->SetPlayAcross(!m_pReview->PlayAcross());
+      return;
+    case ID_VIEW_FULL_SCREEN:
+      if (m_pFullScreen) m_pFullScreen->Set(!m_pFullScreen->IsOn());
       return;
     case ID_GOTO_TIME:
       m_pReview->RunGoToDialog(this);

@@ -87,6 +87,19 @@ class IPlayerWindow {
   }
   // Receiver of the record ends; null: the ends behave as they always did.
   virtual void SetNeighbours(IRecordNeighbours* neighbours) { (void)neighbours; }
+
+  // A video that fills a larger view or the screen. The area the video view gives the Player
+  // (its client size less the margins); never less than the fitted size.
+  virtual void SetDisplayArea(int width, int height) {
+    (void)width;
+    (void)height;
+  }
+  // Full screen: the Player fills the area without its frame, its bars showing only while the
+  // mouse is near the bottom.
+  virtual void SetFullScreen(bool on) { (void)on; }
 };
+
+// Posted by the Player to the main window when the video is double-clicked.
+constexpr uint32_t kMsgToggleFullScreen = 0x80E3;
 
 }  // namespace vt

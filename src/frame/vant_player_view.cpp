@@ -22,7 +22,7 @@ std::vector<QRect> MarginBands(const QRect& client, const QRect& player) {
   return bands;
 }
 
-CVantPlayerView::CVantPlayerView(QWidget* parent, PlayerFactory makePlayer) : QWidget(parent) {
+CVantPlayerView::CVantPlayerView(QWidget* parent, PlayerFactory makePlayer) : QWidget(parent), m_nMargin(kPlayerMargin) {
   m_pPlayer = makePlayer ? makePlayer(this) : nullptr;
   if (!m_pPlayer) m_pPlayer = new CEmptyPlayerArea(this);
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -43,10 +43,30 @@ void CVantPlayerView::ClosePlayer() {
 
 void CVantPlayerView::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  QRect player = m_pPlayer ? QRect(m_pPlayer->GetWndX(), m_pPlayer->GetWndY(), m_pPlayer->GetWndWidth(),
-                                   m_pPlayer->GetWndHeight())
-                           : QRect();
-  for (const QRect& band : MarginBands(rect(), player)) p.fillRect(band, QColor::fromRgb(kViewMarginColour));
+  // Where the Player stands now: its fitted rectangle, or larger in a larger view.
+  QRect player;
+  if (m_pPlayer)
+    player = m_pPlayer->Widget()->isVisible() ? m_pPlayer->Widget()->geometry()
+                                              : QRect(m_pPlayer->GetWndX(), m_pPlayer->GetWndY(),
+                                                      m_pPlayer->GetWndWidth(), m_pPlayer->GetWndHeight());
+  const QColor margin = IsFullScreen() ? QColor(Qt::black) : QColor::fromRgb(kViewMarginColour);
+  for (const QRect& band : MarginBands(rect(), player)) p.fillRect(band, margin);
+}
+
+void CVantPlayerView::resizeEvent(QResizeEvent* e) {
+  QWidget::resizeEvent(e);
+  GiveArea();
+}
+
+void CVantPlayerView::GiveArea() {
+  if (m_pPlayer) m_pPlayer->SetDisplayArea(width() - 2 * m_nMargin, height() - 2 * m_nMargin);
+}
+
+void CVantPlayerView::SetFullScreen(bool on) {
+  m_nMargin = on ? 0 : kPlayerMargin;
+  if (m_pPlayer) m_pPlayer->SetFullScreen(on);
+  GiveArea();
+  update();
 }
 
 }  // namespace vt

@@ -28,12 +28,19 @@ class CVantPlayerView : public QWidget {
   IPlayerWindow* GetPlayer() const { return m_pPlayer; }
   // Closes an open record before the view and its Player go.
   void ClosePlayer();
+  // Full screen: no margin; the Player fills the view.
+  void SetFullScreen(bool on);
+  bool IsFullScreen() const { return m_nMargin == 0; }
 
  protected:
   void paintEvent(QPaintEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
 
  private:
+  void GiveArea();
+
   IPlayerWindow* m_pPlayer = nullptr;  // child widget of the view, deleted with it
+  int m_nMargin;
 };
 
 }  // namespace vt

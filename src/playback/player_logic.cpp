@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <limits>
 
 #include "playback/event_list.h"
@@ -68,6 +69,15 @@ int64_t FrameToTime(int64_t n, int64_t frameTime) {
 int64_t StepTarget(int64_t pos, int64_t k) {
   const int64_t p = pos + k;
   return p <= 0 ? 1 : p;
+}
+
+std::string SeekPosText(time32 tStart, int64_t pos, int64_t frameTime) {
+  if (frameTime <= 0 || pos < 1) return {};
+  const std::time_t t = AddSeconds(tStart, FrameToTime(pos, frameTime));
+  std::tm tm{};
+  char text[64];
+  if (!::localtime_r(&t, &tm) || !std::strftime(text, sizeof text, "%H:%M:%S", &tm)) return {};
+  return std::string(text) + " - frame " + std::to_string(pos);
 }
 
 int64_t OffsetToFrame(int64_t offset, int64_t frameTime, int64_t frames) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string>
 #include <vector>
 
 #include "platform/message.h"
@@ -64,6 +65,9 @@ SeekGrid SeekGridOf(int64_t duration, int64_t frames);
 int64_t FrameToTime(int64_t n, int64_t frameTime);
 // Target frame of a k-frame step from seek bar position pos: never below 1.
 int64_t StepTarget(int64_t pos, int64_t k);
+// Tooltip over the seek bar's track at position pos: the recording time of that frame and its
+// number, "10:20:30 - frame 33"; empty when nothing is open (no frame time).
+std::string SeekPosText(time32 tStart, int64_t pos, int64_t frameTime);
 // 1-based frame that holds offset (100 ns from the start): 1 before the start, the last frame
 // at or past the end; 1 without a frame time.
 int64_t OffsetToFrame(int64_t offset, int64_t frameTime, int64_t frames);

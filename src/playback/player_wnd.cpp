@@ -4,9 +4,11 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QThread>
+#include <QTimer>
 #include <QTimerEvent>
 
 #include <cstring>
@@ -87,6 +89,9 @@ int CPlayerWnd::Create(int x, int y, int videoWidth, int videoHeight) {
     return 0;
   }
   m_pSeekBar = seek;
+  seek->SetPosText([this](uint32_t pos) {
+    return m_core->IsOpen() ? SeekPosText(m_core->GetStart(), pos, m_core->GetFrameTime()) : std::string();
+  });
   m_nSeekHeight = seek->GetHeight();
   auto* bar = new CButtonBar();
   bar->m_strSkinFolder = m_strSkinFolder;
@@ -100,24 +105,65 @@ int CPlayerWnd::Create(int x, int y, int videoWidth, int videoHeight) {
   if (!bar->CreateButtons(kButtonFiles, kButtonIds, g_buttonTexts, kButtonCount)) return 0;
 
   m_nWndHeight += m_nInfoHeight + m_nSeekHeight + m_nBarHeight;
-  setGeometry(m_nWndX, m_nWndY, m_nWndWidth, m_nWndHeight);
   show();
-  PlaceBars();
+  Relayout();
   m_bCreated = true;
   return 1;
 }
 
-void CPlayerWnd::PlaceBars() {
+PlayerChrome CPlayerWnd::Chrome() const {
+  return {m_frame[kPieceTopLeft].GetWidth(), m_frame[kPieceTopRight].GetWidth(), m_frame[kPieceTopMid].GetHeight(),
+          m_nInfoHeight, m_nSeekHeight, m_nBarHeight};
+}
+
+void CPlayerWnd::Relayout() {
+  int32_t nw = 0, nh = 0;
+  if (!m_core->IsOpen() || Failed(m_core->GetNativeSize(&nw, &nh))) nw = nh = 0;
+  // Without an area from the video view the Player keeps its fitted size (the layout rule).
+  m_display = m_bFullScreen ? LayoutFullScreen(m_nAreaW, m_nAreaH, Chrome(), nw, nh, m_bBarsShown)
+                            : LayoutInArea(m_nAreaW, m_nAreaH, Chrome(), m_nVideoWidth, m_nVideoHeight, nw, nh);
+  setGeometry(m_bFullScreen ? 0 : m_nWndX, m_bFullScreen ? 0 : m_nWndY, m_display.wndW, m_display.wndH);
   if (!m_pInfoBar || !m_pSeekBar || !m_pButtonBar) return;
-  const PlayerLayout l = LayoutPlayer(m_nVideoWidth, m_nVideoHeight, m_frame[kPieceTopLeft].GetWidth(),
-                                      m_frame[kPieceTopRight].GetWidth(), m_frame[kPieceTopMid].GetHeight(),
-                                      m_nInfoHeight, m_nSeekHeight, m_nBarHeight);
-  m_pInfoBar->setGeometry(0, l.infoY, l.wndWidth, m_nInfoHeight);
-  m_pSeekBar->setGeometry(0, l.seekY, l.wndWidth, m_nSeekHeight);
-  m_pButtonBar->setGeometry(0, l.barY, l.wndWidth, m_nBarHeight);
-  m_pInfoBar->show();
-  m_pSeekBar->show();
-  m_pButtonBar->show();
+  m_pInfoBar->setGeometry(0, m_display.infoY, m_display.wndW, m_nInfoHeight);
+  m_pSeekBar->setGeometry(0, m_display.seekY, m_display.wndW, m_nSeekHeight);
+  m_pButtonBar->setGeometry(0, m_display.barY, m_display.wndW, m_nBarHeight);
+  for (QWidget* bar : {static_cast<QWidget*>(m_pInfoBar), static_cast<QWidget*>(m_pSeekBar),
+                       static_cast<QWidget*>(m_pButtonBar)}) {
+    bar->setVisible(m_display.bBars);
+    if (m_display.bBars) bar->raise();
+  }
+  update();
+}
+
+void CPlayerWnd::SetDisplayArea(int width, int height) {
+  if (width == m_nAreaW && height == m_nAreaH) return;
+  m_nAreaW = width;
+  m_nAreaH = height;
+  if (m_bCreated) Relayout();
+}
+
+void CPlayerWnd::SetFullScreen(bool on) {
+  if (on == m_bFullScreen) return;
+  m_bFullScreen = on;
+  m_bBarsShown = !on;  // full screen starts with the picture alone
+  if (on) {
+    if (!m_pBarsTimer) {
+      m_pBarsTimer = new QTimer(this);
+      connect(m_pBarsTimer, &QTimer::timeout, this, [this] { ShowBarsFor(mapFromGlobal(QCursor::pos())); });
+    }
+    m_pBarsTimer->start(kBarsPollMs);
+  } else if (m_pBarsTimer) {
+    m_pBarsTimer->stop();
+  }
+  if (m_bCreated) Relayout();
+}
+
+void CPlayerWnd::ShowBarsFor(const QPoint& mouse) {
+  if (!m_bFullScreen) return;
+  const bool want = rect().contains(mouse) && BarsWanted(mouse.y(), height(), Chrome());
+  if (want == m_bBarsShown) return;
+  m_bBarsShown = want;
+  Relayout();
 }
 
 void CPlayerWnd::Show(int flag) {
@@ -153,9 +199,7 @@ HRESULT CPlayerWnd::ResizeVideo(int num, int den) {
   m_nVideoHeight = fit.videoHeight;
   m_nWndWidth = fit.wndWidth;
   m_nWndHeight = fit.wndHeight;
-  resize(m_nWndWidth, m_nWndHeight);
-  PlaceBars();
-  update();
+  Relayout();
   if (IMessageTarget* main = GetMainWndTarget()) main->Post(kMsgFitToVideo, 0, 0);
   return S_OK;
 }
@@ -311,6 +355,15 @@ void CPlayerWnd::timerEvent(QTimerEvent* e) {
     m_core->OnClockTick();
 }
 
+void CPlayerWnd::mouseDoubleClickEvent(QMouseEvent* e) {
+  // A double-click on the video switches full screen on or off.
+  if (e->button() == Qt::LeftButton && VideoRect().contains(e->position().toPoint())) {
+    if (IMessageTarget* main = GetMainWndTarget()) main->Post(kMsgToggleFullScreen, 0, 0);
+    return;
+  }
+  QWidget::mouseDoubleClickEvent(e);
+}
+
 void CPlayerWnd::paintEvent(QPaintEvent*) {
   QPainter p(this);
   PaintVideo(p);
@@ -320,13 +373,13 @@ void CPlayerWnd::paintEvent(QPaintEvent*) {
   const CDib& tr = m_frame[kPieceTopRight];
   const CDib& l = m_frame[kPieceLeft];
   const CDib& r = m_frame[kPieceRight];
-  if (tl.IsEmpty()) return;
+  if (tl.IsEmpty() || !m_display.bFramed) return;
   DrawDib(p, tl, 0, 0);
   const int midEnd = W - tr.GetWidth();
   for (int x = tl.GetWidth(); tm.GetWidth() > 0 && x < midEnd; x += tm.GetWidth())
     DrawDib(p, tm, x, 0, std::min(tm.GetWidth(), midEnd - x), tm.GetHeight(), true);
   DrawDib(p, tr, midEnd, 0);
-  const int y0 = tl.GetHeight(), y1 = tl.GetHeight() + m_nVideoHeight;
+  const int y0 = tl.GetHeight(), y1 = tl.GetHeight() + m_display.video.h;
   for (int y = y0; l.GetHeight() > 0 && y < y1; y += l.GetHeight())
     DrawDib(p, l, 0, y, l.GetWidth(), std::min(l.GetHeight(), y1 - y), true);
   for (int y = y0; r.GetHeight() > 0 && y < y1; y += r.GetHeight())
@@ -336,12 +389,22 @@ void CPlayerWnd::paintEvent(QPaintEvent*) {
 void CPlayerWnd::PaintVideo(QPainter& p) {
   const QRect rc = VideoRect();
   if (rc.isEmpty()) return;
+  const QRect pic(m_display.picture.x, m_display.picture.y, m_display.picture.w, m_display.picture.h);
   std::shared_ptr<const VideoFrame> frame = m_core->IsOpen() ? m_engine->LatestFrame() : nullptr;
-  if (frame) {
-    QImage img(rc.width(), rc.height(), QImage::Format_RGB32);
-    if (ScaleFrameToRgb32(*frame, reinterpret_cast<uint32_t*>(img.bits()), rc.width(), rc.height(),
+  // The fitted size draws straight into the rectangle; a larger one scales the whole frame smoothly.
+  const bool fitted = pic.size() == QSize(m_nVideoWidth, m_nVideoHeight);
+  const QSize size = fitted || !frame ? pic.size() : QSize(frame->width, frame->height);
+  if (frame && !size.isEmpty()) {
+    QImage img(size, QImage::Format_RGB32);
+    if (ScaleFrameToRgb32(*frame, reinterpret_cast<uint32_t*>(img.bits()), size.width(), size.height(),
                           static_cast<int>(img.bytesPerLine() / 4))) {
-      p.drawImage(rc.topLeft(), img);
+      if (pic != rc) p.fillRect(rc, Qt::black);  // the bands beside the picture
+      if (fitted) {
+        p.drawImage(pic.topLeft(), img);
+      } else {
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawImage(pic, img);
+      }
       return;
     }
   }

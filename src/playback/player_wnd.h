@@ -5,12 +5,15 @@
 
 #include <QWidget>
 
+class QTimer;
+
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/message_window.h"
+#include "display/display_layout.h"
 #include "frame/player_window_iface.h"
 #include "playback/media_engine.h"
 #include "playback/player_core.h"
@@ -31,6 +34,8 @@ constexpr uint32_t kMsgPlayerDrawTime = 0x80E1;
 constexpr uint32_t kWmMove = 0x0003;
 constexpr uint32_t kWmKeyDown = 0x0100;
 constexpr uint32_t kMenuSpeed = 139;
+// Full screen: how often the bars look where the mouse is.
+constexpr int kBarsPollMs = 100;
 
 // What the Player needs from the application without depending on it.
 struct PlayerHooks {
@@ -66,7 +71,16 @@ class CPlayerWnd : public QWidget, public CMessageWindow, public IPlayerWindow, 
   CSeekBar* SeekBar() const { return m_pSeekBar; }
   CInfoBar* InfoBar() const { return m_pInfoBar; }
   CButtonBar* ButtonBar() const { return m_pButtonBar; }
-  QRect VideoRect() const { return QRect(m_nVideoX, m_nVideoY, m_nVideoWidth, m_nVideoHeight); }
+  // The video area as laid out now (the fitted size, or the area of a larger view or the screen).
+  QRect VideoRect() const { return QRect(m_display.video.x, m_display.video.y, m_display.video.w, m_display.video.h); }
+  // Where the picture is drawn inside it (the native aspect kept).
+  QRect PictureRect() const {
+    return QRect(m_display.picture.x, m_display.picture.y, m_display.picture.w, m_display.picture.h);
+  }
+  const PlayerDisplay& Display() const { return m_display; }
+  bool BarsShown() const { return m_display.bBars; }
+  // Full screen: shows or hides the bars for the mouse at this point of the Player.
+  void ShowBarsFor(const QPoint& mouse);
   bool IsCreated() const { return m_bCreated; }
   bool IsZoomed() const { return m_bZoom != 0; }
 
@@ -101,6 +115,8 @@ class CPlayerWnd : public QWidget, public CMessageWindow, public IPlayerWindow, 
   std::vector<std::pair<time32, time32>> RecordEvents() const override;
   void JumpToOffset(int64_t offset, JumpMode mode) override;
   void SetNeighbours(IRecordNeighbours* neighbours) override;
+  void SetDisplayArea(int width, int height) override;
+  void SetFullScreen(bool on) override;
 
   LRESULT WindowProc(uint32_t msg, WPARAM wParam, LPARAM lParam) override;
 
@@ -108,6 +124,7 @@ class CPlayerWnd : public QWidget, public CMessageWindow, public IPlayerWindow, 
   bool event(QEvent* e) override;
   void paintEvent(QPaintEvent* e) override;
   void timerEvent(QTimerEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
 
  private:
   // IPlayerView
@@ -133,7 +150,9 @@ class CPlayerWnd : public QWidget, public CMessageWindow, public IPlayerWindow, 
   void ShowLangMessage(const char* key, uint32_t id) override;
   void ShowStatus(const std::string& text) override;
 
-  void PlaceBars();
+  PlayerChrome Chrome() const;
+  // Places the Player, its video and its bars for the fitted size, the view's area or the screen.
+  void Relayout();
   void PaintVideo(QPainter& p);
   bool Crossing() const { return m_pNeighbours && m_pNeighbours->CrossesRecords() && m_core->IsOpen(); }
 
@@ -154,6 +173,11 @@ class CPlayerWnd : public QWidget, public CMessageWindow, public IPlayerWindow, 
   int32_t m_nWndX = 0, m_nWndY = 0, m_nWndWidth = 0, m_nWndHeight = 0;
   bool m_bCreated = false;
   IRecordNeighbours* m_pNeighbours = nullptr;
+  int m_nAreaW = 0, m_nAreaH = 0;  // what the video view gives the Player; 0: the fitted size
+  bool m_bFullScreen = false;
+  bool m_bBarsShown = true;
+  QTimer* m_pBarsTimer = nullptr;
+  PlayerDisplay m_display;
 };
 
 // Factory for the video view: a Player with the GStreamer engine.

@@ -1,7 +1,9 @@
 #include "playback/seek_bar.h"
 
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 
 #include "skin/dib_draw.h"
 #include "skin/skin_files.h"
@@ -228,12 +230,37 @@ void CSeekBar::mousePressEvent(QMouseEvent* e) {
       SetPos(m_nPos + 1);
     Post(m_pHot->GetMessage());
   }
+  if (!m_pHot && SeekOnTrack(m_track, pt.x(), m_thumb.GetWidth())) {
+    // A click on the bare track goes to the frame under it, and a drag carries on from there.
+    SetPos(SeekPosAtTrackX(m_track, pt.x(), m_thumb.GetWidth(), m_nRange));
+    Post(m_thumb.GetMessage());
+    m_pHot = &m_thumb;
+    m_nDragOffset = pt.x() - m_thumb.GetX();
+  }
   if (m_pHot) {
     m_bCaptured = 1;
     m_bDown = 1;
     m_ptPress = pt;
   }
   CSkinCanvas::mousePressEvent(e);
+}
+
+std::string CSeekBar::ToolTipAt(int x) const {
+  if (!m_fnPosText || !SeekOnTrack(m_track, x, m_thumb.GetWidth())) return {};
+  return m_fnPosText(SeekPosAtTrackX(m_track, x, m_thumb.GetWidth(), m_nRange));
+}
+
+bool CSeekBar::event(QEvent* e) {
+  if (e->type() == QEvent::ToolTip) {
+    const auto* help = static_cast<QHelpEvent*>(e);
+    const std::string text = ToolTipAt(help->pos().x());
+    if (text.empty())
+      QToolTip::hideText();
+    else
+      QToolTip::showText(help->globalPos(), QString::fromLocal8Bit(text.c_str()), this);
+    return true;
+  }
+  return CSkinCanvas::event(e);
 }
 
 void CSeekBar::HoverTo(CSeekButton* e) {

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -92,6 +93,12 @@ class CSeekBar : public CSkinCanvas {
   void PrevFrame();
   void NextFrame();
 
+  // The text of the tooltip over the track for a position (the recording time there); unset or
+  // empty: no tooltip.
+  void SetPosText(std::function<std::string(uint32_t pos)> text) { m_fnPosText = std::move(text); }
+  // The tooltip over x: the text for the position there, empty off the track.
+  std::string ToolTipAt(int x) const;
+
   const SeekTrack& GetTrack() const { return m_track; }
   int GetThumbX() const { return m_thumb.GetX(); }
   const CSeekButton& Element(int kind) const;
@@ -99,6 +106,7 @@ class CSeekBar : public CSkinCanvas {
   int HitTest(int x, int y, int* offset = nullptr) const;
 
  protected:
+  bool event(QEvent* e) override;
   void PaintAll(QPainter& p) override;
   void resizeEvent(QResizeEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
@@ -129,6 +137,7 @@ class CSeekBar : public CSkinCanvas {
   uint32_t m_nPos = 1;
   uint32_t m_nRange = 100;
   std::atomic<uint32_t> m_nPosShared{1};
+  std::function<std::string(uint32_t)> m_fnPosText;
 };
 
 }  // namespace vt

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdlib>
 
 namespace vt {
 
@@ -41,6 +42,23 @@ uint32_t SeekPosFromX(const SeekTrack& t, int x, int dragOffset, uint32_t range)
   const double p = static_cast<double>(d) / t.trackLen * range;
   if (p >= static_cast<double>(UINT32_MAX - 1)) return UINT32_MAX;
   return static_cast<uint32_t>(p) + 1;
+}
+
+uint32_t SeekPosAtTrackX(const SeekTrack& t, int x, int thumbWidth, uint32_t range) {
+  if (range <= 1 || t.step <= 0) return std::max<uint32_t>(range, 1);
+  const double guess = std::round((x - thumbWidth / 2.0 - t.trackStart) / t.step) + 1;
+  const uint32_t p = static_cast<uint32_t>(std::clamp(guess, 1.0, static_cast<double>(range)));
+  // Thumbs stand at whole pixels: of the neighbours, the one drawn nearest to x.
+  uint32_t best = p;
+  int bestDistance = INT_MAX;
+  for (uint32_t q = p > 1 ? p - 1 : p; q <= std::min(p + 1, range); ++q) {
+    const int distance = std::abs(SeekThumbX(t, q, range) + thumbWidth / 2 - x);
+    if (distance < bestDistance) {
+      best = q;
+      bestDistance = distance;
+    }
+  }
+  return best;
 }
 
 std::optional<SeekStrip> SeekTrailStrip(int a, int b, int w) {

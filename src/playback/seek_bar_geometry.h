@@ -39,6 +39,14 @@ int SeekThumbX(const SeekTrack& track, uint32_t pos, uint32_t range);
 // (so it may exceed range; never below 1).
 uint32_t SeekPosFromX(const SeekTrack& track, int x, int dragOffset, uint32_t range);
 
+// A click on the bare track: the position whose thumb centre lies nearest to x, 1 to range.
+uint32_t SeekPosAtTrackX(const SeekTrack& track, int x, int thumbWidth, uint32_t range);
+// True when x lies on the track, where the thumb can stand (between the previous and next
+// elements).
+inline bool SeekOnTrack(const SeekTrack& track, int x, int thumbWidth) {
+  return x >= track.trackStart && x < track.trackEnd + thumbWidth;
+}
+
 // The strip (x, width) the thumb (thumbWidth wide) leaves when it moves from a to b; none when it
 // did not move.
 struct SeekStrip {

@@ -35,7 +35,7 @@ TEST(CommandTable, AddedKeysCollideWithNoSpecifiedKey) {
       EXPECT_TRUE(added.insert(c.extraShortcut).second) << c.extraShortcut;
     }
   }
-  const std::set<std::string> want = {"Ctrl+T", "Ctrl+Z", "Ctrl+G", "[", "]"};
+  const std::set<std::string> want = {"Ctrl+T", "Ctrl+Z", "Ctrl+G", "[", "]", "F11"};
   EXPECT_EQ(added, want);
   auto virtualKey = [](std::string key) -> WPARAM {
     if (key.rfind("Ctrl+", 0) == 0) key = key.substr(5);
@@ -124,6 +124,7 @@ TEST(CommandRules, EveryCommandForFixtureStates) {
       {33100, off, on, on, on, off},  // Go to Time: when the camera has recordings
       {33101, off, off, on, off, off},      {33102, off, off, on, off, off},
       {33103, on, on, on, on, on},          {33104, onChk, onChk, onChk, onChk, onChk},
+      {33106, on, on, on, on, on},  // Full Screen: checked while on
   };
   for (uint32_t id = 32771; id <= 32779; ++id)
     rows.push_back({id, off, off, id == 32776 ? onChk : on, off, off});

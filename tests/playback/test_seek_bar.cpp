@@ -163,12 +163,24 @@ TEST_F(SeekBarTest, PressOnTheThumbWithoutMovingPostsNothing) {
   Send(QEvent::MouseButtonRelease, 110, 10);
   EXPECT_EQ(Seeks(), 0u);
   EXPECT_EQ(m_bar->GetPos(), 51u);
-  // A press on the bare track does nothing at all.
+}
+
+// The bare track: a click goes to the frame under the mouse (the thumb's centre lands there)
+// and a drag goes on from it; the tooltip names what lies there.
+TEST_F(SeekBarTest, ClickOnTheBareTrackGoesToTheFrameUnderIt) {
+  m_bar->SetPos(51);
+  m_bar->SetPosText([](uint32_t pos) { return "frame " + std::to_string(pos); });
   Send(QEvent::MouseButtonPress, 160, 10);
+  EXPECT_EQ(m_bar->GetPos(), 77u);  // (160 - 4 - 14) / 1.86 = 76.3: the 77th position
+  EXPECT_EQ(m_bar->GetThumbX() + 4, 159);
+  EXPECT_EQ(Seeks(), 1u);
   Send(QEvent::MouseMove, 170, 10);
+  EXPECT_EQ(m_bar->GetPos(), static_cast<uint32_t>(151.0 / 186 * 101) + 1);  // dragged 10 px on
+  EXPECT_EQ(Seeks(), 2u);
   Send(QEvent::MouseButtonRelease, 170, 10);
-  EXPECT_EQ(Seeks(), 0u);
-  EXPECT_EQ(m_bar->GetPos(), 51u);
+  EXPECT_EQ(m_bar->ToolTipAt(160), "frame 77");
+  EXPECT_EQ(m_bar->ToolTipAt(207), "frame 101");
+  EXPECT_EQ(m_bar->ToolTipAt(6), "");  // on the previous element
 }
 
 TEST_F(SeekBarTest, DragKeepsThePressOffsetAndClampsAtBothEnds) {

@@ -36,6 +36,34 @@ TEST(SeekTrack, DegenerateRangesAndBarsNeverDivideByZero) {
   EXPECT_EQ(SeekPosFromX(flat, 20, 0, 100), 100u);
 }
 
+// A click on the track goes to the position whose thumb centre is under the mouse: where the
+// thumb of every position is drawn, a click there comes back to that very position.
+TEST(SeekTrackClick, EveryThumbCentreClicksBackToItsPosition) {
+  for (uint32_t range : {2u, 25u, 101u, 186u}) {
+    const SeekTrack t = ComputeSeekTrack(222, kSizes, range);
+    for (uint32_t p = 1; p <= range; ++p)
+      EXPECT_EQ(SeekPosAtTrackX(t, SeekThumbX(t, p, range) + kSizes.thumb / 2, kSizes.thumb, range), p)
+          << range << " " << p;
+  }
+  // More positions than pixels: still in order and within the range.
+  const SeekTrack dense = ComputeSeekTrack(222, kSizes, 5000);
+  uint32_t last = 1;
+  for (int x = 0; x < 240; ++x) {
+    const uint32_t p = SeekPosAtTrackX(dense, x, kSizes.thumb, 5000);
+    EXPECT_GE(p, last);
+    EXPECT_LE(p, 5000u);
+    last = p;
+  }
+  EXPECT_EQ(last, 5000u);
+  for (uint32_t range : {0u, 1u}) EXPECT_EQ(SeekPosAtTrackX(ComputeSeekTrack(222, kSizes, range), 100, 8, range), 1u);
+  // The track runs from the thumb's first place to the end of its last one.
+  const SeekTrack t = ComputeSeekTrack(222, kSizes, 101);
+  EXPECT_FALSE(SeekOnTrack(t, 13, kSizes.thumb));
+  EXPECT_TRUE(SeekOnTrack(t, 14, kSizes.thumb));
+  EXPECT_TRUE(SeekOnTrack(t, 207, kSizes.thumb));
+  EXPECT_FALSE(SeekOnTrack(t, 208, kSizes.thumb));
+}
+
 TEST(SeekThumbX, PositionsOneRangeAndBetween) {
   const SeekTrack t = ComputeSeekTrack(222, kSizes, 101);
   struct Case {
