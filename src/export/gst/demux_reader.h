@@ -1,0 +1,46 @@
+// One recording opened for one of its streams: filesrc ! avidemux, the first video or audio
+// stream into an appsink, samples pulled one by one in file order. Everything else the file
+// holds is left unlinked (the demuxer drops it).
+#pragma once
+
+#include <gst/gst.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+namespace vt {
+
+enum class MediaTrack { kVideo, kAudio };
+
+class CDemuxReader {
+ public:
+  CDemuxReader() = default;
+  ~CDemuxReader();
+  CDemuxReader(const CDemuxReader&) = delete;
+  CDemuxReader& operator=(const CDemuxReader&) = delete;
+
+  enum OpenResult { kFailed = -1, kNoStream = 0, kOpened = 1 };
+  // Opens path and, when seekNs > 0, goes to the key frame at or before that stream time.
+  OpenResult Open(const std::string& path, MediaTrack track, int64_t seekNs, const std::atomic<bool>* cancel,
+                  std::string* error);
+  enum PullResult { kError = -1, kEnd = 0, kSample = 1 };
+  // The next sample (a new reference) in *sample.
+  PullResult Pull(GstSample** sample, const std::atomic<bool>* cancel, std::string* error);
+  void Close();
+
+ private:
+  bool WaitPrerolled(const std::atomic<bool>* cancel, std::string* error, bool* noStream);
+  bool TakeError(std::string* error);
+  static void OnNoMorePads(GstElement* demux, gpointer self);
+
+  GstElement* m_pPipeline = nullptr;
+  GstElement* m_pSink = nullptr;
+  GstBus* m_pBus = nullptr;
+  std::mutex m_mutex;
+  bool m_bNoMorePads = false;
+};
+
+}  // namespace vt
