@@ -68,9 +68,9 @@ WriteOutcome ClearLeftover(const std::string& temp) {
 }
 
 // Creates the temporary new and locked. -1 with *outcome set on failure.
-int CreateTemp(const std::string& temp, mode_t mode, WriteOutcome* outcome) {
+int CreateTemp(const std::string& temp, mode_t mode, bool readable, WriteOutcome* outcome) {
   for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    int fd = ::open(temp.c_str(), (readable ? O_RDWR : O_WRONLY) | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     if (fd < 0) {
       if (errno != EEXIST) {
         *outcome = WriteOutcome::kFailed;
@@ -185,7 +185,7 @@ WriteResult WriteFileAtomically(const std::string& target, const FileWriter& wri
   const bool keepMode = exists && S_ISREG(old.st_mode);
   const mode_t mode = keepMode ? (old.st_mode & 07777) : options.mode;
   WriteOutcome created = WriteOutcome::kFailed;
-  const int fd = CreateTemp(temp, mode, &created);
+  const int fd = CreateTemp(temp, mode, options.readable, &created);
   if (fd < 0) {
     result.outcome = created;
     result.error = errno;

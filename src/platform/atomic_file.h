@@ -43,6 +43,9 @@ struct AtomicWriteOptions {
   bool replace = true;
   // Mode of a new file; a regular file that is replaced keeps its own mode.
   mode_t mode = 0644;
+  // The writer may read back what it wrote (a muxer that patches its headers, a hash of the
+  // finished contents).
+  bool readable = false;
 };
 
 // Writes the contents into fd (a new, empty regular file); false on any error (errno kept).

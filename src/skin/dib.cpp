@@ -192,8 +192,8 @@ int CDib::Load(const std::string& path) {
   return 1;
 }
 
-int CDib::Save(const std::string& path) const {
-  if (!m_pDib) return 0;
+std::string CDib::FileBytes() const {
+  if (!m_pDib) return {};
   const BITMAPINFOHEADER* ih = GetHeader();
   // The colour table goes with the pixels so that 8-bit files stay readable; other depths have
   // none, and the file is then header + pixels.
@@ -203,12 +203,21 @@ int CDib::Save(const std::string& path) const {
   fh.bfType = kBitmapFileType;
   fh.bfSize = static_cast<uint32_t>(kFileHeaderSize + infoAndTable + pixelBytes);
   fh.bfOffBits = static_cast<uint32_t>(kFileHeaderSize + infoAndTable);
+  std::string out;
+  out.reserve(kFileHeaderSize + infoAndTable + pixelBytes);
+  out.append(reinterpret_cast<const char*>(&fh), sizeof fh);
+  out.append(reinterpret_cast<const char*>(ih), infoAndTable);
+  out.append(reinterpret_cast<const char*>(GetPixels()), pixelBytes);
+  return out;
+}
 
+int CDib::Save(const std::string& path) const {
+  if (!m_pDib) return 0;
+  const std::string bytes = FileBytes();
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) return 0;
   // Truncate only once the lock is held, so a file another process is writing is left alone.
-  bool ok = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::ftruncate(fd, 0) == 0 && WriteAll(fd, &fh, sizeof fh) &&
-            WriteAll(fd, ih, infoAndTable) && WriteAll(fd, GetPixels(), pixelBytes);
+  bool ok = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::ftruncate(fd, 0) == 0 && WriteAll(fd, bytes.data(), bytes.size());
   if (::close(fd) != 0) ok = false;
   return ok ? 1 : 0;
 }

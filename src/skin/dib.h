@@ -44,6 +44,8 @@ class CDib {
   // Writes a bitmap file (the file is replaced, never left with a stale tail). 1 on success, 0 on
   // any failure or when empty.
   int Save(const std::string& path) const;
+  // The bitmap file Save writes, in memory; empty when empty.
+  std::string FileBytes() const;
   // Frees the held block.
   void Clear();
 

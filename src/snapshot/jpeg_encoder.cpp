@@ -136,6 +136,30 @@ bool WriteWholeFile(const std::string& path, const unsigned char* data, size_t s
 
 }  // namespace
 
+bool EncodePictureToJpeg(const BITMAPINFOHEADER& header, const uint8_t* pixels, size_t pixelBytes, int quality,
+                         std::string* out) {
+  if (quality < 1 || quality > 100 || !pixels || header.biCompression != BI_RGB ||
+      (header.biBitCount != 24 && header.biBitCount != 32))
+    return false;
+  const int64_t w = header.biWidth;
+  const int64_t h = header.biHeight < 0 ? -int64_t{header.biHeight} : header.biHeight;
+  if (w <= 0 || h <= 0 || w > kMaxDimension || h > kMaxDimension) return false;
+  const int64_t stride = (w * header.biBitCount / 8 + 3) & ~int64_t{3};
+  if (static_cast<int64_t>(pixelBytes) < stride * h) return false;
+  BitmapView view;
+  view.width = static_cast<int>(w);
+  view.height = static_cast<int>(h);
+  view.bytesPerPixel = header.biBitCount / 8;
+  view.bottomRow = header.biHeight > 0 ? pixels : pixels + (h - 1) * stride;
+  view.stride = header.biHeight > 0 ? stride : -stride;
+  unsigned char* jpeg = nullptr;
+  unsigned long jpegSize = 0;
+  const bool encoded = Encode(view, quality, &jpeg, &jpegSize);
+  if (encoded) out->assign(reinterpret_cast<const char*>(jpeg), jpegSize);
+  std::free(jpeg);
+  return encoded;
+}
+
 int EncodeBitmapFileToJpeg(const std::string& bitmapPath, const std::string& jpegPath, int quality) {
   if (quality < 1 || quality > 100) return 0;
   std::vector<uint8_t> file;

@@ -17,6 +17,7 @@
 #include <cstring>
 
 #include "snapshot/caption_font.h"
+#include "snapshot/snapshot_caption.h"
 #include "snapshot/snapshot_picture.h"
 #include "snapshot/snapshot_save.h"
 
@@ -204,29 +205,14 @@ void CSnapshotDlg::DrawCaption(QPainter* painter, bool pictureMode) const {
   if (!m_bCaption || !m_pFont) return;
   QRect rect = ToQRect(m_rcPreview);
   if (pictureMode) rect.moveTopLeft(QPoint(0, 0));
-  painter->save();
-  painter->setFont(*m_pFont);
-  painter->setPen(ColorRefToQColor(m_pColor ? *m_pColor : 0));
-  painter->setClipRect(rect);
-  painter->drawText(rect, Qt::AlignLeft | Qt::AlignTop, QString::fromLocal8Bit(SnapshotCaptionText(m_time).c_str()));
-  painter->restore();
+  DrawSnapshotCaption(painter, rect, *m_pFont, m_pColor ? *m_pColor : 0, m_time);
 }
 
 bool CSnapshotDlg::BurnCaption(PackedDib* picture) const {
-  const BITMAPINFOHEADER* h = SnapshotPictureHeader(picture->data(), picture->size());
-  if (!h) return false;
-  uint8_t* bits = picture->data() + sizeof(BITMAPINFOHEADER);
-  QImage img = SnapshotPictureToImage(h, bits);
-  if (img.isNull()) return false;
-  {
-    QPainter painter(&img);
-    if (!painter.isActive()) return false;
-    DrawCaption(&painter, true);
-  }
-  const int64_t stride = Stride24(h->biWidth);
-  for (int y = 0; y < h->biHeight; ++y)
-    std::memcpy(bits + (h->biHeight - 1 - y) * stride, img.constScanLine(y), static_cast<size_t>(h->biWidth) * 3);
-  return true;
+  if (!m_bCaption || !m_pFont) return true;
+  QRect rect = ToQRect(m_rcPreview);
+  rect.moveTopLeft(QPoint(0, 0));
+  return BurnSnapshotCaption(picture, rect, *m_pFont, m_pColor ? *m_pColor : 0, m_time);
 }
 
 void CSnapshotDlg::OnCaption() {

@@ -22,6 +22,20 @@ int SnapshotLayoutWidth(int width, int height) {
   return width == kNarrowPictureWidth && height == kNarrowPictureHeight ? kWidenedPictureWidth : width;
 }
 
+bool WidenSnapshotPicture(PackedDib* picture) {
+  const BITMAPINFOHEADER* h = SnapshotPictureHeader(picture->data(), picture->size());
+  if (!h) return false;
+  const int layoutWidth = SnapshotLayoutWidth(h->biWidth, h->biHeight);
+  if (layoutWidth == h->biWidth) return true;
+  uint8_t* scaled = nullptr;
+  if (!ScaleDib(picture->data(), layoutWidth, h->biHeight, &scaled)) return false;
+  BITMAPINFOHEADER sh;
+  std::memcpy(&sh, scaled, sizeof sh);
+  picture->assign(scaled, scaled + 40 + sh.biSizeImage);
+  delete[] scaled;
+  return true;
+}
+
 int SaveSnapshotAs(const std::string& path, const uint8_t* picture, size_t pictureSize, time32 time,
                    const std::function<bool(PackedDib*)>& burnCaption) {
   const BITMAPINFOHEADER* h = SnapshotPictureHeader(picture, pictureSize);
@@ -29,15 +43,7 @@ int SaveSnapshotAs(const std::string& path, const uint8_t* picture, size_t pictu
   const SavePathParts parts = SplitSavePath(path);
   if (parts.name.empty()) return 0;
   PackedDib copy(picture, picture + 40 + h->biSizeImage);
-  const int layoutWidth = SnapshotLayoutWidth(h->biWidth, h->biHeight);
-  if (layoutWidth != h->biWidth) {
-    uint8_t* scaled = nullptr;
-    if (!ScaleDib(copy.data(), layoutWidth, h->biHeight, &scaled)) return 0;
-    BITMAPINFOHEADER sh;
-    std::memcpy(&sh, scaled, sizeof sh);
-    copy.assign(scaled, scaled + 40 + sh.biSizeImage);
-    delete[] scaled;
-  }
+  if (!WidenSnapshotPicture(&copy)) return 0;
   if (burnCaption) {
     PackedDib captioned = copy;
     if (burnCaption(&captioned) && captioned.size() == copy.size()) copy.swap(captioned);

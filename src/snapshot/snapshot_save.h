@@ -30,6 +30,10 @@ inline bool IsJpegExtension(const std::string& extension) { return extension == 
 // Width the picture is laid out and saved with.
 int SnapshotLayoutWidth(int width, int height);
 
+// A 256 x 240 picture scaled to the width it is shown and saved with; others unchanged. False
+// when the picture is unusable or the scaling fails.
+bool WidenSnapshotPicture(PackedDib* picture);
+
 // Saves a copy of picture (packed 24-bit, pictureSize bytes) at path: widened when 256 x 240,
 // with the caption burnt in by burnCaption when it is given (its failure leaves the copy without
 // caption), then written as JPEG or bitmap by the extension. Returns the writer's result (0 also
