@@ -1,7 +1,7 @@
 # cmake --install: programs in bin/, the resource folder in share/vtplayer/ (where an installed
 # vtplayer looks for it), a desktop entry and the icon.
 include(GNUInstallDirs)
-foreach(t vtplayer vtdb vtrecorder vtdemo)
+foreach(t vtplayer vtdb vtrecorder vtdemo vtexport)
   if(TARGET ${t})
     install(TARGETS ${t} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()

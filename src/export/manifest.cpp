@@ -263,6 +263,8 @@ bool ManifestFromJson(const std::string& text, ExportManifest* m, std::string* e
   return true;
 }
 
+std::string ResolvedAbsolutePath(const std::string& path) { return Resolved(Absolute(path)); }
+
 std::string PathRelativeTo(const std::string& folder, const std::string& path) {
   const std::string f = Resolved(Absolute(folder));
   const std::string p = Resolved(Absolute(path));

@@ -69,6 +69,9 @@ std::string ManifestToJson(const ExportManifest& m);
 // False with a reason when the text is not a manifest of a known version.
 bool ManifestFromJson(const std::string& text, ExportManifest* m, std::string* error);
 
+// path made absolute, symbolic links resolved as far as the path exists.
+std::string ResolvedAbsolutePath(const std::string& path);
+
 // path relative to folder when it lies inside it (both resolved through symbolic links where they
 // exist), else path made absolute.
 std::string PathRelativeTo(const std::string& folder, const std::string& path);

@@ -53,44 +53,47 @@ std::string Sha256Hex(const void* data, size_t size) {
   return h.FinalHex();
 }
 
-bool Sha256File(const std::string& path, std::string* hex, uint64_t* size, std::string* error,
-                const std::function<void(uint64_t)>& bytesRead, const std::atomic<bool>* cancel) {
+bool Sha256Fd(int fd, std::string* hex, uint64_t* size, std::string* error,
+              const std::function<void(uint64_t)>& bytesRead, const std::atomic<bool>* cancel) {
   auto fail = [&](const std::string& why) {
     if (error) *error = why;
     return false;
   };
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return fail(std::strerror(errno));
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return fail("not a regular file");
-  }
-  ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
   CSha256 h;
   std::vector<unsigned char> block(kFileBlock);
   uint64_t total = 0;
   for (;;) {
-    if (cancel && cancel->load()) {
-      ::close(fd);
-      return fail("cancelled");
-    }
-    const ssize_t n = ::read(fd, block.data(), block.size());
+    if (cancel && cancel->load()) return fail("cancelled");
+    const ssize_t n = ::pread(fd, block.data(), block.size(), static_cast<off_t>(total));
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      const std::string why = std::strerror(errno);
-      ::close(fd);
-      return fail(why);
-    }
+    if (n < 0) return fail(std::strerror(errno));
     if (n == 0) break;
     h.Update(block.data(), static_cast<size_t>(n));
     total += static_cast<uint64_t>(n);
     if (bytesRead) bytesRead(total);
   }
-  ::close(fd);
   if (hex) *hex = h.FinalHex();
   if (size) *size = total;
   return true;
+}
+
+bool Sha256File(const std::string& path, std::string* hex, uint64_t* size, std::string* error,
+                const std::function<void(uint64_t)>& bytesRead, const std::atomic<bool>* cancel) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (error) *error = std::strerror(errno);
+    return false;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    if (error) *error = "not a regular file";
+    return false;
+  }
+  ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  const bool ok = Sha256Fd(fd, hex, size, error, bytesRead, cancel);
+  ::close(fd);
+  return ok;
 }
 
 }  // namespace vt

@@ -35,4 +35,8 @@ bool Sha256File(const std::string& path, std::string* hex, uint64_t* size, std::
                 const std::function<void(uint64_t bytesRead)>& bytesRead = {},
                 const std::atomic<bool>* cancel = nullptr);
 
+// The same over an open file from its first byte (read with pread; the file position is not used).
+bool Sha256Fd(int fd, std::string* hex, uint64_t* size, std::string* error,
+              const std::function<void(uint64_t bytesRead)>& bytesRead = {}, const std::atomic<bool>* cancel = nullptr);
+
 }  // namespace vt

@@ -10,27 +10,18 @@
 #include <string>
 #include <vector>
 
+#include "export/export_job.h"
 #include "export/export_span.h"
 #include "export/manifest.h"
 #include "export/mkv_file.h"
 
 namespace vt {
 
-struct RemuxPieceResult {
-  SourceStatus status = SourceStatus::kOk;
-  std::string message;  // why the piece (or its sound) is missing from the export
-  int64_t frames = 0;   // video frames taken from it
-  WallTime firstFrame = 0;
-  WallTime lastFrame = 0;
-  WallTime lastFrameEnd = 0;  // end of the last frame's display time
-  bool audio = false;
-};
-
 struct RemuxResult {
   bool ok = false;
   bool cancelled = false;
   std::string error;
-  std::vector<RemuxPieceResult> pieces;  // one per piece of the plan
+  std::vector<PieceOutcome> pieces;  // one per piece of the plan
   int64_t frames = 0;
   WallTime firstFrame = 0;
   WallTime lastFrame = 0;

@@ -51,11 +51,6 @@ bool CDemuxReader::WaitPrerolled(const std::atomic<bool>* cancel, std::string* e
   for (;;) {
     GstState state;
     const GstStateChangeReturn r = gst_element_get_state(m_pPipeline, &state, nullptr, kPollNs);
-    if (TakeError(error) || r == GST_STATE_CHANGE_FAILURE) {
-      if (error && error->empty()) *error = "cannot be opened";
-      return false;
-    }
-    if (r == GST_STATE_CHANGE_SUCCESS || r == GST_STATE_CHANGE_NO_PREROLL) return true;
     bool noMorePads;
     {
       std::lock_guard<std::mutex> lock(m_mutex);
@@ -64,11 +59,17 @@ bool CDemuxReader::WaitPrerolled(const std::atomic<bool>* cancel, std::string* e
     GstPad* pad = gst_element_get_static_pad(m_pSink, "sink");
     const bool linked = gst_pad_is_linked(pad);
     gst_object_unref(pad);
-    // All streams announced and none of them is ours: the appsink would wait for ever.
+    // All streams announced and none of them is ours: the appsink would wait for ever, and the
+    // demuxer stops with an error as nothing takes its data.
     if (noMorePads && !linked) {
       *noStream = true;
       return true;
     }
+    if (TakeError(error) || r == GST_STATE_CHANGE_FAILURE) {
+      if (error && error->empty()) *error = "cannot be opened";
+      return false;
+    }
+    if (r == GST_STATE_CHANGE_SUCCESS || r == GST_STATE_CHANGE_NO_PREROLL) return true;
     if ((cancel && cancel->load()) || std::chrono::steady_clock::now() > deadline) {
       if (error) *error = cancel && cancel->load() ? "cancelled" : "time-out while opening";
       return false;
@@ -143,6 +144,31 @@ CDemuxReader::PullResult CDemuxReader::Pull(GstSample** sample, const std::atomi
     if (TakeError(error)) return kError;
     if (gst_app_sink_is_eos(GST_APP_SINK(m_pSink))) return kEnd;
   }
+}
+
+int64_t FindVideoFrameStart(const std::string& path, int64_t offsetNs, std::string* error) {
+  CDemuxReader reader;
+  if (reader.Open(path, MediaTrack::kVideo, offsetNs, nullptr, error) != CDemuxReader::kOpened) {
+    if (error && error->empty()) *error = "no video";
+    return -1;
+  }
+  int64_t found = -1;
+  for (;;) {
+    GstSample* sample = nullptr;
+    const CDemuxReader::PullResult r = reader.Pull(&sample, nullptr, error);
+    if (r != CDemuxReader::kSample) break;
+    GstBuffer* b = gst_sample_get_buffer(sample);
+    const GstClockTime t = GST_BUFFER_PTS_IS_VALID(b) ? GST_BUFFER_PTS(b) : GST_BUFFER_DTS(b);
+    gst_sample_unref(sample);
+    if (!GST_CLOCK_TIME_IS_VALID(t)) continue;
+    if (static_cast<int64_t>(t) > offsetNs) {
+      if (found < 0) found = static_cast<int64_t>(t);
+      break;
+    }
+    found = static_cast<int64_t>(t);
+  }
+  if (found < 0 && error && error->empty()) *error = "no video frame";
+  return found;
 }
 
 }  // namespace vt

@@ -43,4 +43,9 @@ class CDemuxReader {
   bool m_bNoMorePads = false;
 };
 
+// Stream time (ns) of the video frame on screen at offsetNs: the last frame that starts at or
+// before it (the first frame when none does). -1 with a reason when the file has no readable
+// video.
+int64_t FindVideoFrameStart(const std::string& path, int64_t offsetNs, std::string* error);
+
 }  // namespace vt

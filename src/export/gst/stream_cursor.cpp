@@ -28,7 +28,7 @@ std::string CapsText(GstCaps* caps) {
 
 }  // namespace
 
-CStreamCursor::CStreamCursor(const SpanPlan& plan, MediaTrack track, std::vector<RemuxPieceResult>* results,
+CStreamCursor::CStreamCursor(const SpanPlan& plan, MediaTrack track, std::vector<PieceOutcome>* results,
                              const std::atomic<bool>* cancel)
     : m_plan(plan), m_track(track), m_pResults(results), m_pCancel(cancel), m_leadStart(INT64_MAX) {}
 
@@ -39,7 +39,7 @@ CStreamCursor::~CStreamCursor() {
 }
 
 void CStreamCursor::Fail(size_t index, SourceStatus status, const std::string& message) {
-  RemuxPieceResult& r = (*m_pResults)[index];
+  PieceOutcome& r = (*m_pResults)[index];
   if (m_track == MediaTrack::kVideo) {
     r.status = status;
     r.message = message;
@@ -97,7 +97,7 @@ void CStreamCursor::FinishPiece() {
 }
 
 void CStreamCursor::Take(GstBuffer* buffer, WallTime wall, WallTime duration) {
-  RemuxPieceResult& r = (*m_pResults)[m_piece];
+  PieceOutcome& r = (*m_pResults)[m_piece];
   if (m_track == MediaTrack::kVideo) {
     if (r.frames++ == 0) r.firstFrame = wall;
     r.lastFrame = wall;

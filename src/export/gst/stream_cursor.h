@@ -29,7 +29,7 @@ class CStreamCursor {
  public:
   // results (one per piece) receive what this cursor finds; video owns the statuses, audio adds
   // a message and the audio flag.
-  CStreamCursor(const SpanPlan& plan, MediaTrack track, std::vector<RemuxPieceResult>* results,
+  CStreamCursor(const SpanPlan& plan, MediaTrack track, std::vector<PieceOutcome>* results,
                 const std::atomic<bool>* cancel);
   ~CStreamCursor();
   CStreamCursor(const CStreamCursor&) = delete;
@@ -53,7 +53,7 @@ class CStreamCursor {
 
   const SpanPlan& m_plan;
   MediaTrack m_track;
-  std::vector<RemuxPieceResult>* m_pResults;
+  std::vector<PieceOutcome>* m_pResults;
   const std::atomic<bool>* m_pCancel;
   WallTime m_leadStart;  // INT64_MAX: none
 

@@ -1,0 +1,157 @@
+#include "export/gst/clip_export.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <thread>
+
+#include "export/gst/clip_remux.h"
+#include "export/sha256.h"
+#include "platform/atomic_file.h"
+#include "platform/file_utils.h"
+
+namespace vt {
+
+namespace {
+
+// Each source recording hashed whole, on a thread of its own while the remux reads the same files.
+class CSourceHasher {
+ public:
+  CSourceHasher(const SpanPlan& plan, const std::atomic<bool>* cancel) : m_plan(plan), m_pCancel(cancel) {
+    m_results.resize(plan.pieces.size());
+    m_thread = std::thread([this] { Run(); });
+  }
+  ~CSourceHasher() { Join(); }
+  void Join() {
+    if (m_thread.joinable()) m_thread.join();
+  }
+  // After Join: copies each hash into outcomes; a file the remux found but that cannot be hashed
+  // counts as unreadable.
+  void Fill(std::vector<PieceOutcome>* outcomes) const {
+    for (size_t i = 0; i < outcomes->size() && i < m_results.size(); ++i) {
+      PieceOutcome& o = (*outcomes)[i];
+      const Result& r = m_results[i];
+      if (r.ok) {
+        o.hashed = true;
+        o.size = r.size;
+        o.sha256 = r.sha256;
+      } else if (o.status == SourceStatus::kOk && !m_plan.pieces[i].path.empty()) {
+        o.status = SourceStatus::kUnreadable;
+        o.message = "cannot be hashed: " + r.error;
+      }
+    }
+  }
+
+ private:
+  struct Result {
+    bool ok = false;
+    uint64_t size = 0;
+    std::string sha256;
+    std::string error;
+  };
+  void Run() {
+    for (size_t i = 0; i < m_plan.pieces.size(); ++i) {
+      if (m_pCancel && m_pCancel->load()) return;
+      Result& r = m_results[i];
+      const std::string& path = m_plan.pieces[i].path;
+      if (path.empty()) continue;
+      r.ok = Sha256File(path, &r.sha256, &r.size, &r.error, {}, m_pCancel);
+    }
+  }
+
+  const SpanPlan& m_plan;
+  const std::atomic<bool>* m_pCancel;
+  std::vector<Result> m_results;
+  std::thread m_thread;
+};
+
+}  // namespace
+
+bool WriteExportManifest(const std::string& output, bool replace, ExportOutcome* outcome) {
+  const std::string text = ManifestToJson(outcome->manifest);
+  outcome->manifestPath = ManifestPathFor(output);
+  AtomicWriteOptions options;
+  options.replace = replace;
+  const WriteResult w = WriteBytesAtomically(outcome->manifestPath, text.data(), text.size(), options);
+  if (!w.ok()) {
+    ::unlink(output.c_str());
+    outcome->error = "cannot write " + outcome->manifestPath + ": " + w.Reason();
+    return false;
+  }
+  outcome->manifestSha256 = Sha256Hex(text.data(), text.size());
+  return true;
+}
+
+ExportOutcome RunClipExport(const ClipExportJob& job, const std::function<void(const ExportProgress&)>& progress,
+                            const std::atomic<bool>* cancel) {
+  ExportOutcome out;
+  if (job.requested.to <= job.requested.from) {
+    out.error = "the end of the span must come after its start";
+    return out;
+  }
+  if (job.plan.pieces.empty()) {
+    out.error = "no recording of " + job.camera.label + " between " + FormatLocalWallTime(job.requested.from) +
+                " and " + FormatLocalWallTime(job.requested.to);
+    return out;
+  }
+  if (!CheckExportDestination(job.output, job.dataFolder, job.camera.folder, job.replace, &out.error)) return out;
+
+  const auto started = std::chrono::steady_clock::now();
+  auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(); };
+  CSourceHasher hasher(job.plan, cancel);
+  RemuxResult remux;
+  std::string outputSha;
+  uint64_t outputSize = 0;
+  AtomicWriteOptions options;
+  options.replace = job.replace;
+  options.readable = true;
+  const WriteResult written = WriteFileAtomically(
+      job.output,
+      [&](int fd) {
+        remux = RemuxSpan(
+            job.plan, fd, std::string(kExportProgramName) + " " + ExportProgramVersion(),
+            ClipTags(job.camera, job.requested),
+            [&](const RemuxProgress& p) {
+              if (progress) progress({p.frames, p.totalFrames, elapsed(), false});
+            },
+            cancel);
+        if (!remux.ok) {
+          errno = remux.cancelled ? ECANCELED : EIO;
+          return false;
+        }
+        if (progress) progress({remux.frames, remux.frames, elapsed(), true});
+        std::string error;
+        if (!Sha256Fd(fd, &outputSha, &outputSize, &error, {}, cancel)) {
+          remux.ok = false;
+          remux.error = "cannot read the export back: " + error;
+          errno = EIO;
+          return false;
+        }
+        return true;
+      },
+      options);
+  hasher.Join();
+  if (cancel && cancel->load()) {
+    out.cancelled = true;
+    out.error = "cancelled";
+    return out;
+  }
+  if (!written.ok()) {
+    out.error = !remux.error.empty() && !remux.ok ? remux.error : "cannot write " + job.output + ": " + written.Reason();
+    return out;
+  }
+  std::vector<PieceOutcome> outcomes = remux.pieces;
+  hasher.Fill(&outcomes);
+  out.manifest = BuildManifest(ExportKind::kClip, job.dataFolder, job.camera, job.requested, job.plan, outcomes,
+                               remux.origin, remux.audio);
+  out.manifest.outputFile = job.output.substr(job.output.rfind('/') + 1);
+  out.manifest.outputSize = outputSize;
+  out.manifest.outputSha256 = outputSha;
+  out.warnings = OutcomeWarnings(out.manifest);
+  if (!WriteExportManifest(job.output, job.replace, &out)) return out;
+  out.ok = true;
+  return out;
+}
+
+}  // namespace vt
