@@ -110,7 +110,10 @@ void JsonValue::WriteTo(std::string* out, int indent) const {
       // Independent of the locale's decimal point.
       char buf[32];
       const auto r = std::to_chars(buf, buf + sizeof buf, std::isfinite(m_double) ? m_double : 0.0);
-      out->append(buf, r.ptr);
+      const std::string text(buf, r.ptr);
+      out->append(text);
+      // A double stays a double when read back ("-0" would come back as the integer 0).
+      if (text.find_first_of(".eE") == std::string::npos) out->append(".0");
       return;
     }
     case kString: WriteString(out, m_str); return;

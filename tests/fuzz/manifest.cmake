@@ -1,0 +1,1 @@
+vt_fuzz_target(NAME manifest SOURCE fuzz_manifest.cpp LIBS vtcore)
