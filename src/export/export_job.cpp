@@ -10,6 +10,7 @@
 #include "app/app_paths.h"
 #include "platform/data_policy.h"
 #include "platform/file_utils.h"
+#include "platform/local_time.h"
 #include "platform/paths.h"
 #include "recorddb/camera_config.h"
 
@@ -182,6 +183,31 @@ std::vector<std::string> OutcomeWarnings(const ExportManifest& m) {
       out.push_back(s.path + ": " + s.message);
   }
   return out;
+}
+
+WallInterval DefaultExportSpan(CRecordDB& db, time32 t, bool day) {
+  if (t != 0 && !day) {
+    if (const RDB_RECORD* r = db.FindRecordAt(t)) return {WallFromTime32(r->tStart), WallFromTime32(r->tEnd)};
+  }
+  RdbDay* d = nullptr;
+  if (t != 0 && day && db.FindDay(t, nullptr, nullptr, &d, nullptr) && d && !d->records.empty())
+    return {WallFromTime32(d->records.front().tStart), WallFromTime32(d->records.back().tEnd)};
+  const RdbIndex* index = db.GetIndex();
+  const RDB_RECORD* last = nullptr;
+  if (index)
+    for (const RdbYear& y : index->years)
+      for (const RdbMonth& m : y.months)
+        for (const RdbDay& dd : m.days)
+          for (const RDB_RECORD& r : dd.records)
+            if (!last || r.tStart > last->tStart) last = &r;
+  if (!last) return {};
+  return {WallFromTime32(last->tStart), WallFromTime32(last->tEnd)};
+}
+
+std::string DefaultExportFileName(int channel, WallTime from) {
+  char camera[16];
+  std::snprintf(camera, sizeof camera, "camera%02d-", channel);
+  return camera + FormatLocalTime(Time32FromWall(from), "%Y%m%d-%H%M%S") + ".mkv";
 }
 
 double SecondsLeft(const ExportProgress& p) {

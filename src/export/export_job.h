@@ -10,6 +10,7 @@
 #include "export/export_span.h"
 #include "export/manifest.h"
 #include "export/mkv_file.h"
+#include "recorddb/record_db.h"
 
 namespace vt {
 
@@ -62,6 +63,12 @@ MatroskaTags ClipTags(const ExportCamera& camera, const WallInterval& requested)
 
 // One line per recording that is missing from the export or lost its sound, for the user.
 std::vector<std::string> OutcomeWarnings(const ExportManifest& manifest);
+
+// The span a user most likely wants: the recording or the day that starts at t (a tree
+// selection), else the camera's last recording. Empty (from = to) when the database is empty.
+WallInterval DefaultExportSpan(CRecordDB& db, time32 t, bool day);
+// "camera01-20080510-102030.mkv" for channel 1 and a span from 2008-05-10 10:20:30 local.
+std::string DefaultExportFileName(int channel, WallTime from);
 
 struct ExportProgress {
   int64_t frames = 0;

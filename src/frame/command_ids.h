@@ -42,6 +42,8 @@ inline constexpr uint32_t ID_SPEED_UP = 33102;
 inline constexpr uint32_t ID_PLAY_ACROSS = 33103;
 inline constexpr uint32_t ID_VIEW_DAY_TIMELINE = 33104;
 inline constexpr uint32_t ID_VIEW_FULL_SCREEN = 33106;
+// Evidence export.
+inline constexpr uint32_t ID_EXPORT_CLIP = 33110;
 
 inline constexpr uint32_t IDS_READY = res::kIdsReady;
 inline constexpr uint32_t IDS_MSG_DELETE_ALL_RECORD = res::kIdsMsgDeleteAllRecord;

@@ -46,6 +46,7 @@ const CommandDef kTable[] = {
     VT_SEP(kMenuFile),
     VT_DB(kMenuFile, ID_SAVE_RECORD_TO, "&Save Record to...\tCtrl+S", "Ctrl+S", 5, 4, HasSelectedRecord),
     VT_DB(kMenuFile, ID_BACKUP_DB, "&Backup Record DB...", nullptr, -1, -1, Always),
+    {kMenuFile, C, ID_EXPORT_CLIP, "&Export Clip...", nullptr, -1, -1, 0, &T::OnExportCommand, HasRecords},
     VT_SEP(kMenuFile),
     {kMenuFile, C, ID_APP_EXIT, "E&xit", nullptr, -1, -1, ID_APP_EXIT, &T::OnAppExit, Always},
 

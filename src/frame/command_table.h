@@ -46,6 +46,7 @@ class CCommandTarget {
   virtual void OnHelp(uint32_t id) = 0;
   virtual void OnAbout(uint32_t id) = 0;
   virtual void OnReviewCommand(uint32_t id) = 0;    // 33100-33106
+  virtual void OnExportCommand(uint32_t id) = 0;    // 33110
 };
 
 enum class MenuKind : uint8_t { Command, Separator, SubmenuBegin, SubmenuEnd };

@@ -118,6 +118,7 @@ class CMainFrame : public QMainWindow, public CMessageWindow, public CCommandTar
   void OnHelp(uint32_t id) override;
   void OnAbout(uint32_t id) override;
   void OnReviewCommand(uint32_t id) override;
+  void OnExportCommand(uint32_t id) override;  // main_frame_export.cpp
 
   // The day timeline, Go to Time and playing across recordings; null before Create.
   CReviewNavigator* GetReview() const { return m_pReview; }

@@ -83,7 +83,7 @@ TEST(CommandTable, FileMenuOrderAndTexts) {
   }
   std::vector<std::string> want = {"&Open Record DB...\tCtrl+O", "&Update Record DB\tCtrl+U",
                                    "&Return to Main Record DB\tCtrl+R", "-", "&Save Record to...\tCtrl+S",
-                                   "&Backup Record DB...", "-", "E&xit"};
+                                   "&Backup Record DB...", "&Export Clip...", "-", "E&xit"};
   EXPECT_EQ(file, want);
 }
 
@@ -125,6 +125,8 @@ TEST(CommandRules, EveryCommandForFixtureStates) {
       {33101, off, off, on, off, off},      {33102, off, off, on, off, off},
       {33103, on, on, on, on, on},          {33104, onChk, onChk, onChk, onChk, onChk},
       {33106, on, on, on, on, on},  // Full Screen: checked while on
+      // Evidence export: Export Clip when the camera has recordings.
+      {33110, off, on, on, on, off},
   };
   for (uint32_t id = 32771; id <= 32779; ++id)
     rows.push_back({id, off, off, id == 32776 ? onChk : on, off, off});
