@@ -10,7 +10,10 @@ vt_core_library(NAME vt_playcore SOURCES
   ${CMAKE_CURRENT_SOURCE_DIR}/engine_errors.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/fake_media_engine.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/player_core.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/frame_paint.cpp)
+  ${CMAKE_CURRENT_SOURCE_DIR}/frame_paint.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/frame_cache.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/frame_move.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/rate_watch.cpp)
 
 if(NOT VT_CORE_ONLY)
   include(${CMAKE_CURRENT_SOURCE_DIR}/gst/gst.cmake OPTIONAL)

@@ -1,5 +1,6 @@
 #include "playback/player_core.h"
 
+#include <chrono>
 #include <ctime>
 
 #include "playback/engine_errors.h"
@@ -10,7 +11,10 @@
 namespace vt {
 
 CPlayerCore::CPlayerCore(IMediaEngine* engine, IPlayerView* view, IMessageTarget* notifyTarget)
-    : m_pEngine(engine), m_pView(view), m_pNotify(notifyTarget) {
+    : m_pEngine(engine), m_pView(view), m_pNotify(notifyTarget), m_nowMs([] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+      }) {
   m_tCurrent = static_cast<time32>(std::time(nullptr));
   m_hSeekThread = std::thread([this] { SeekThread(); });
 }
@@ -140,6 +144,7 @@ HRESULT CPlayerCore::BuildGraph(const std::string& path) {
 
 void CPlayerCore::CloseClip() {
   WaitSeekIdle();
+  EndRateWatch();
   if (m_pView->GetSeekPos() > 1) m_pView->SetSeekPos(1);
   m_bOpen = 0;
   m_pView->ShowTime(false);
@@ -171,11 +176,14 @@ void CPlayerCore::Transport(int cmd, bool moveSeekBar) {
   if (cmd == kCmdPlay && (ps == kPsStopped || ps == kPsPaused)) {
     if (Succeeded(m_pEngine->Run())) m_psCurrent = kPsRunning;
     m_pView->StartTimers(PositionTimerPeriodMs(m_llFrameTime));
+    WatchRate();
   } else if ((cmd == kCmdPlay && ps == kPsRunning) || (cmd == kCmdPause && (ps == kPsRunning || ps == kPsStopped))) {
+    EndRateWatch();
     if (Succeeded(m_pEngine->Pause())) m_psCurrent = kPsPaused;
     m_pView->StopTimers();
     SettleOnShownFrame(moveSeekBar);
   } else if (cmd == kCmdStop && (ps == kPsPaused || ps == kPsRunning)) {
+    EndRateWatch();
     m_pEngine->Stop();
     m_pEngine->SetPositions(0);
     m_pEngine->Pause();
@@ -253,6 +261,7 @@ HRESULT CPlayerCore::SetRate(double rate) {
   const HRESULT hr = m_pEngine->PutRate(rate);
   if (Succeeded(hr)) {
     m_dRate = rate;
+    if (m_psCurrent == kPsRunning) WatchRate();
   } else {
     m_strError = m_pView->LoadText(kIdsSpeedNotSupported);
     m_pView->ShowMessage(m_strError);
@@ -346,6 +355,31 @@ std::vector<uint8_t> CPlayerCore::CaptureForSnapshot() {
 void CPlayerCore::OnPositionTick() {
   if (!Held()) return;
   if (SyncToShownFrame(true)) DrawClock();
+  if (m_psCurrent == kPsRunning) CheckRate();
+}
+
+void CPlayerCore::WatchRate() {
+  EndRateWatch();
+  m_rateWatch.Start(m_dRate, m_nowMs(), m_llPosition);
+}
+
+void CPlayerCore::CheckRate() {
+  const CRateWatch::Verdict v = m_rateWatch.Update(m_nowMs(), m_llPosition);
+  if (!v.judged) return;
+  if (!v.held) {
+    m_pView->ShowStatus(RateNotHeldText(m_dRate, v.reached));
+    m_bRateNoted = true;
+  } else if (m_bRateNoted) {
+    m_pView->ShowStatus({});
+    m_bRateNoted = false;
+  }
+}
+
+void CPlayerCore::EndRateWatch() {
+  m_rateWatch.Stop();
+  if (!m_bRateNoted) return;
+  m_pView->ShowStatus({});
+  m_bRateNoted = false;
 }
 
 void CPlayerCore::OnClockTick() {

@@ -27,6 +27,7 @@
 #include "playback/auto_reset_event.h"
 #include "playback/event_list.h"
 #include "playback/media_engine.h"
+#include "playback/rate_watch.h"
 
 namespace vt {
 
@@ -77,7 +78,7 @@ class IPlayerView {
   virtual void SetWindowTitle(const char* textA, const char* textB) = 0;
   // Texts, message boxes and the main window's status line.
   virtual std::string LoadText(uint32_t id) = 0;
-  virtual void ShowStatus(const std::string& text) = 0;
+  virtual void ShowStatus(const std::string& text) = 0;  // empty: back to the idle text
   virtual void ShowMessage(const std::string& text) = 0;
   virtual void ShowLangMessage(const char* key, uint32_t id) = 0;
 };
@@ -152,6 +153,8 @@ class CPlayerCore {
   const std::string& GetError() const { return m_strError; }
   CEventList* GetEvents() const { return m_pEvents.get(); }
   int32_t GetResume() const { return m_nResume; }
+  // Wall clock in ms for judging the rate reached (tests set their own).
+  void SetWallClock(std::function<int64_t()> nowMs) { m_nowMs = std::move(nowMs); }
 
  private:
   bool Held() const { return m_pEngine->IsLoaded(); }
@@ -170,6 +173,11 @@ class CPlayerCore {
   void ResumeAfterJump();
   HRESULT JumpTo(time32 target);
   void SeekThread();
+  // While running: says on the status line when the rate asked for cannot be held, and takes
+  // the text back when it is held again or playback stops.
+  void WatchRate();
+  void CheckRate();
+  void EndRateWatch();
   // Waits (at most 1 s) until the seek thread has carried out every request made so far, so
   // that a seek of this thread is not undone by an older one finishing after it, and the engine
   // is not closed under a running seek.
@@ -197,6 +205,10 @@ class CPlayerCore {
   time32 m_tEnd = 0;
   int32_t m_nResume = 1;
   std::function<bool()> m_fnEndOfStream;
+
+  CRateWatch m_rateWatch;
+  bool m_bRateNoted = false;  // the status line says the rate is not held
+  std::function<int64_t()> m_nowMs;
 
   CAutoResetEvent m_hSeekEvent;
   std::atomic<int32_t> m_bSeekThreadRun{1};

@@ -499,8 +499,8 @@ void CPlayerWnd::ShowStatus(const std::string& text) {
   if (m_hooks.statusText) {
     m_hooks.statusText(text);
   } else if (IMessageTarget* main = GetMainWndTarget()) {
-    // Sent, not posted: the text lives only as long as this call.
-    main->Send(kMsgStatusText, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    // Sent, not posted: the text lives only as long as this call. No text: the idle text.
+    main->Send(kMsgStatusText, 0, text.empty() ? 0 : reinterpret_cast<LPARAM>(text.c_str()));
   }
 }
 

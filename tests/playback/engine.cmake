@@ -3,3 +3,9 @@ vt_test(NAME test_gst_engine
   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_gst_engine.cpp
   LIBS vt_gstengine vt_gsttestmedia
   LABELS engine)
+
+# Frame steps and fast playback of the GStreamer engine.
+vt_test(NAME test_gst_steps
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_gst_steps.cpp
+  LIBS vt_gstengine vt_gsttestmedia
+  LABELS engine)

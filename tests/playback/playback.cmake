@@ -5,6 +5,7 @@ vt_test(NAME test_playcore
           ${CMAKE_CURRENT_SOURCE_DIR}/test_player_logic.cpp
           ${CMAKE_CURRENT_SOURCE_DIR}/test_player_core.cpp
           ${CMAKE_CURRENT_SOURCE_DIR}/test_frame_paint.cpp
+          ${CMAKE_CURRENT_SOURCE_DIR}/test_frame_steps.cpp
   LIBS vt_playcore)
 
 if(NOT VT_CORE_ONLY AND TARGET vt_gstengine)

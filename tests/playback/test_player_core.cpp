@@ -474,5 +474,36 @@ TEST_F(PlayerCoreTest, InformationBarIsEmptyWithNothingOpen) {
   EXPECT_FALSE(view.lineShown);
 }
 
+// The rate is judged on the frames shown: x16 asked, the picture moving at x4 is said on the
+// status line after the judging time; the text goes when playback pauses.
+TEST_F(PlayerCoreTest, RateThatCannotBeHeldIsSaidOnTheStatusLine) {
+  int64_t nowMs = 0;
+  core->SetWallClock([&] { return nowMs; });
+  Open(Record("a.avi", {}));
+  core->OnSpeedCommand(kIdSpeedLast);
+  core->PlaybackCommand(kCmdPlay);
+  view.status.clear();
+  for (int tick = 1; tick <= 6; ++tick) {
+    nowMs += 500;
+    engine.llShownPosition = nowMs * 4 * 10000;  // x4 in 100 ns units
+    core->OnPositionTick();
+  }
+  ASSERT_FALSE(view.status.empty());
+  EXPECT_EQ("x16 is faster than this computer can decode: playing at about x4.0", view.status.back());
+  core->PlaybackCommand(kCmdPause);
+  EXPECT_EQ("", view.status.back());
+  // Held: nothing is said.
+  view.status.clear();
+  core->OnSpeedCommand(kIdSpeedNormal);
+  core->PlaybackCommand(kCmdPlay);
+  const int64_t start = engine.llShownPosition, startMs = nowMs;
+  for (int tick = 1; tick <= 6; ++tick) {
+    nowMs += 500;
+    engine.llShownPosition = start + (nowMs - startMs) * 10000;
+    core->OnPositionTick();
+  }
+  EXPECT_TRUE(view.status.empty());
+}
+
 }  // namespace
 }  // namespace vt

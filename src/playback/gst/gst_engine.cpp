@@ -10,7 +10,8 @@
 #include <cstring>
 
 #include "playback/engine_errors.h"
-#include "playback/frame_paint.h"
+#include "playback/frame_move.h"
+#include "playback/gst/frame_pack.h"
 
 namespace vt {
 
@@ -20,158 +21,17 @@ constexpr HRESULT kHrFileNotFound = static_cast<HRESULT>(0x80070002u);       // 
 constexpr HRESULT kHrUnsupportedStream = static_cast<HRESULT>(0x80040265u);  // nothing can play it
 constexpr HRESULT kHrInvalidArg = static_cast<HRESULT>(0x80070057u);
 constexpr int64_t kSettleTimeoutNs = 10 * GST_SECOND;
+constexpr guint kFramesAhead = 4;
 constexpr int kPlayFlags = 0x1 | 0x2 | 0x10 | 0x40;  // video, audio, soft volume, native video
 
 // Formats the snapshot's colour conversion knows; anything else is converted to the first.
 constexpr const char* kSinkCaps = "video/x-raw, format=(string){ I420, YV12, YUY2, UYVY, YVYU, BGRx, BGRA }";
-
-uint32_t FourCCOf(GstVideoFormat f) {
-  switch (f) {
-    case GST_VIDEO_FORMAT_I420: return MakeFourCC('I', '4', '2', '0');
-    case GST_VIDEO_FORMAT_YV12: return MakeFourCC('Y', 'V', '1', '2');
-    case GST_VIDEO_FORMAT_YUY2: return MakeFourCC('Y', 'U', 'Y', '2');
-    case GST_VIDEO_FORMAT_UYVY: return MakeFourCC('U', 'Y', 'V', 'Y');
-    case GST_VIDEO_FORMAT_YVYU: return MakeFourCC('Y', 'V', 'Y', 'U');
-    case GST_VIDEO_FORMAT_BGRx:
-    case GST_VIDEO_FORMAT_BGRA: return MakeFourCC('B', 'G', 'R', 'x');
-    default: return 0;
-  }
-}
-
-int32_t Align4(int32_t n) { return (n + 3) & ~3; }
 
 HRESULT ErrorResult(GQuark domain, int code) {
   if (domain == GST_RESOURCE_ERROR && (code == GST_RESOURCE_ERROR_NOT_FOUND || code == GST_RESOURCE_ERROR_OPEN_READ))
     return kHrFileNotFound;
   if (domain == GST_STREAM_ERROR || domain == GST_CORE_ERROR) return kHrUnsupportedStream;
   return E_FAIL;
-}
-
-// The mapped frame as a VideoFrame: planes copied with their strides.
-void CopyVideoFrame(GstVideoFrame* vf, GstClockTime pts, VideoFrame* frame) {
-  frame->fourcc = FourCCOf(GST_VIDEO_FRAME_FORMAT(vf));
-  frame->width = GST_VIDEO_FRAME_WIDTH(vf);
-  frame->height = GST_VIDEO_FRAME_HEIGHT(vf);
-  frame->pts = GST_CLOCK_TIME_IS_VALID(pts) ? static_cast<int64_t>(pts / 100) : -1;
-  frame->nPlanes = static_cast<int>(GST_VIDEO_FRAME_N_PLANES(vf));
-  size_t total = 0;
-  for (int p = 0; p < frame->nPlanes && p < 3; ++p) {
-    frame->offset[p] = total;
-    frame->stride[p] = GST_VIDEO_FRAME_PLANE_STRIDE(vf, p);
-    total += static_cast<size_t>(frame->stride[p]) * GST_VIDEO_FRAME_COMP_HEIGHT(vf, p);
-  }
-  frame->data.resize(total);
-  for (int p = 0; p < frame->nPlanes && p < 3; ++p)
-    std::memcpy(frame->data.data() + frame->offset[p], GST_VIDEO_FRAME_PLANE_DATA(vf, p),
-                static_cast<size_t>(frame->stride[p]) * GST_VIDEO_FRAME_COMP_HEIGHT(vf, p));
-}
-
-// Subsampled chroma that does not divide the picture evenly: a packed YUV frame would give its
-// last column or row no chroma of its own.
-bool ChromaDoesNotFit(GstVideoFormat fmt, int32_t w, int32_t h) {
-  switch (fmt) {
-    case GST_VIDEO_FORMAT_I420:
-    case GST_VIDEO_FORMAT_YV12: return (w | h) & 1;
-    case GST_VIDEO_FORMAT_YUY2:
-    case GST_VIDEO_FORMAT_UYVY:
-    case GST_VIDEO_FORMAT_YVYU: return w & 1;
-    default: return false;
-  }
-}
-
-// 32-bit bottom-up BI_RGB bitmap of the frame, converted as it is painted.
-std::vector<uint8_t> PackAsRgb32(GstVideoFrame* vf) {
-  VideoFrame frame;
-  CopyVideoFrame(vf, GST_CLOCK_TIME_NONE, &frame);
-  const int32_t w = frame.width, h = frame.height;
-  std::vector<uint32_t> rows(static_cast<size_t>(w) * h);
-  if (!ScaleFrameToRgb32(frame, rows.data(), w, h, w)) return {};
-  BITMAPINFOHEADER bih{};
-  bih.biSize = sizeof bih;
-  bih.biWidth = w;
-  bih.biHeight = h;
-  bih.biPlanes = 1;
-  bih.biBitCount = 32;
-  bih.biCompression = BI_RGB;
-  bih.biSizeImage = static_cast<uint32_t>(4 * w) * h;
-  std::vector<uint8_t> out(sizeof bih + bih.biSizeImage);
-  std::memcpy(out.data(), &bih, sizeof bih);
-  for (int32_t r = 0; r < h; ++r) {
-    uint8_t* dst = out.data() + sizeof bih + static_cast<size_t>(h - 1 - r) * 4 * w;
-    for (int32_t x = 0; x < w; ++x) {
-      const uint32_t px = rows[static_cast<size_t>(r) * w + x];  // 0xFFRRGGBB
-      dst[4 * x] = static_cast<uint8_t>(px);
-      dst[4 * x + 1] = static_cast<uint8_t>(px >> 8);
-      dst[4 * x + 2] = static_cast<uint8_t>(px >> 16);
-      dst[4 * x + 3] = 0;
-    }
-  }
-  return out;
-}
-
-// The frame as a packed bitmap: planar 4:2:0 with 4-byte aligned luma and chroma rows (chroma
-// order of the format), packed 4:2:2 top-down, or 32-bit bottom-up BI_RGB. YUV frames whose
-// size the chroma does not divide are handed over as RGB, so every edge pixel keeps its colour.
-std::vector<uint8_t> PackBitmap(GstVideoFrame* vf) {
-  const GstVideoFormat fmt = GST_VIDEO_FRAME_FORMAT(vf);
-  const int32_t w = GST_VIDEO_FRAME_WIDTH(vf), h = GST_VIDEO_FRAME_HEIGHT(vf);
-  if (ChromaDoesNotFit(fmt, w, h)) return PackAsRgb32(vf);
-  BITMAPINFOHEADER bih{};
-  bih.biSize = sizeof bih;
-  bih.biWidth = w;
-  bih.biHeight = h;
-  bih.biPlanes = 1;
-  std::vector<uint8_t> out;
-  auto copyRows = [](uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t srcStride, int32_t rowBytes,
-                     int32_t rows, bool flip) {
-    for (int32_t r = 0; r < rows; ++r)
-      std::memcpy(dst + static_cast<size_t>(flip ? rows - 1 - r : r) * dstStride,
-                  src + static_cast<size_t>(r) * srcStride, rowBytes);
-  };
-  switch (fmt) {
-    case GST_VIDEO_FORMAT_I420:
-    case GST_VIDEO_FORMAT_YV12: {
-      const int32_t ls = Align4(w), cs = Align4(w / 2);
-      const size_t lumaBytes = static_cast<size_t>(h) * ls, chromaBytes = static_cast<size_t>(h) * cs / 2;
-      bih.biBitCount = 12;
-      bih.biCompression = FourCCOf(fmt);
-      bih.biSizeImage = static_cast<uint32_t>(lumaBytes + 2 * chromaBytes);
-      out.assign(sizeof bih + bih.biSizeImage, 0);
-      uint8_t* px = out.data() + sizeof bih;
-      copyRows(px, ls, static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(vf, 0)),
-               GST_VIDEO_FRAME_PLANE_STRIDE(vf, 0), w, h, false);
-      // Planes 1 and 2 of the GStreamer frame are in the format's own order (I420: U, V; YV12: V, U).
-      for (int p = 1; p <= 2; ++p)
-        copyRows(px + lumaBytes + (p - 1) * chromaBytes, cs, static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(vf, p)),
-                 GST_VIDEO_FRAME_PLANE_STRIDE(vf, p), w / 2, h / 2, false);
-      break;
-    }
-    case GST_VIDEO_FORMAT_YUY2:
-    case GST_VIDEO_FORMAT_UYVY:
-    case GST_VIDEO_FORMAT_YVYU: {
-      const int32_t s = Align4(16 * w / 8);
-      bih.biBitCount = 16;
-      bih.biCompression = FourCCOf(fmt);
-      bih.biSizeImage = static_cast<uint32_t>(s) * h;
-      out.assign(sizeof bih + bih.biSizeImage, 0);
-      copyRows(out.data() + sizeof bih, s, static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(vf, 0)),
-               GST_VIDEO_FRAME_PLANE_STRIDE(vf, 0), 2 * w, h, false);
-      break;
-    }
-    case GST_VIDEO_FORMAT_BGRx:
-    case GST_VIDEO_FORMAT_BGRA: {
-      bih.biBitCount = 32;
-      bih.biCompression = BI_RGB;
-      bih.biSizeImage = static_cast<uint32_t>(4 * w) * h;
-      out.assign(sizeof bih + bih.biSizeImage, 0);
-      copyRows(out.data() + sizeof bih, 4 * w, static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(vf, 0)),
-               GST_VIDEO_FRAME_PLANE_STRIDE(vf, 0), 4 * w, h, true);
-      break;
-    }
-    default: return {};
-  }
-  std::memcpy(out.data(), &bih, sizeof bih);
-  return out;
 }
 
 GstElement* MakeAudioSink() {
@@ -209,27 +69,43 @@ HRESULT CGstEngine::RenderFile(const std::string& path) {
   }
   GstElement* pipe = gst_element_factory_make("playbin", "player");
   GstElement* conv = gst_element_factory_make("videoconvert", nullptr);
+  GstElement* ahead = gst_element_factory_make("queue", nullptr);
   GstElement* sink = gst_element_factory_make("appsink", "frames");
-  if (!pipe || !conv || !sink) {
-    for (GstElement* e : {pipe, conv, sink})
+  if (!pipe || !conv || !ahead || !sink) {
+    for (GstElement* e : {pipe, conv, ahead, sink})
       if (e) gst_object_unref(e);
     m_strError = FormatErrorText(kErrCreateGraph, E_FAIL);
     return E_FAIL;
   }
-  // Newest frame only; late frames are dropped before conversion.
+  // A late frame is still shown, and the decoder is not told to skip work: when decoding cannot
+  // keep up with the rate, playback slows to what it can decode instead of dropping every frame
+  // as late and standing still (intra-only streams drop frames before decoding instead, see
+  // decode_pacer.h).
   GstCaps* caps = gst_caps_from_string(kSinkCaps);
-  g_object_set(sink, "caps", caps, "sync", TRUE, "qos", TRUE, "max-lateness", static_cast<gint64>(20 * GST_MSECOND),
-               "max-buffers", 1u, "drop", TRUE, "emit-signals", FALSE, nullptr);
+  g_object_set(sink, "caps", caps, "sync", TRUE, "qos", FALSE, "max-lateness", gint64{-1}, "max-buffers", 1u, "drop",
+               TRUE, "emit-signals", FALSE, nullptr);
   gst_caps_unref(caps);
+  // A few frames decoded ahead, also while paused: a frame step takes the next one from here
+  // while the decoder, on all its threads, refills the queue.
+  g_object_set(ahead, "max-size-buffers", kFramesAhead, "max-size-bytes", 0u, "max-size-time", guint64{0}, nullptr);
   GstElement* vbin = gst_bin_new("video");
-  gst_bin_add_many(GST_BIN(vbin), conv, sink, nullptr);
-  gst_element_link(conv, sink);
+  gst_bin_add_many(GST_BIN(vbin), conv, ahead, sink, nullptr);
+  gst_element_link_many(conv, ahead, sink, nullptr);
   GstPad* pad = gst_element_get_static_pad(conv, "sink");
   gst_element_add_pad(vbin, gst_ghost_pad_new("sink", pad));
   gst_object_unref(pad);
   GstAppSinkCallbacks cb{};
   cb.new_sample = [](GstAppSink* s, gpointer self) { return OnNewSample(GST_ELEMENT(s), self); };
   cb.new_preroll = [](GstAppSink* s, gpointer self) { return OnNewPreroll(GST_ELEMENT(s), self); };
+  cb.eos = [](GstAppSink*, gpointer data) {
+    auto* self = static_cast<CGstEngine*>(data);
+    {
+      std::lock_guard<std::mutex> lock(self->m_mutex);
+      self->m_bPipeAtEnd = true;
+      self->m_llStepTarget = -1;
+    }
+    self->m_pipeCv.notify_all();
+  };
   gst_app_sink_set_callbacks(GST_APP_SINK(sink), &cb, this, nullptr);
 
   GError* err = nullptr;
@@ -242,6 +118,7 @@ HRESULT CGstEngine::RenderFile(const std::string& path) {
     return kHrFileNotFound;
   }
   g_object_set(pipe, "uri", uri, "video-sink", vbin, "flags", kPlayFlags, nullptr);
+  m_strUri = uri;
   g_free(uri);
   if (GstElement* audio = MakeAudioSink()) g_object_set(pipe, "audio-sink", audio, nullptr);
 
@@ -281,6 +158,7 @@ HRESULT CGstEngine::RenderFile(const std::string& path) {
     return hr;
   }
   ReadStreamFacts();
+  if (m_bHasVideo) SetUpDecoding();
   if (!m_bHasVideo && !m_bHasAudio) {
     Close();
     m_strError = FormatErrorText(kErrRenderFile, kHrUnsupportedStream);
@@ -329,8 +207,10 @@ int64_t CGstEngine::LastFrameStart() const {
 }
 
 void CGstEngine::Close() {
+  m_pacer.SetRunning(false);
   if (m_pPipeline) {
     gst_element_set_state(m_pPipeline, GST_STATE_NULL);
+    m_pacer.Detach();
     GstBus* bus = gst_element_get_bus(m_pPipeline);
     gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
     gst_object_unref(bus);
@@ -342,9 +222,16 @@ void CGstEngine::Close() {
   m_llDuration = m_llFrames = m_llFrameDur = m_llLastSeek = 0;
   m_bHasVideo = m_bHasAudio = false;
   m_nWidth = m_nHeight = 0;
+  m_pReader.reset();
+  m_cache.Clear();
+  m_bResync = false;
+  m_bIntraOnly = false;
   std::lock_guard<std::mutex> lock(m_mutex);
   if (m_pSample) gst_sample_unref(m_pSample);
-  m_pSample = nullptr;
+  if (m_pPipeSample) gst_sample_unref(m_pPipeSample);
+  m_pSample = m_pPipeSample = nullptr;
+  m_llShownTime = m_llPipeTime = m_llStepTarget = -1;
+  m_bPipeAtEnd = false;
   m_pFrame.reset();
   for (const Event& e : m_events)
     if (e.code == EC_ERRORABORT) g_free(reinterpret_cast<gchar*>(e.p2));
@@ -369,6 +256,14 @@ void CGstEngine::HoldShownFrame() {
 
 HRESULT CGstEngine::Run() {
   if (!m_pPipeline) return E_FAIL;
+  WaitStepDone();
+  if (m_bResync) {
+    // The frame on screen came from the cache: playing goes on from there.
+    int64_t shown = 0;
+    if (Succeeded(GetShownPosition(&shown)) && Succeeded(DoSeek(shown, m_dRate))) WaitSettled(kSettleTimeoutNs);
+  }
+  // Frames kept for stepping backwards are of no use once the picture moves on.
+  m_cache.Clear();
   {
     // The held buffer is rendered when its time comes.
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -376,11 +271,13 @@ HRESULT CGstEngine::Run() {
   }
   if (gst_element_set_state(m_pPipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) return E_FAIL;
   m_nState = State_Running;
+  m_pacer.SetRunning(true);
   return S_OK;
 }
 
 HRESULT CGstEngine::Pause() {
   if (!m_pPipeline) return E_FAIL;
+  m_pacer.SetRunning(false);
   HoldShownFrame();
   if (gst_element_set_state(m_pPipeline, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) return E_FAIL;
   m_nState = State_Paused;
@@ -390,6 +287,7 @@ HRESULT CGstEngine::Pause() {
 // Stopped keeps the pipeline paused so that the last frame stays available for painting.
 HRESULT CGstEngine::Stop() {
   if (!m_pPipeline) return E_FAIL;
+  m_pacer.SetRunning(false);
   HoldShownFrame();
   if (gst_element_set_state(m_pPipeline, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) return E_FAIL;
   m_nState = State_Stopped;
@@ -398,9 +296,11 @@ HRESULT CGstEngine::Stop() {
 
 HRESULT CGstEngine::StopWhenReady() {
   if (!m_pPipeline) return E_FAIL;
+  m_pacer.SetRunning(false);
   if (gst_element_set_state(m_pPipeline, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) return E_FAIL;
   m_nState = State_Stopped;
   const HRESULT hr = WaitSettled(kSettleTimeoutNs);
+  if (hr == S_OK) PreStep();
   return Failed(hr) ? hr : S_OK;
 }
 
@@ -418,7 +318,11 @@ HRESULT CGstEngine::DoSeek(int64_t t, double rate) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_bHoldPreroll = false;
     m_bErrorQueued = false;
+    m_llPipeTime = -1;
+    m_llStepTarget = -1;
+    m_bPipeAtEnd = false;
   }
+  m_bResync = false;
   const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
   if (!gst_element_seek(m_pPipeline, rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, t * 100, GST_SEEK_TYPE_NONE,
                         GST_CLOCK_TIME_NONE))
@@ -429,7 +333,9 @@ HRESULT CGstEngine::DoSeek(int64_t t, double rate) {
 
 HRESULT CGstEngine::SetPositions(int64_t t) {
   if (!m_pPipeline) return E_FAIL;
-  return DoSeek(t, m_dRate);
+  m_bForward = false;
+  if (m_nState == State_Running || !m_bHasVideo || m_llFrameDur <= 0) return DoSeek(t, m_dRate);
+  return MoveToFrame(t);
 }
 
 HRESULT CGstEngine::GetCurrentPosition(int64_t* t) {
@@ -444,16 +350,9 @@ HRESULT CGstEngine::GetShownPosition(int64_t* t) {
   if (!t) return E_POINTER;
   if (!m_pPipeline) return E_FAIL;
   if (!m_bHasVideo) return GetCurrentPosition(t);
-  GstSample* sample = ShownSample();
-  if (!sample) return E_FAIL;
-  const GstClockTime pts = GST_BUFFER_PTS(gst_sample_get_buffer(sample));
-  const GstSegment* seg = gst_sample_get_segment(sample);
-  guint64 st = GST_CLOCK_TIME_NONE;
-  if (GST_CLOCK_TIME_IS_VALID(pts))
-    st = seg && seg->format == GST_FORMAT_TIME ? gst_segment_to_stream_time(seg, GST_FORMAT_TIME, pts) : pts;
-  gst_sample_unref(sample);
-  if (!GST_CLOCK_TIME_IS_VALID(st)) return E_FAIL;
-  *t = static_cast<int64_t>(st / 100);
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (m_llShownTime < 0) return E_FAIL;
+  *t = m_llShownTime;
   return S_OK;
 }
 
@@ -477,6 +376,11 @@ HRESULT CGstEngine::PutRate(double rate) {
   // Running, playback goes on from the clock's position; otherwise from the frame on screen,
   // which must not move.
   int64_t pos = 0;
+  if (m_nState != State_Running) {
+    // A seek or step still under way decides which frame is on screen.
+    WaitStepDone();
+    WaitSettled(kSettleTimeoutNs);
+  }
   if (m_nState == State_Running || Failed(GetShownPosition(&pos))) GetCurrentPosition(&pos);
   const HRESULT hr = DoSeek(pos, rate);
   if (Succeeded(hr)) m_dRate = rate;
@@ -525,25 +429,26 @@ HRESULT CGstEngine::GetVisible(bool* visible) {
   return S_OK;
 }
 
-GstSample* CGstEngine::ShownSample() {
+std::shared_ptr<const VideoFrame> CGstEngine::ShownFrame() {
+  GstSample* sample = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_pFrame || !m_pSample) return m_pFrame;
+    sample = gst_sample_ref(m_pSample);
+  }
+  std::shared_ptr<const VideoFrame> frame = SampleToFrame(sample);
   std::lock_guard<std::mutex> lock(m_mutex);
-  return m_pSample ? gst_sample_ref(m_pSample) : nullptr;
+  if (m_pSample == sample) m_pFrame = frame;
+  gst_sample_unref(sample);
+  return frame;
 }
 
 HRESULT CGstEngine::GetCurrentImage(int32_t* size, uint8_t* buffer) {
   if (!size) return E_POINTER;
   if (!m_pPipeline || !m_bHasVideo) return E_FAIL;
-  GstSample* sample = ShownSample();
-  if (!sample) return E_FAIL;
-  std::vector<uint8_t> packed;
-  GstVideoInfo info;
-  GstVideoFrame vf;
-  if (gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) &&
-      gst_video_frame_map(&vf, &info, gst_sample_get_buffer(sample), GST_MAP_READ)) {
-    packed = PackBitmap(&vf);
-    gst_video_frame_unmap(&vf);
-  }
-  gst_sample_unref(sample);
+  std::shared_ptr<const VideoFrame> frame = ShownFrame();
+  if (!frame) return E_FAIL;
+  const std::vector<uint8_t> packed = PackBitmap(*frame);
   if (packed.empty()) return E_FAIL;
   const auto need = static_cast<int32_t>(packed.size());
   if (!buffer) {
@@ -559,24 +464,7 @@ HRESULT CGstEngine::GetCurrentImage(int32_t* size, uint8_t* buffer) {
 
 std::shared_ptr<const VideoFrame> CGstEngine::LatestFrame() {
   m_bFramePending = false;
-  GstSample* sample = nullptr;
-  {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_pFrame || !m_pSample) return m_pFrame;
-    sample = gst_sample_ref(m_pSample);
-  }
-  auto frame = std::make_shared<VideoFrame>();
-  GstVideoInfo info;
-  GstVideoFrame vf;
-  if (gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) &&
-      gst_video_frame_map(&vf, &info, gst_sample_get_buffer(sample), GST_MAP_READ)) {
-    CopyVideoFrame(&vf, GST_BUFFER_PTS(gst_sample_get_buffer(sample)), frame.get());
-    gst_video_frame_unmap(&vf);
-  }
-  std::lock_guard<std::mutex> lock(m_mutex);
-  if (m_pSample == sample) m_pFrame = frame;
-  gst_sample_unref(sample);
-  return frame;
+  return ShownFrame();
 }
 
 HRESULT CGstEngine::SetNotifyWindow(IMessageTarget* target, uint32_t msg, LPARAM lParam) {
@@ -651,29 +539,47 @@ GstBusSyncReply CGstEngine::OnBusMessage(GstBus*, GstMessage* msg, gpointer data
   return GST_BUS_DROP;
 }
 
-void CGstEngine::TakeSample(GstSample* sample) {
+namespace {
+// Stream time of the sample's buffer (100 ns), or -1.
+int64_t StreamTimeOf(GstSample* sample) {
+  const GstClockTime pts = GST_BUFFER_PTS(gst_sample_get_buffer(sample));
+  if (!GST_CLOCK_TIME_IS_VALID(pts)) return -1;
+  const GstSegment* seg = gst_sample_get_segment(sample);
+  const guint64 st = seg && seg->format == GST_FORMAT_TIME ? gst_segment_to_stream_time(seg, GST_FORMAT_TIME, pts) : pts;
+  return GST_CLOCK_TIME_IS_VALID(st) ? static_cast<int64_t>(st / 100) : -1;
+}
+}  // namespace
+
+void CGstEngine::TakeSample(GstSample* sample, bool preroll) {
+  const int64_t time = StreamTimeOf(sample);
+  bool shown;
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_pPipeSample) gst_sample_unref(m_pPipeSample);
+    m_pPipeSample = sample;
+    m_llPipeTime = time;
+    if (m_llStepTarget >= 0 && FrameIndexOf(time, m_llFrameDur) >= m_llStepTarget) m_llStepTarget = -1;
+    shown = !preroll || !m_bHoldPreroll;
+    if (shown) {
+      if (m_pSample) gst_sample_unref(m_pSample);
+      m_pSample = gst_sample_ref(sample);
+      m_llShownTime = time;
+      m_pFrame.reset();
+    }
+  }
+  m_pipeCv.notify_all();
+  if (shown) NotifyFrame();
+}
+
+void CGstEngine::NotifyFrame() {
   IMessageTarget* target;
   uint32_t msg;
   {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_pSample) gst_sample_unref(m_pSample);
-    m_pSample = sample;
-    m_pFrame.reset();
     target = m_pFrameTarget;
     msg = m_nFrameMsg;
   }
   if (target && msg && !m_bFramePending.exchange(true)) target->Post(msg, 0, 0);
-}
-
-void CGstEngine::TakePreroll(GstSample* sample) {
-  {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_bHoldPreroll) {
-      gst_sample_unref(sample);
-      return;
-    }
-  }
-  TakeSample(sample);
 }
 
 // Called when the sink renders a buffer, that is when its time has come on the clock.
@@ -682,7 +588,7 @@ GstFlowReturn CGstEngine::OnNewSample(GstElement* sink, gpointer self) {
   if (!s) return GST_FLOW_EOS;
   auto* engine = static_cast<CGstEngine*>(self);
   ++engine->m_nRendered;
-  engine->TakeSample(s);
+  engine->TakeSample(s, false);
   return GST_FLOW_OK;
 }
 
@@ -691,7 +597,7 @@ GstFlowReturn CGstEngine::OnNewSample(GstElement* sink, gpointer self) {
 GstFlowReturn CGstEngine::OnNewPreroll(GstElement* sink, gpointer self) {
   GstSample* s = gst_app_sink_pull_preroll(GST_APP_SINK(sink));
   if (!s) return GST_FLOW_EOS;
-  static_cast<CGstEngine*>(self)->TakePreroll(s);
+  static_cast<CGstEngine*>(self)->TakeSample(s, true);
   return GST_FLOW_OK;
 }
 

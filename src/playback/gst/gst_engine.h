@@ -11,6 +11,9 @@
 #include <deque>
 #include <mutex>
 
+#include "playback/frame_cache.h"
+#include "playback/gst/decode_pacer.h"
+#include "playback/gst/frame_reader.h"
 #include "playback/media_engine.h"
 
 namespace vt {
@@ -57,15 +60,35 @@ class CGstEngine : public IMediaEngine {
   static GstBusSyncReply OnBusMessage(GstBus* bus, GstMessage* msg, gpointer self);
   static GstFlowReturn OnNewSample(GstElement* sink, gpointer self);
   static GstFlowReturn OnNewPreroll(GstElement* sink, gpointer self);
-  void TakeSample(GstSample* sample);
-  void TakePreroll(GstSample* sample);
+  // A buffer reached the sink: rendered by the clock while running (shown at once), or
+  // prerolled while paused (shown unless it is the held next frame).
+  void TakeSample(GstSample* sample, bool preroll);
+  void NotifyFrame();
   void QueueEvent(int32_t code, intptr_t p1, intptr_t p2);
   HRESULT WaitSettled(int64_t timeoutNs);
   HRESULT DoSeek(int64_t t, double rate);
   // Leaving the running state: the frame the sink prerolls next has not been shown yet.
   void HoldShownFrame();
   void ReadStreamFacts();
-  GstSample* ShownSample();  // a new reference or null
+  GstElement* FindVideoDecoder(std::string* media);
+  // Intra-only or not; the pacer on an intra-only decoder.
+  void SetUpDecoding();
+  // The frame on screen as a VideoFrame (made from the sample on first use); null when none.
+  std::shared_ptr<const VideoFrame> ShownFrame();
+
+  // Moving to a frame while paused (gst_engine_frames.cpp), cheapest way first.
+  HRESULT MoveToFrame(int64_t t);
+  int64_t LastFrameIndex() const;
+  void ShowCached(std::shared_ptr<const VideoFrame> frame);
+  void ShowPipelineFrame();
+  // Steps the pipeline; with wait, until the target is prerolled (true when it is).
+  bool StepPipeline(int64_t amount, int64_t target, bool wait);
+  // Waits for a step under way (a pre-step) to arrive.
+  void WaitStepDone();
+  // Paused on a frame the pipeline holds: decode the next one now, held off screen, so that
+  // Next Frame only has to show it.
+  void PreStep();
+  bool FillBack(int64_t target, int64_t shown);
 
   GstElement* m_pPipeline = nullptr;
   GstElement* m_pAppSink = nullptr;
@@ -81,13 +104,29 @@ class CGstEngine : public IMediaEngine {
   int32_t m_nWidth = 0, m_nHeight = 0;
   std::string m_strError;
 
+  std::string m_strUri;
+  bool m_bIntraOnly = false;  // every frame is a key frame (MJPEG)
+  // The pipeline has been stepped or the frame on screen came from the cache: playing on first
+  // seeks the pipeline to the frame on screen (stepping moves the video sink alone).
+  bool m_bResync = false;
+  bool m_bForward = false;  // the last move went forward: the next frame is decoded ahead
+  CFrameCache m_cache;
+  CDecodePacer m_pacer;
+  std::unique_ptr<CFrameReader> m_pReader;  // opened by the first step backwards
+
   std::mutex m_mutex;  // guards everything below: written by GStreamer's threads
-  GstSample* m_pSample = nullptr;  // the frame on screen
+  std::condition_variable m_pipeCv;  // signalled when the pipeline's frame changes
+  GstSample* m_pSample = nullptr;  // the frame on screen; null when it came from the cache
+  int64_t m_llShownTime = -1;      // its stream time (100 ns); -1 none
+  GstSample* m_pPipeSample = nullptr;  // the last buffer the sink got, shown or not
+  int64_t m_llPipeTime = -1;           // its stream time; -1 none or unknown (a seek is under way)
+  int64_t m_llStepTarget = -1;         // frame a step under way goes to; -1 none
+  bool m_bPipeAtEnd = false;           // the sink has the end of the stream
   // Set when running playback pauses or stops: the buffer that then prerolls is the next frame,
   // not yet due, and must not replace the one on screen. Cleared by a seek and by running.
   bool m_bHoldPreroll = false;
   bool m_bErrorQueued = false;  // a playback error was reported since the last seek
-  std::shared_ptr<const VideoFrame> m_pFrame;  // m_pSample as a VideoFrame, made on demand
+  std::shared_ptr<const VideoFrame> m_pFrame;  // the frame on screen as a VideoFrame, made on demand
   struct Event {
     int32_t code;
     intptr_t p1, p2;
