@@ -8,8 +8,8 @@
 //    pipeline's accurate seek to the same frame (goal <= 1.2);
 //  - Next Frame: one frame forward, against one frame's decode (the bare pipeline decoding
 //    without a clock, per frame in the steady state) (goal <= 2);
-//  - Previous Frame: 50 steps back from 200 frames into a group, against decoding that group
-//    once from its key frame (goal <= 3); on MJPEG, where every frame is a key frame, one step
+//  - Previous Frame: 50 steps back from 200 frames into a group (another group each round),
+//    against decoding a group once from its key frame (goal <= 3); on MJPEG, where every frame is a key frame, one step
 //    back against one frame's decode (goal <= 2);
 //  - x16: pictures handed to the window per second while playing at x16 (goal >= 5 at
 //    1920 x 1080, >= 20 at 720 x 576), and the recording rate they show;
@@ -163,12 +163,13 @@ void BenchClip(const ClipDef& c, const fs::path& path, std::mt19937* rng, CGoals
     PrintRounds(name + " Next Frame / one decode", next);
     goals->AtMost(name + ": Next Frame / one frame's decode", next.Ratio().median, kGoalNext);
 
-    // Previous Frame, run backwards from kPrevStart frames into the second group.
-    const int64_t start = kGroup + kPrevStart + 1;  // 1-based
+    // Previous Frame, run backwards from kPrevStart frames into a group: each round another
+    // group, so that no round finds the frames of the one before.
+    int prevRound = 0;
     const Rounds prev = AlternateTimed(
         kPrevRounds,
         [&] {
-          ours.Seek(start);
+          ours.Seek(static_cast<int64_t>(prevRound++ % (kFrames / kGroup)) * kGroup + kPrevStart + 1);
           double ms = 0;
           for (int i = 0; i < kPrevSteps; ++i) {
             ms += ours.Seek(ours.Position() - 1);
