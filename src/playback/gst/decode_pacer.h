@@ -26,7 +26,12 @@ class CDecodePacer {
   void Attach(GstElement* decoder);
   void Detach();
   // Only while running: paused, every frame is wanted (steps, prerolls).
-  void SetRunning(bool running) { m_bRunning = running; }
+  // Playing starts with the next frame going through, whatever its lateness.
+  void SetRunning(bool running) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_llLastPassed = -1;
+    m_bRunning = running;
+  }
   uint64_t Dropped() const { return m_nDropped.load(); }
 
  private:

@@ -20,7 +20,6 @@ namespace {
 constexpr HRESULT kHrFileNotFound = static_cast<HRESULT>(0x80070002u);       // no such file
 constexpr HRESULT kHrUnsupportedStream = static_cast<HRESULT>(0x80040265u);  // nothing can play it
 constexpr HRESULT kHrInvalidArg = static_cast<HRESULT>(0x80070057u);
-constexpr int64_t kSettleTimeoutNs = 10 * GST_SECOND;
 constexpr guint kFramesAhead = 4;
 constexpr int kPlayFlags = 0x1 | 0x2 | 0x10 | 0x40;  // video, audio, soft volume, native video
 

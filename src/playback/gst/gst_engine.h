@@ -66,6 +66,7 @@ class CGstEngine : public IMediaEngine {
   void NotifyFrame();
   void QueueEvent(int32_t code, intptr_t p1, intptr_t p2);
   HRESULT WaitSettled(int64_t timeoutNs);
+  static constexpr int64_t kSettleTimeoutNs = 10 * GST_SECOND;
   HRESULT DoSeek(int64_t t, double rate);
   // Leaving the running state: the frame the sink prerolls next has not been shown yet.
   void HoldShownFrame();

@@ -69,7 +69,9 @@ int64_t CGstEngine::LastFrameIndex() const {
 }
 
 HRESULT CGstEngine::MoveToFrame(int64_t t) {
+  // A seek or step still under way decides which frame is on screen and where the pipeline is.
   WaitStepDone();
+  WaitSettled(kSettleTimeoutNs);
   const int64_t target = std::min(FrameIndexOf(std::clamp<int64_t>(t, 0, LastFrameStart()), m_llFrameDur), LastFrameIndex());
   FrameMoveState s;
   {
