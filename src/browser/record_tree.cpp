@@ -187,4 +187,28 @@ bool CRecordTree::FollowRecord(time32 tStart) {
   return true;
 }
 
+void CRecordTree::SetNewestFirst(bool on) {
+  m_pModel->Flush();
+  if (on == m_pModel->NewestFirst()) return;
+  const QModelIndex current = currentIndex();
+  const bool selected = current.isValid() && selectionModel()->isSelected(current);
+  std::string dayText, timeText;
+  if (current.isValid()) {
+    dayText = m_pModel->ItemText(current.parent().isValid() ? current.parent() : current);
+    if (current.parent().isValid()) timeText = m_pModel->ItemText(current);
+  }
+  std::vector<std::string> expanded;
+  for (int d = 0; d < m_pModel->rowCount(); ++d)
+    if (isExpanded(m_pModel->index(d, 0))) expanded.push_back(m_pModel->ItemText(m_pModel->index(d, 0)));
+  m_bFollowing = true;
+  m_pModel->SetNewestFirst(on);
+  for (const std::string& day : expanded) expand(FindItem(day));
+  const QModelIndex again = dayText.empty() ? QModelIndex() : FindItem(dayText, timeText);
+  if (again.isValid()) {
+    selectionModel()->setCurrentIndex(again, selected ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::NoUpdate);
+    scrollTo(again);
+  }
+  m_bFollowing = false;
+}
+
 }  // namespace vt

@@ -49,6 +49,9 @@ class CRecordTree : public QTreeView {
   // Selects the item of the record starting at tStart without opening it (the caller has
   // opened it) and takes that record as the one handed to the Player. False when not listed.
   bool FollowRecord(time32 tStart);
+  // Newest days first (or oldest first again); the selected item and the opened days stay, and
+  // nothing is opened or closed by the reordering.
+  void SetNewestFirst(bool on);
 
  protected:
   // The tree control's selection-changed notification: the current item alone (which the view

@@ -60,7 +60,7 @@ RecordTreeItem CRecordTreeModel::InsertDay(const std::string& text) {
   const int pos = static_cast<int>(it.days.size() - 1);
   // Sorted position; an equal text goes after the existing ones. Input in date order appends.
   auto at = std::upper_bound(it.rows.begin(), it.rows.end(), text,
-                             [&it](const std::string& t, int row) { return t < it.days[row].text; });
+                             [&it, this](const std::string& t, int row) { return DayBefore(t, it.days[row].text); });
   it.rows.insert(at, pos);
   return DayHandle(pos);
 }
@@ -85,6 +85,16 @@ void CRecordTreeModel::Flush() {
   m_shown = std::move(m_pending);
   m_pending = Items();
   m_bPending = false;
+  endResetModel();
+}
+
+void CRecordTreeModel::SetNewestFirst(bool on) {
+  if (on == m_bNewestFirst) return;
+  beginResetModel();
+  m_bNewestFirst = on;
+  for (Items* items : {&m_shown, &m_pending})
+    std::stable_sort(items->rows.begin(), items->rows.end(),
+                     [items, this](int a, int b) { return DayBefore(items->days[a].text, items->days[b].text); });
   endResetModel();
 }
 

@@ -38,6 +38,9 @@ class CRecordTreeModel : public QAbstractItemModel, public IRecordTree {
 
   // Shows the pending items, if any.
   void Flush();
+  // Newest days at the top (the records of a day stay in time order); resets the model.
+  void SetNewestFirst(bool on);
+  bool NewestFirst() const { return m_bNewestFirst; }
 
   // Text of an item; empty for an invalid index.
   std::string ItemText(const QModelIndex& index) const;
@@ -65,11 +68,14 @@ class CRecordTreeModel : public QAbstractItemModel, public IRecordTree {
     std::vector<int> rows;  // row -> position in days, sorted by day text
   };
   void SchedulePendingFlush();
+  // Day order: by text, oldest first unless newest first is asked for.
+  bool DayBefore(const std::string& a, const std::string& b) const { return m_bNewestFirst ? b < a : a < b; }
 
   Items m_shown;
   Items m_pending;
   bool m_bPending = false;
   bool m_bFlushQueued = false;
+  bool m_bNewestFirst = false;
   QIcon m_icons[3];  // day, record, event record: normal and selected pictures
 };
 

@@ -41,6 +41,7 @@ inline constexpr uint32_t ID_SPEED_DOWN = 33101;
 inline constexpr uint32_t ID_SPEED_UP = 33102;
 inline constexpr uint32_t ID_PLAY_ACROSS = 33103;
 inline constexpr uint32_t ID_VIEW_DAY_TIMELINE = 33104;
+inline constexpr uint32_t ID_VIEW_NEWEST_FIRST = 33105;
 inline constexpr uint32_t ID_VIEW_FULL_SCREEN = 33106;
 // Evidence export.
 inline constexpr uint32_t ID_EXPORT_CLIP = 33110;

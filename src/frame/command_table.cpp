@@ -23,6 +23,7 @@ CommandUi StatusBarShown(const CommandState& s, uint32_t) { return {true, s.bSta
 CommandUi TimelineShown(const CommandState& s, uint32_t) { return {true, s.bTimelineShown}; }
 CommandUi PlayAcross(const CommandState& s, uint32_t) { return {true, s.bPlayAcross}; }
 CommandUi FullScreen(const CommandState& s, uint32_t) { return {true, s.bFullScreen}; }
+CommandUi NewestFirst(const CommandState& s, uint32_t) { return {true, s.bNewestFirst}; }
 CommandUi HasRecords(const CommandState& s, uint32_t) { return {!s.bListEmpty, false}; }
 
 using T = CCommandTarget;
@@ -89,6 +90,7 @@ const CommandDef kTable[] = {
      StatusBarShown},
     VT_SEP(kMenuView),
     VT_REVIEW(kMenuView, ID_VIEW_DAY_TIMELINE, "&Day Timeline", nullptr, TimelineShown, true),
+    VT_REVIEW(kMenuView, ID_VIEW_NEWEST_FIRST, "&Newest Days First", nullptr, NewestFirst, true),
     VT_SEP(kMenuView),
     VT_REVIEW(kMenuView, ID_VIEW_FULL_SCREEN, "&Full Screen\tF11", "F11", FullScreen, true),
 

@@ -27,6 +27,7 @@ struct CommandState {
   bool bTimelineShown = true;
   bool bPlayAcross = false;
   bool bFullScreen = false;
+  bool bNewestFirst = false;
 };
 
 struct CommandUi {

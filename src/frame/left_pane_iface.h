@@ -40,6 +40,8 @@ class ILeftPane : public ICameraList {
     (void)tStart;
     return false;
   }
+  // Newest days at the top of the tree.
+  virtual void SetNewestDaysFirst(bool on) { (void)on; }
   // Told after the tree's items (true) or its selection (false) changed.
   virtual void SetTreeObserver(std::function<void(bool itemsChanged)> observer) { (void)observer; }
 };

@@ -37,6 +37,7 @@ class CLeftViewPane : public ILeftPane, public ICameraQuery {
 
   bool FollowRecord(time32 tStart) override { return m_pView->GetTree()->FollowRecord(tStart); }
   void SetTreeObserver(std::function<void(bool itemsChanged)> observer) override;
+  void SetNewestDaysFirst(bool on) override { m_pView->GetTree()->SetNewestFirst(on); }
 
   std::vector<CameraEntry> GetCameras() const override;
   int GetCurrentCamera() const override { return m_pView->GetCombo()->GetCurrentEntry(); }

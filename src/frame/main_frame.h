@@ -138,6 +138,7 @@ class CMainFrame : public QMainWindow, public CMessageWindow, public CCommandTar
   // Reviewing footage (main_frame_review.cpp).
   void BuildReview();
   void FillReviewState(CommandState* s) const;
+  void ShowMuteState();
   void ConnectRecordList();
   void SetMessageText(const QString& text);
   // Why the recorder's data cannot be changed (review mode, a folder that cannot be written);
@@ -176,6 +177,7 @@ class CMainFrame : public QMainWindow, public CMessageWindow, public CCommandTar
 
   CReviewNavigator* m_pReview = nullptr;  // child object, deleted with the window
   CFullScreen* m_pFullScreen = nullptr;   // child object
+  bool m_bNewestFirst = false;            // the record tree lists the newest days first
   std::unique_ptr<CHelpLauncher> m_pHelp;
   std::unique_ptr<CLinkListener> m_pOwnLink;
   CLinkListener* m_pLink = nullptr;

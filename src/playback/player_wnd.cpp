@@ -23,6 +23,7 @@
 #include "skin/dib_draw.h"
 #include "app/wait_cursor.h"
 #include "skin/info_bar.h"
+#include "skin/skin_button.h"
 
 namespace vt {
 
@@ -453,9 +454,11 @@ void CPlayerWnd::RepaintInfo() {
   if (m_pInfoBar) m_pInfoBar->InvalidateAndUpdate();
 }
 
+// The timers run exactly while the record plays: the Play button follows them.
 void CPlayerWnd::StartTimers(uint32_t positionPeriodMs) {
   if (!m_nClockTimer) m_nClockTimer = startTimer(static_cast<int>(kClockPeriodMs));
   if (!m_nPosTimer) m_nPosTimer = startTimer(static_cast<int>(positionPeriodMs));
+  ShowPlayButtonAsPause(true);
 }
 
 // Qt's timer events are generated when due, never queued, so killing is all it takes.
@@ -463,6 +466,19 @@ void CPlayerWnd::StopTimers() {
   if (m_nClockTimer) killTimer(m_nClockTimer);
   if (m_nPosTimer) killTimer(m_nPosTimer);
   m_nClockTimer = m_nPosTimer = 0;
+  ShowPlayButtonAsPause(false);
+}
+
+void CPlayerWnd::ShowPlayButtonAsPause(bool pause) {
+  CSkinButton* play = m_pButtonBar ? m_pButtonBar->Button(kButtonPlay) : nullptr;
+  if (!play || pause == m_bPlayShowsPause) return;
+  // While it plays, a click on Play pauses: the button shows the Pause picture and prompt.
+  const int look = pause ? kButtonPause : kButtonPlay;
+  if (!play->LoadBitmap(SkinPath(m_strSkinFolder, kButtonFiles[look]))) return;
+  // A prompt posted while the mouse rests on the button points into its text: kept then.
+  if (!play->IsHovering()) play->SetTexts(g_buttonTexts[look]);
+  play->update();
+  m_bPlayShowsPause = pause;
 }
 
 void CPlayerWnd::ShowPlayer() {

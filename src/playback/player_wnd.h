@@ -36,6 +36,9 @@ constexpr uint32_t kWmKeyDown = 0x0100;
 constexpr uint32_t kMenuSpeed = 139;
 // Full screen: how often the bars look where the mouse is.
 constexpr int kBarsPollMs = 100;
+// Button bar slots whose look the Player changes.
+constexpr int kButtonPlay = 0;
+constexpr int kButtonPause = 1;
 
 // What the Player needs from the application without depending on it.
 struct PlayerHooks {
@@ -154,6 +157,7 @@ class CPlayerWnd : public QWidget, public CMessageWindow, public IPlayerWindow, 
   // Places the Player, its video and its bars for the fitted size, the view's area or the screen.
   void Relayout();
   void PaintVideo(QPainter& p);
+  void ShowPlayButtonAsPause(bool pause);
   bool Crossing() const { return m_pNeighbours && m_pNeighbours->CrossesRecords() && m_core->IsOpen(); }
 
   std::unique_ptr<IMediaEngine> m_engine;
@@ -178,6 +182,7 @@ class CPlayerWnd : public QWidget, public CMessageWindow, public IPlayerWindow, 
   bool m_bBarsShown = true;
   QTimer* m_pBarsTimer = nullptr;
   PlayerDisplay m_display;
+  bool m_bPlayShowsPause = false;
 };
 
 // Factory for the video view: a Player with the GStreamer engine.

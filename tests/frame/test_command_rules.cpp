@@ -124,6 +124,7 @@ TEST(CommandRules, EveryCommandForFixtureStates) {
       {33100, off, on, on, on, off},  // Go to Time: when the camera has recordings
       {33101, off, off, on, off, off},      {33102, off, off, on, off, off},
       {33103, on, on, on, on, on},          {33104, onChk, onChk, onChk, onChk, onChk},
+      {33105, on, on, on, on, on},  // Newest Days First: checked while on
       {33106, on, on, on, on, on},  // Full Screen: checked while on
       // Evidence export: Export Clip when the camera has recordings.
       {33110, off, on, on, on, off},

@@ -161,6 +161,20 @@ QImage FlattenOnKey(const QImage& argb, QRgb key) {
   return out;
 }
 
+namespace {
+void DrawSpeaker(QPainter& p) {
+  QPolygonF speaker;
+  speaker << QPointF(2.5, 9) << QPointF(7, 9) << QPointF(12.5, 3.5) << QPointF(12.5, 20.5) << QPointF(7, 15)
+          << QPointF(2.5, 15);
+  QLinearGradient g(0, 3, 0, 21);
+  g.setColorAt(0, QColor(235, 235, 240));
+  g.setColorAt(1, QColor(160, 165, 175));
+  p.setPen(QPen(QColor(30, 30, 40), 1.0));
+  p.setBrush(g);
+  p.drawPolygon(speaker);
+}
+}  // namespace
+
 QImage DrawToolbarImage(int index) {
   QImage img = NewCanvas(kToolbarImageSize, kToolbarImageSize);
   QPainter p(&img);
@@ -234,16 +248,16 @@ QImage DrawToolbarImage(int index) {
       RimmedStroke(p, x, QColor(235, 40, 40), QColor(110, 0, 0), 4.0);
       break;
     }
+    case kTbSoundOn: {
+      DrawSpeaker(p);
+      p.setBrush(Qt::NoBrush);
+      p.setPen(QPen(QColor(30, 30, 40), 1.6, Qt::SolidLine, Qt::RoundCap));
+      p.drawArc(QRectF(9.5, 7, 8, 10), -50 * 16, 100 * 16);
+      p.drawArc(QRectF(8.5, 3.5, 13, 17), -50 * 16, 100 * 16);
+      break;
+    }
     case kTbMute: {
-      QPolygonF speaker;
-      speaker << QPointF(2.5, 9) << QPointF(7, 9) << QPointF(12.5, 3.5) << QPointF(12.5, 20.5)
-              << QPointF(7, 15) << QPointF(2.5, 15);
-      QLinearGradient g(0, 3, 0, 21);
-      g.setColorAt(0, QColor(235, 235, 240));
-      g.setColorAt(1, QColor(160, 165, 175));
-      p.setPen(QPen(QColor(30, 30, 40), 1.0));
-      p.setBrush(g);
-      p.drawPolygon(speaker);
+      DrawSpeaker(p);
       QPainterPath x;
       x.moveTo(15.5, 9);
       x.lineTo(21.5, 15);

@@ -14,6 +14,8 @@ constexpr int kToolbarImageSize = 24;
 constexpr int kToolbarImageCount = 8;
 constexpr QRgb kToolbarKeyColour = 0xFF446D8C;  // RGB(68, 109, 140)
 enum ToolbarImage { kTbOpen, kTbReturn, kTbUpdate, kTbRebuild, kTbSave, kTbDelete, kTbMute, kTbAbout };
+// Beside the strip: the Mute button's picture while the sound is on (the strip's shows it off).
+constexpr int kTbSoundOn = kToolbarImageCount;
 QImage DrawToolbarStrip();
 QImage DrawToolbarImage(int index);
 
