@@ -100,8 +100,16 @@ void CVantPlayerApp::ShowAbout() {
 void CVantPlayerApp::ShowSnapshot(const std::vector<uint8_t>& frame, time32 t) {
   PackedDib picture = MakeSnapshotPicture(frame.data(), frame.size());
   if (picture.empty()) return;
+  // The camera shown, for the file name Save proposes.
+  std::string camera;
+  ILeftPane* pane = m_pMainFrame ? m_pMainFrame->GetLeftView() : nullptr;
+  if (ICameraQuery* cameras = pane ? pane->GetCameraQuery() : nullptr) {
+    const std::vector<CameraEntry> entries = cameras->GetCameras();
+    const int current = cameras->GetCurrentCamera();
+    if (current >= 0 && current < static_cast<int>(entries.size())) camera = entries[static_cast<size_t>(current)].strLabel;
+  }
   // Font and colour changes stay in memory until the program closes.
-  m_snapshot.ShowDialog(picture.data(), picture.size(), &t);
+  m_snapshot.ShowDialog(picture.data(), picture.size(), &t, camera);
 }
 
 bool CVantPlayerApp::MakeDemoData(const std::string& dir) {

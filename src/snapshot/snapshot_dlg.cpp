@@ -2,7 +2,9 @@
 
 #include <QCheckBox>
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QFrame>
 #include <QMessageBox>
@@ -10,12 +12,14 @@
 #include <QPushButton>
 #include <QApplication>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <algorithm>
 
 #include <cstring>
 
+#include "app/user_prefs.h"
 #include "snapshot/caption_font.h"
 #include "snapshot/snapshot_caption.h"
 #include "snapshot/snapshot_picture.h"
@@ -234,7 +238,7 @@ void CSnapshotDlg::OnFont() {
 
 void CSnapshotDlg::OnSave() {
   if (!m_chooseSavePath) return;
-  const std::string path = m_chooseSavePath(this);
+  const std::string path = m_chooseSavePath(this, SnapshotFileName(m_strCamera, m_time));
   if (path.empty() || !m_pDib) return;
   std::function<bool(PackedDib*)> burn;
   if (m_bCaption) burn = [this](PackedDib* p) { return BurnCaption(p); };
@@ -259,7 +263,7 @@ bool ChooseCaptionFont(QWidget* parent, LOGFONT* lf, COLORREF* color) {
   return true;
 }
 
-std::string ChooseSnapshotSavePath(QWidget* parent) {
+std::string ChooseSnapshotSavePath(QWidget* parent, const std::string& proposedName) {
   const std::vector<FileFilter> filters = ParseFileFilter(kSnapshotSaveFilter);
   QStringList qtFilters;
   for (const FileFilter& f : filters) qtFilters << QString::fromStdString(f.QtFilter());
@@ -273,8 +277,19 @@ std::string ChooseSnapshotSavePath(QWidget* parent) {
     const qsizetype i = qtFilters.indexOf(chosen);
     if (i >= 0) dlg.setDefaultSuffix(QString::fromStdString(filters[static_cast<size_t>(i)].Suffix()));
   });
+  // The folder used last, else the user's pictures; JPEG (the first type) and the proposed name.
+  QString folder = ReadUserText(kPrefSnapshotFolder);
+  if (folder.isEmpty() || !QDir(folder).exists()) {
+    folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
+  }
+  dlg.setDirectory(folder);
+  if (!qtFilters.isEmpty()) dlg.selectNameFilter(qtFilters.front());
+  dlg.selectFile(QString::fromLocal8Bit(proposedName.c_str()));
   if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
-  return dlg.selectedFiles().front().toStdString();
+  const QString chosen = dlg.selectedFiles().front();
+  WriteUserText(kPrefSnapshotFolder, QFileInfo(chosen).absolutePath());
+  return chosen.toStdString();
 }
 
 }  // namespace vt

@@ -30,8 +30,8 @@ class CSnapshotDlg : public QDialog {
   // Font and colour choice: true and the new values when the user changed something, false (and
   // nothing touched) on cancel or when OK was pressed on what was there.
   using FontChooser = std::function<bool(QWidget* parent, LOGFONT* lf, COLORREF* color)>;
-  // Full path of the file to save, or empty when cancelled.
-  using SavePathChooser = std::function<std::string(QWidget* parent)>;
+  // Full path of the file to save, or empty when cancelled; proposedName is the name offered.
+  using SavePathChooser = std::function<std::string(QWidget* parent, const std::string& proposedName)>;
   // Told when a chosen file could not be written.
   using SaveFailureReporter = std::function<void(QWidget* parent, const std::string& path)>;
 
@@ -71,6 +71,7 @@ class CSnapshotDlg : public QDialog {
   COLORREF* m_pColor = nullptr;
   LOGFONT* m_pLogFont = nullptr;
   time32 m_time = 0;
+  std::string m_strCamera;  // the camera's label, for the name Save proposes
   SnapRect m_rcPreview;
   const BITMAPINFOHEADER* m_pDib = nullptr;
   const uint8_t* m_pBits = nullptr;
@@ -109,7 +110,8 @@ class CSnapshotDlg : public QDialog {
 
 // The platform dialogs the Snapshot dialog uses unless told otherwise.
 bool ChooseCaptionFont(QWidget* parent, LOGFONT* lf, COLORREF* color);
-std::string ChooseSnapshotSavePath(QWidget* parent);
+// The save-file dialog: the proposed name in the folder used last (remembered), JPEG first.
+std::string ChooseSnapshotSavePath(QWidget* parent, const std::string& proposedName);
 
 // The picture as an image (top row first), or a null image when it is unusable.
 QImage SnapshotPictureToImage(const BITMAPINFOHEADER* header, const uint8_t* pixels);

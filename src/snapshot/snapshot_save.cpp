@@ -1,8 +1,10 @@
 #include "snapshot/snapshot_save.h"
 
 #include <cstring>
+#include <string_view>
 
 #include "platform/file_utils.h"
+#include "platform/local_time.h"
 #include "snapshot/snapshot_files.h"
 #include "snapshot/snapshot_picture.h"
 
@@ -57,6 +59,19 @@ int SaveSnapshotAs(const std::string& path, const uint8_t* picture, size_t pictu
   const std::string folder = parts.folder.empty() ? std::string("./") : parts.folder;
   return IsJpegExtension(parts.extension) ? SaveSnapshotJpeg(&ch, pixels, pixelBytes, &time, folder, &name, 0)
                                           : SaveSnapshotBmp(&ch, pixels, pixelBytes, &time, folder, &name, 0);
+}
+
+std::string SnapshotFileName(const std::string& camera, time32 time) {
+  std::string name;
+  for (char c : camera) {
+    const bool refused =
+        static_cast<unsigned char>(c) < 0x20 || std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos;
+    name += refused ? '-' : c;
+  }
+  while (!name.empty() && (name.back() == ' ' || name.back() == '.')) name.pop_back();
+  while (!name.empty() && name.front() == ' ') name.erase(0, 1);
+  if (!name.empty()) name += ' ';
+  return name + FormatLocalTime(time, "%Y-%m-%d %H-%M-%S") + ".jpg";
 }
 
 }  // namespace vt

@@ -27,6 +27,11 @@ SavePathParts SplitSavePath(const std::string& path);
 // Only "jpg" in lower case selects JPEG; "JPG" or "jpeg" give a bitmap file.
 inline bool IsJpegExtension(const std::string& extension) { return extension == "jpg"; }
 
+// The name Save proposes: "<camera> <YYYY-MM-DD HH-MM-SS>.jpg" with the frame's local time; a
+// character a file name cannot hold (or that other systems refuse) becomes '-'. Without a
+// camera, the time alone.
+std::string SnapshotFileName(const std::string& camera, time32 time);
+
 // Width the picture is laid out and saved with.
 int SnapshotLayoutWidth(int width, int height);
 

@@ -26,8 +26,8 @@ class CSnapshotSettings {
 
   // Shows the modal Snapshot dialog on a packed 24-bit bottom-up picture (pictureSize bytes, header
   // first) taken at *time. The caller keeps the picture. Returns the dialog's result. Defined by
-  // the UI library (vt_snapshot_ui).
-  int ShowDialog(const uint8_t* picture, size_t pictureSize, const time32* time);
+  // the UI library (vt_snapshot_ui). camera: the camera's label, for the name Save proposes.
+  int ShowDialog(const uint8_t* picture, size_t pictureSize, const time32* time, const std::string& camera = {});
 
   LOGFONT m_lf;
   COLORREF m_crColor;

@@ -260,11 +260,15 @@ TEST_F(UserE2E, ADayWithTheDemoData) {
   // Snapshot from the button bar; in the dialog, Save... answered with a JPEG name, then Close.
   const fs::path jpeg = root_ / "other/front.jpg";
   bool dialogSeen = false;
+  std::string proposal;
   QTimer::singleShot(300, [&] {
     auto* dlg = qobject_cast<CSnapshotDlg*>(QApplication::activeModalWidget());
     if (!dlg) return;
     dialogSeen = true;
-    dlg->SetSavePathChooser([&](QWidget*) { return jpeg.string(); });
+    dlg->SetSavePathChooser([&](QWidget*, const std::string& name) {
+      proposal = name;
+      return jpeg.string();
+    });
     QTest::mouseClick(dlg->Button(kIdSaveButton), Qt::LeftButton);
     QTest::mouseClick(dlg->Button(kIdCloseButton), Qt::LeftButton);
   });
@@ -274,6 +278,10 @@ TEST_F(UserE2E, ADayWithTheDemoData) {
   ClickButton(kBtnSnapshot);
   ASSERT_TRUE(QTest::qWaitFor([&] { return dialogSeen && !QApplication::activeModalWidget(); }, 12000));
   EXPECT_TRUE(fs::exists(jpeg));
+  // The name proposed: the camera and the frame's time, as a JPEG.
+  EXPECT_EQ(proposal.rfind(combo->itemText(combo->currentIndex()).replace(':', '-').toStdString() + " ", 0), 0u)
+      << proposal;
+  EXPECT_EQ(proposal.substr(proposal.size() - 4), ".jpg");
 
   // The silent recording: play it from the tree, mute says it has no sound.
   ClickItem(DayText(silent->tStart));

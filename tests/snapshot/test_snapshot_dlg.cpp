@@ -4,10 +4,14 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QFontInfo>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -21,6 +25,7 @@
 #include "platform/local_time.h"
 #include "skin/dib.h"
 #include "snapshot/caption_font.h"
+#include "snapshot/snapshot_save.h"
 #include "snapshot/snapshot_settings.h"
 
 namespace vt {
@@ -33,6 +38,9 @@ class QtApp : public ::testing::Environment {
     const char* qpa = std::getenv("VT_TEST_QPA");
     const char* display = std::getenv("DISPLAY");
     if (qpa && display && *display) setenv("QT_QPA_PLATFORM", qpa, 1);
+    // The user's remembered folders in a folder of the test's own.
+    static char config[] = "/tmp/vt_snapdlg_config_XXXXXX";
+    if (mkdtemp(config)) setenv("XDG_CONFIG_HOME", config, 1);
     if (!QApplication::instance()) {
       static int argc = 1;
       static char name[] = "test_snapshot_ui";
@@ -53,13 +61,17 @@ struct DialogFixture {
   CSnapshotDlg dlg;
   std::string nextPath;
   std::string failedPath;
+  std::vector<std::string> proposals;
   explicit DialogFixture(PackedDib pic, QSize screen = QSize(1920, 1080)) : picture(std::move(pic)) {
     dlg.m_pLogFont = &settings.m_lf;
     dlg.m_pColor = &settings.m_crColor;
     dlg.m_time = MakeLocalTime(2008, 3, 14, 9, 26, 5);
     dlg.SetPicture(picture.data(), picture.size());
     dlg.SetScreenSize(screen);
-    dlg.SetSavePathChooser([this](QWidget*) { return nextPath; });
+    dlg.SetSavePathChooser([this](QWidget*, const std::string& proposal) {
+      proposals.push_back(proposal);
+      return nextPath;
+    });
     dlg.SetSaveFailureReporter([this](QWidget*, const std::string& p) { failedPath = p; });
     dlg.OnInitDialog();
   }
@@ -166,6 +178,52 @@ TEST(SnapshotDialog, SaveByExtensionWidensAndReportsFailures) {
   std::system(("rm -rf '" + dir + "'").c_str());
 }
 
+// Save proposes "<camera> <date time>.jpg" (JPEG, the first type) in the folder used last.
+TEST(SnapshotDialog, SaveProposesCameraAndTimeAsAJpegInTheFolderUsedLast) {
+  struct Case {
+    const char* camera;
+    const char* want;
+  } names[] = {
+      {"C1:Front door", "C1-Front door 2008-03-14 09-26-05.jpg"},
+      {"C2:Gate/Yard*", "C2-Gate-Yard- 2008-03-14 09-26-05.jpg"},
+      {" C3:Drive. ", "C3-Drive 2008-03-14 09-26-05.jpg"},
+      {"", "2008-03-14 09-26-05.jpg"},
+  };
+  for (const Case& c : names) EXPECT_EQ(SnapshotFileName(c.camera, MakeLocalTime(2008, 3, 14, 9, 26, 5)), c.want);
+
+  DialogFixture f(GrayPicture(64, 48, 60));
+  f.dlg.m_strCamera = "C1:Front door";
+  f.nextPath = "";
+  f.dlg.Button(kIdSaveButton)->click();
+  EXPECT_EQ(f.proposals, std::vector<std::string>{"C1-Front door 2008-03-14 09-26-05.jpg"});
+
+  // The real save dialog: the name, the JPEG type, the folder; the folder is remembered.
+  const std::string dir = TempDir();
+  QSettings(QStringLiteral("VTPlayer"), QStringLiteral("VTPlayer")).remove(QStringLiteral("Snapshot"));
+  std::string seenName, seenFilter, seenFolder;
+  auto answer = [&](const QString& pick) {
+    QTimer::singleShot(100, [&, pick] {
+      auto* fd = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (!fd) return;
+      seenName = fd->selectedFiles().isEmpty() ? "" : QFileInfo(fd->selectedFiles().front()).fileName().toStdString();
+      seenFilter = fd->selectedNameFilter().toStdString();
+      seenFolder = fd->directory().absolutePath().toStdString();
+      // Typed into the name field as a person does.
+      fd->setDirectory(QFileInfo(pick).absolutePath());
+      if (auto* edit = fd->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) edit->setText(pick);
+      QMetaObject::invokeMethod(fd, "accept");  // checks the choice as the Save button does
+    });
+  };
+  answer(QString::fromStdString(dir + "first.jpg"));
+  EXPECT_EQ(ChooseSnapshotSavePath(nullptr, "C1-Front door 2008-03-14 09-26-05.jpg"), dir + "first.jpg");
+  EXPECT_EQ(seenName, "C1-Front door 2008-03-14 09-26-05.jpg");
+  EXPECT_EQ(seenFilter, "JPEG Files (*.jpg)");
+  answer(QString::fromStdString(dir + "second.jpg"));
+  ChooseSnapshotSavePath(nullptr, "x.jpg");
+  EXPECT_EQ(seenFolder + "/", dir);  // where the last one went
+  std::system(("rm -rf '" + dir + "'").c_str());
+}
+
 TEST(SnapshotDialog, FontChoiceEditsTheSettingsInPlace) {
   const std::string dir = TempDir();
   DialogFixture f(GrayPicture(352, 288, 100));
@@ -251,7 +309,7 @@ TEST(SnapshotDialog, FontDialogOpensOnTheDrawnFontAndStoresOnlyChanges) {
         QFont changed = opened;
         changed.setPointSize(opened.pointSize() + c.sizeChange);
         fd->setCurrentFont(changed);
-        fd->accept();
+        QMetaObject::invokeMethod(fd, "accept");  // checks the choice as the Save button does
         return true;
       }
       if (auto* cd = qobject_cast<QColorDialog*>(w)) {

@@ -75,7 +75,7 @@ TEST(SnapshotEndToEnd, PausedFrameSavedAsBitmapEqualsTheConvertedCapture) {
   dlg.m_pColor = &settings.m_crColor;
   dlg.m_time = 1205486765;
   dlg.SetPicture(picture.data(), picture.size());
-  dlg.SetSavePathChooser([&dir](QWidget*) { return dir + "snap.bmp"; });
+  dlg.SetSavePathChooser([&dir](QWidget*, const std::string&) { return dir + "snap.bmp"; });
   dlg.OnInitDialog();
   dlg.CaptionCheck()->click();  // caption off: the file must be the frame itself
   dlg.Button(kIdSaveButton)->click();
