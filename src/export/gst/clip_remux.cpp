@@ -7,6 +7,7 @@
 #include <chrono>
 #include <climits>
 #include <condition_variable>
+#include <cstring>
 #include <mutex>
 
 #include "export/gst/stream_cursor.h"
@@ -23,6 +24,16 @@ constexpr auto kPoll = std::chrono::milliseconds(100);
 constexpr auto kProgressInterval = std::chrono::milliseconds(200);
 constexpr int64_t kProgressEveryFrames = 25;
 constexpr int kDefaultFps = 25;
+
+// The parser that turns the stream's framing into Matroska's, or null when none is needed.
+const char* FramingParser(GstCaps* caps) {
+  const GstStructure* s = gst_caps_get_structure(caps, 0);
+  const char* format = gst_structure_get_string(s, "stream-format");
+  const std::string f = format ? format : "";
+  if (gst_structure_has_name(s, "video/x-h264") && f != "avc" && f != "avc3") return "h264parse";
+  if (gst_structure_has_name(s, "video/x-h265") && f != "hvc1" && f != "hev1") return "h265parse";
+  return nullptr;
+}
 
 // The muxing pipeline: one appsrc per track into matroskamux into fdsink. Its bus is read by a
 // sync handler; the feeder waits on one condition for room in a queue, an error or the end.
@@ -126,8 +137,28 @@ class CMuxPipeline {
     cb.enough_data = track == 0 ? &CMuxPipeline::OnEnoughVideo : &CMuxPipeline::OnEnoughAudio;
     gst_app_src_set_callbacks(GST_APP_SRC(src), &cb, this, nullptr);
     gst_bin_add(GST_BIN(m_pPipeline), src);
+    GstElement* last = src;
+    if (const char* parser = FramingParser(caps)) {
+      // H.264/H.265 as AVI holds it (start codes) is reframed for Matroska (length prefixes): the
+      // coded pictures stay as they are.
+      GstElement* parse = gst_element_factory_make(parser, nullptr);
+      GstElement* filter = gst_element_factory_make("capsfilter", nullptr);
+      if (!parse || !filter) {
+        if (parse) gst_object_unref(parse);
+        if (filter) gst_object_unref(filter);
+        return nullptr;
+      }
+      GstCaps* framed = gst_caps_from_string(std::strcmp(parser, "h264parse") == 0
+                                                 ? "video/x-h264, stream-format=avc, alignment=au"
+                                                 : "video/x-h265, stream-format=hvc1, alignment=au");
+      g_object_set(filter, "caps", framed, nullptr);
+      gst_caps_unref(framed);
+      gst_bin_add_many(GST_BIN(m_pPipeline), parse, filter, nullptr);
+      if (!gst_element_link_many(src, parse, filter, nullptr)) return nullptr;
+      last = filter;
+    }
     GstPad* sinkPad = gst_element_request_pad_simple(mux, track == 0 ? "video_%u" : "audio_%u");
-    GstPad* srcPad = gst_element_get_static_pad(src, "src");
+    GstPad* srcPad = gst_element_get_static_pad(last, "src");
     const bool linked = sinkPad && srcPad && gst_pad_link(srcPad, sinkPad) == GST_PAD_LINK_OK;
     if (srcPad) gst_object_unref(srcPad);
     if (sinkPad) gst_object_unref(sinkPad);

@@ -1,0 +1,181 @@
+// Clip export (vtexport clip: remux, hashes of every recording and of the clip, manifest, the
+// clip written whole and flushed to disk) of one hour of 720x576 MJPEG in twelve recordings of
+// five minutes, against `cat` of the same recordings into one file. The two alternate in rounds; prints
+// the median ratio export / cat with min/max (goal <= 3).
+// The recordings are made once (several minutes) and kept in $XDG_CACHE_HOME/vtplayer-bench.
+// Usage: bench_export [rounds, default 3] [--minutes N, default 60] [--texture]
+#include <fcntl.h>
+#include <gst/gst.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "bench_report.h"
+#include "platform/local_time.h"
+#include "playback/gst/test_media.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using vt::bench::Clock;
+
+constexpr double kGoalRatio = 3;  // export / cat
+constexpr int kWidth = 720;
+constexpr int kHeight = 576;
+constexpr int kFps = 25;
+constexpr int kRecordingMinutes = 5;
+
+std::string CacheRoot() {
+  const char* xdg = std::getenv("XDG_CACHE_HOME");
+  const char* home = std::getenv("HOME");
+  const std::string base = xdg && *xdg ? xdg : std::string(home ? home : "/tmp") + "/.cache";
+  return base + "/vtplayer-bench";
+}
+
+// Runs argv with stdout to outPath (when given) and stderr to /dev/null; the wall time in ms,
+// or -1 when it failed.
+double RunTimed(const std::vector<std::string>& argv, const std::string& outPath) {
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  const auto t0 = Clock::now();
+  const pid_t pid = ::fork();
+  if (pid < 0) return -1;
+  if (pid == 0) {
+    const int out = outPath.empty() ? ::open("/dev/null", O_WRONLY)
+                                    : ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int err = ::open("/dev/null", O_WRONLY);
+    if (out < 0 || err < 0) ::_exit(126);
+    ::dup2(out, 1);
+    ::dup2(err, 2);
+    ::execv(args[0], args.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  const double ms = vt::bench::Ms(Clock::now() - t0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? ms : -1;
+}
+
+struct DataSet {
+  std::string folder;
+  std::vector<std::string> files;
+  vt::time32 start = 0;
+  vt::time32 end = 0;
+  uint64_t bytes = 0;
+  int frames = 0;
+};
+
+// The recordings of one camera, made when missing: day folder, recorder's file names, vantor.ini.
+bool MakeDataSet(int minutes, bool texture, DataSet* set) {
+  char name[64];
+  std::snprintf(name, sizeof name, "/export-%dx%d-%s-%dm", kWidth, kHeight, texture ? "texture" : "ball", minutes);
+  set->folder = CacheRoot() + name;
+  set->start = vt::MakeLocalTime(2008, 5, 10, 10, 0, 0);
+  const std::string camera = set->folder + "/camera01";
+  const std::string day = camera + "/2008-05-10";
+  fs::create_directories(day);
+  const bool complete = fs::exists(set->folder + "/complete");
+  vt::time32 t = set->start;
+  for (int done = 0; done < minutes; done += kRecordingMinutes) {
+    const int length = std::min(kRecordingMinutes, minutes - done) * 60;
+    const std::string file = day + "/01" + vt::FormatLocalTime(t, "%H%M%S") +
+                             vt::FormatLocalTime(t + length, "%H%M%S") + "0.avi";
+    if (!complete) {
+      vt::TestClipSpec spec;
+      spec.width = kWidth;
+      spec.height = kHeight;
+      spec.fps = kFps;
+      spec.frames = length * kFps;
+      spec.pattern = texture ? vt::TestClipSpec::kTexture : vt::TestClipSpec::kBall;
+      std::printf("making %s (%d frames)...\n", file.c_str(), spec.frames);
+      std::fflush(stdout);
+      std::string error;
+      if (!vt::MakeTestClip(spec, file, &error)) {
+        std::fprintf(stderr, "bench_export: %s: %s\n", file.c_str(), error.c_str());
+        return false;
+      }
+    }
+    set->files.push_back(file);
+    set->bytes += fs::file_size(file);
+    set->frames += length * kFps;
+    t += length;
+  }
+  set->end = t;
+  std::ofstream(set->folder + "/vantor.ini") << "[Storage_ch01]\nsStoragePath=" << camera
+                                              << "\n[Preference_ch01]\nsCameraName=Bench\n";
+  std::ofstream(set->folder + "/complete") << "made\n";
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int rounds = 3, minutes = 60;
+  bool texture = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--minutes" && i + 1 < argc) minutes = std::max(1, std::atoi(argv[++i]));
+    else if (a == "--texture") texture = true;
+    else rounds = std::max(1, std::atoi(argv[i]));
+  }
+  gst_init(nullptr, nullptr);
+  DataSet set;
+  if (!MakeDataSet(minutes, texture, &set)) return 2;
+  const std::string out = set.folder + "-out-" + std::to_string(::getpid());
+  fs::create_directories(out);
+  const std::string clip = out + "/clip.mkv", catOut = out + "/cat.bin";
+  const std::vector<std::string> exportArgs = {
+      VTEXPORT_PATH, "clip", "--data-folder", set.folder, "--channel", "1", "--from",
+      vt::FormatLocalTime(set.start, "%Y-%m-%d %H:%M:%S"), "--to", vt::FormatLocalTime(set.end, "%Y-%m-%d %H:%M:%S"),
+      "-o", clip};
+  std::vector<std::string> catArgs = {"/bin/cat"};
+  catArgs.insert(catArgs.end(), set.files.begin(), set.files.end());
+
+  std::printf("bench_export: %d min of %dx%d MJPEG (%s), %zu recordings, %d frames, %.1f MB; %d rounds\n", minutes,
+              kWidth, kHeight, texture ? "textured" : "ball", set.files.size(), set.frames, set.bytes / 1e6, rounds);
+  std::printf("ours:      vtexport clip --data-folder %s --channel 1 --from ... --to ... -o %s\n", set.folder.c_str(),
+              clip.c_str());
+  std::printf("reference: cat <the %zu recordings> > %s\n", set.files.size(), catOut.c_str());
+  // Both read the recordings from the page cache, as after any earlier read.
+  RunTimed(catArgs, catOut);
+  fs::remove(catOut);
+  bool failed = false;
+  uint64_t clipBytes = 0;
+  auto ours = [&] {
+    const double ms = RunTimed(exportArgs, "");
+    if (ms < 0) failed = true;
+    if (fs::exists(clip)) clipBytes = fs::file_size(clip);
+    fs::remove(clip);
+    fs::remove(clip + ".manifest.json");
+    return ms;
+  };
+  auto ref = [&] {
+    const double ms = RunTimed(catArgs, catOut);
+    if (ms < 0) failed = true;
+    fs::remove(catOut);
+    return ms;
+  };
+  const vt::bench::Rounds r = vt::bench::AlternateTimed(rounds, ours, ref);
+  std::error_code ec;
+  fs::remove_all(out, ec);
+  if (failed) {
+    std::fprintf(stderr, "bench_export: a run failed\n");
+    return 2;
+  }
+  std::printf("clip: %.1f MB (recordings %.1f MB)\n", clipBytes / 1e6, set.bytes / 1e6);
+  for (size_t i = 0; i < r.ours.size(); ++i)
+    std::printf("round %zu: export %.0f ms, cat %.0f ms, ratio %.2f\n", i + 1, r.ours[i], r.ref[i], r.ratio[i]);
+  vt::bench::PrintRounds("clip export / cat", r);
+  vt::bench::CGoals goals;
+  goals.AtMost("clip export / cat (median ratio)", r.Ratio().median, kGoalRatio);
+  return goals.Finish();
+}
