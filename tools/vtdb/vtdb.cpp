@@ -6,15 +6,12 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
-#include <map>
 #include <set>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "app/lang_text.h"
-#include "platform/codepage.h"
 #include "platform/data_policy.h"
 #include "platform/file_utils.h"
 #include "platform/local_time.h"
@@ -24,6 +21,7 @@
 #include "recorddb/rdb_texts.h"
 #include "recorddb/record_db.h"
 #include "recorddb/record_list.h"
+#include "tool_args.h"
 #include "vtdb_demo.h"
 #include "vtdb_output.h"
 
@@ -83,41 +81,11 @@ struct Failure : std::runtime_error {
 
 [[noreturn]] void Fail(const std::string& message) { throw Failure(message); }
 
-// Arguments after the command: positionals and --options.
-struct Args {
-  std::vector<std::string> positional;
-  std::map<std::string, std::string> values;
-  std::set<std::string> flags;
-
-  bool Has(const std::string& name) const { return flags.count(name) || values.count(name); }
-  std::string Value(const std::string& name) const {
-    auto it = values.find(name);
-    if (it == values.end()) Fail("missing --" + name);
-    return it->second;
-  }
-};
+using Args = ToolArgs;
 
 Args Parse(const std::vector<std::string>& in, const std::set<std::string>& valueOptions,
            const std::set<std::string>& flagOptions) {
-  Args a;
-  for (size_t i = 0; i < in.size(); ++i) {
-    const std::string& s = in[i];
-    if (s.rfind("--", 0) == 0 && s.size() > 2) {
-      const std::string name = s.substr(2);
-      if (flagOptions.count(name)) {
-        a.flags.insert(name);
-      } else if (valueOptions.count(name)) {
-        if (i + 1 >= in.size()) Fail("--" + name + " needs a value");
-        if (a.values.count(name)) Fail("--" + name + " given twice");
-        a.values[name] = in[++i];
-      } else {
-        Fail("unknown option " + s);
-      }
-    } else {
-      a.positional.push_back(s);
-    }
-  }
-  return a;
+  return ParseToolArgs(in, valueOptions, flagOptions);
 }
 
 void ExpectPositionals(const Args& a, size_t count, const char* what) {
@@ -372,28 +340,11 @@ int Demo(const std::vector<std::string>& in) {
   return 0;
 }
 
-// Takes the options that hold for every command out of args, wherever they stand.
-void TakeGlobalOptions(std::vector<std::string>* args) {
-  std::string codePage;
-  for (size_t i = 0; i < args->size();) {
-    if ((*args)[i] == "--read-only") {
-      SetReadOnlyData(true);
-      args->erase(args->begin() + static_cast<std::ptrdiff_t>(i));
-    } else if ((*args)[i] == "--codepage") {
-      if (i + 1 >= args->size()) Fail("--codepage needs a value");
-      codePage = (*args)[i + 1];
-      args->erase(args->begin() + static_cast<std::ptrdiff_t>(i), args->begin() + static_cast<std::ptrdiff_t>(i) + 2);
-    } else {
-      ++i;
-    }
-  }
-  if (codePage.empty()) codePage = DefaultCodePageForLanguage(LanguageNameFromLocale(SystemMessageLocale()));
-  if (!SetLegacyCodePage(codePage)) Fail("unknown code page " + codePage);
-}
-
 int Run(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  TakeGlobalOptions(&args);
+  bool readOnly = false;
+  TakeCommonToolOptions(&args, &readOnly);
+  if (readOnly) SetReadOnlyData(true);
   if (args.empty()) {
     std::cerr << kUsage;
     return 1;

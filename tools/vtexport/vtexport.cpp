@@ -9,23 +9,21 @@
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
-#include <map>
 #include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "app/app_paths.h"
-#include "app/lang_text.h"
 #include "export/export_job.h"
 #include "export/frame/frame_export.h"
 #include "export/gst/clip_export.h"
 #include "export/manifest.h"
-#include "platform/codepage.h"
 #include "platform/data_policy.h"
 #include "platform/paths.h"
 #include "recorddb/record_db.h"
 #include "snapshot/snapshot_settings.h"
+#include "tool_args.h"
 
 namespace vt::vtexport {
 namespace {
@@ -84,9 +82,7 @@ constexpr const char kUsage[] =
 struct Failure : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
-struct UsageError : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
+using UsageError = ToolUsageError;
 
 [[noreturn]] void Fail(const std::string& message) { throw Failure(message); }
 [[noreturn]] void Usage(const std::string& message) { throw UsageError(message); }
@@ -95,42 +91,11 @@ std::atomic<bool> g_cancel{false};
 
 void OnSignal(int) { g_cancel.store(true); }
 
-struct Args {
-  std::vector<std::string> positional;
-  std::map<std::string, std::string> values;
-  std::set<std::string> flags;
-
-  bool Has(const std::string& name) const { return flags.count(name) || values.count(name); }
-  std::string Value(const std::string& name) const {
-    auto it = values.find(name);
-    if (it == values.end()) Usage("missing " + std::string(name == "o" ? "-o" : "--" + name));
-    return it->second;
-  }
-};
+using Args = ToolArgs;
 
 Args Parse(const std::vector<std::string>& in, const std::set<std::string>& valueOptions,
            const std::set<std::string>& flagOptions) {
-  Args a;
-  for (size_t i = 0; i < in.size(); ++i) {
-    const std::string& s = in[i];
-    std::string name;
-    if (s == "-o") name = "o";
-    else if (s.rfind("--", 0) == 0 && s.size() > 2) name = s.substr(2);
-    if (name.empty()) {
-      a.positional.push_back(s);
-      continue;
-    }
-    if (flagOptions.count(name)) {
-      a.flags.insert(name);
-    } else if (valueOptions.count(name)) {
-      if (i + 1 >= in.size()) Usage(s + " needs a value");
-      if (a.values.count(name)) Usage(s + " given twice");
-      a.values[name] = in[++i];
-    } else {
-      Usage("unknown option " + s);
-    }
-  }
-  return a;
+  return ParseToolArgs(in, valueOptions, flagOptions);
 }
 
 WallTime Time(const Args& a, const std::string& name) {
@@ -279,23 +244,6 @@ int Verify(const std::vector<std::string>& in) {
   return report.ok ? kExitOk : kExitError;
 }
 
-void TakeGlobalOptions(std::vector<std::string>* args) {
-  std::string codePage;
-  for (size_t i = 0; i < args->size();) {
-    if ((*args)[i] == "--read-only") {
-      args->erase(args->begin() + static_cast<std::ptrdiff_t>(i));
-    } else if ((*args)[i] == "--codepage") {
-      if (i + 1 >= args->size()) Usage("--codepage needs a value");
-      codePage = (*args)[i + 1];
-      args->erase(args->begin() + static_cast<std::ptrdiff_t>(i), args->begin() + static_cast<std::ptrdiff_t>(i) + 2);
-    } else {
-      ++i;
-    }
-  }
-  if (codePage.empty()) codePage = DefaultCodePageForLanguage(LanguageNameFromLocale(SystemMessageLocale()));
-  if (!SetLegacyCodePage(codePage)) Usage("unknown code page " + codePage);
-}
-
 int Run(int argc, char** argv) {
   // Exports read the data and never change it: review mode whatever the options say.
   SetReadOnlyData(true);
@@ -308,7 +256,8 @@ int Run(int argc, char** argv) {
   // A file-size limit makes writes fail (as a full disk does) instead of killing the process.
   ::signal(SIGXFSZ, SIG_IGN);
   std::vector<std::string> args(argv + 1, argv + argc);
-  TakeGlobalOptions(&args);
+  bool readOnly = false;  // always so here
+  TakeCommonToolOptions(&args, &readOnly);
   if (args.empty()) Usage("no command given");
   const std::string cmd = args[0];
   args.erase(args.begin());

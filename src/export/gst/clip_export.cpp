@@ -1,5 +1,6 @@
 #include "export/gst/clip_export.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -121,6 +122,9 @@ ExportOutcome RunClipExport(const ClipExportJob& job, const std::function<void(c
           return false;
         }
         if (progress) progress({remux.frames, remux.frames, elapsed(), true});
+        // The disk takes the clip while its hash is computed from memory; the flush that makes
+        // the clip durable then has little left to do.
+        ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
         std::string error;
         if (!Sha256Fd(fd, &outputSha, &outputSize, &error, {}, cancel)) {
           remux.ok = false;

@@ -20,6 +20,8 @@ namespace {
 constexpr int64_t kNsPerTick = 100;
 // Bytes each track's source may hold before the feeder waits for the muxer.
 constexpr guint64 kMaxQueuedBytes = 8u << 20;
+// Bytes the file sink gathers before it writes.
+constexpr guint kSinkBufferBytes = 1u << 20;
 constexpr auto kPoll = std::chrono::milliseconds(100);
 constexpr auto kProgressInterval = std::chrono::milliseconds(200);
 constexpr int64_t kProgressEveryFrames = 25;
@@ -35,7 +37,7 @@ const char* FramingParser(GstCaps* caps) {
   return nullptr;
 }
 
-// The muxing pipeline: one appsrc per track into matroskamux into fdsink. Its bus is read by a
+// The muxing pipeline: one appsrc per track into matroskamux into filesink. Its bus is read by a
 // sync handler; the feeder waits on one condition for room in a queue, an error or the end.
 class CMuxPipeline {
  public:
@@ -45,7 +47,7 @@ class CMuxPipeline {
              std::string* error) {
     m_pPipeline = gst_pipeline_new("export");
     GstElement* mux = gst_element_factory_make("matroskamux", "mux");
-    GstElement* sink = gst_element_factory_make("fdsink", "out");
+    GstElement* sink = gst_element_factory_make("filesink", "out");
     if (!m_pPipeline || !mux || !sink) {
       if (mux) gst_object_unref(mux);
       if (sink) gst_object_unref(sink);
@@ -61,7 +63,11 @@ class CMuxPipeline {
     GstTagList* tags = gst_tag_list_new(GST_TAG_TITLE, "-", nullptr);
     gst_tag_setter_merge_tags(GST_TAG_SETTER(mux), tags, GST_TAG_MERGE_REPLACE);
     gst_tag_list_unref(tags);
-    g_object_set(sink, "fd", fd, "sync", FALSE, "async", FALSE, nullptr);
+    // filesink gathers the muxer's many small writes into large ones (fdsink writes each at once).
+    // It opens the file the caller created through /proc, so that file stays the one written.
+    const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    g_object_set(sink, "location", path.c_str(), "buffer-mode", 0, "buffer-size", kSinkBufferBytes, "sync", FALSE,
+                 "async", FALSE, nullptr);
     gst_bin_add_many(GST_BIN(m_pPipeline), mux, sink, nullptr);
     if (!gst_element_link(mux, sink)) {
       *error = "cannot link the muxer";
