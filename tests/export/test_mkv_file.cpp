@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "common/temp_dir.h"
+#include "export/avi_streams.h"
 #include "export/mkv_file.h"
 
 namespace vt {
@@ -103,6 +104,41 @@ TEST_F(MkvFileTest, LeavesOtherFilesAlone) {
   std::string error;
   EXPECT_FALSE(ReadMatroskaSummary(Write(cases[0]), &s, &error));
   EXPECT_FALSE(ReadMatroskaSummary(Write(cases[2]), &s, &error));
+}
+
+// AVI headers built chunk by chunk: the stream types are counted, junk between lists is skipped.
+std::string Riff(const char* id, const std::string& data) {
+  std::string s(id, 4);
+  const uint32_t n = static_cast<uint32_t>(data.size());
+  s.append(reinterpret_cast<const char*>(&n), 4);
+  s += data;
+  if (data.size() & 1) s.push_back('\0');
+  return s;
+}
+std::string StreamList(const char* type) { return Riff("LIST", "strl" + Riff("strh", std::string(type, 4) + std::string(52, '\0')) + Riff("strf", std::string(40, '\0'))); }
+
+TEST_F(MkvFileTest, AviStreamsFromTheHeader) {
+  struct Case {
+    std::string bytes;
+    bool ok;
+    int video, audio;
+  };
+  const std::string avih = Riff("avih", std::string(56, '\0'));
+  const Case cases[] = {
+      {Riff("RIFF", "AVI " + Riff("LIST", "hdrl" + avih + StreamList("vids") + StreamList("auds"))), true, 1, 1},
+      {Riff("RIFF", "AVI " + Riff("LIST", "hdrl" + avih + Riff("JUNK", "xyz") + StreamList("vids"))), true, 1, 0},
+      {Riff("RIFF", "AVI " + Riff("LIST", "hdrl" + avih)), true, 0, 0},
+      {Riff("RIFF", "WAVE" + Riff("fmt ", std::string(16, '\0'))), false, 0, 0},
+      {std::string("RIFF\xff\xff\xff\x7f" "AVI LIST", 16), false, 0, 0},  // cut short
+  };
+  for (const Case& c : cases) {
+    AviStreams s{9, 9};
+    EXPECT_EQ(ReadAviStreams(Write(c.bytes), &s), c.ok);
+    if (c.ok) {
+      EXPECT_EQ(s.video, c.video);
+      EXPECT_EQ(s.audio, c.audio);
+    }
+  }
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "export/gst/stream_cursor.h"
 
+#include "export/avi_streams.h"
+
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -65,6 +67,9 @@ bool CStreamCursor::OpenPiece(size_t index) {
     Fail(index, SourceStatus::kMissing, std::strerror(errno));
     return false;
   }
+  // A recording whose header names no sound is not opened for it.
+  AviStreams streams;
+  if (m_track == MediaTrack::kAudio && ReadAviStreams(p.path, &streams) && streams.audio == 0) return false;
   if (!m_pReader) m_pReader = std::make_unique<CDemuxReader>();
   std::string error;
   const int64_t seekNs = std::max<int64_t>(0, m_target - p.recordStart) * kNsPerTick;
