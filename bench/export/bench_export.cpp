@@ -172,6 +172,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::printf("clip: %.1f MB (recordings %.1f MB)\n", clipBytes / 1e6, set.bytes / 1e6);
+  // For scale: the export hashes the recordings and the clip, twice the bytes cat moves.
+  std::vector<std::string> hashArgs = {"/usr/bin/sha256sum"};
+  hashArgs.insert(hashArgs.end(), set.files.begin(), set.files.end());
+  const double hashMs = RunTimed(hashArgs, "");
+  if (hashMs >= 0)
+    std::printf("for scale: sha256sum of the recordings alone %.0f ms (%.2f x the median cat)\n", hashMs,
+                hashMs / r.Ref().median);
   for (size_t i = 0; i < r.ours.size(); ++i)
     std::printf("round %zu: export %.0f ms, cat %.0f ms, ratio %.2f\n", i + 1, r.ours[i], r.ref[i], r.ratio[i]);
   vt::bench::PrintRounds("clip export / cat", r);
