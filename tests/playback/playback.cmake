@@ -19,4 +19,11 @@ if(TARGET vt_playerwnd)
     LABELS engine widget)
   target_compile_definitions(test_player_wnd PRIVATE VT_TEST_RESOURCE_DIR="${VT_RESOURCE_DIR}")
   add_dependencies(test_player_wnd vt_skin_files)
+  # Picture, time, seek bar and snapshot of the paused Player on generated clips.
+  vt_test(NAME test_player_sync
+    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_player_sync.cpp
+    LIBS vt_playerwnd vt_gsttestmedia vt_snapcore
+    LABELS engine widget)
+  target_compile_definitions(test_player_sync PRIVATE VT_TEST_RESOURCE_DIR="${VT_RESOURCE_DIR}")
+  add_dependencies(test_player_sync vt_skin_files)
 endif()

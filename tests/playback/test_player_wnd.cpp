@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "playback/gst/test_media.h"
+#include "playback/player_wnd_util.h"
 #include "playback/player_logic.h"
 #include "playback/player_wnd.h"
 #include "playback/seek_bar.h"
@@ -41,28 +42,8 @@ class QtEnv : public ::testing::Environment {
 };
 [[maybe_unused]] auto* g_env = ::testing::AddGlobalTestEnvironment(new QtEnv);
 
-// Frame number painted in the video rectangle of a grabbed Player.
-int PaintedFrame(const QImage& img, const QRect& video) {
-  struct Ctx {
-    const QImage* img;
-    QRect rc;
-  } ctx{&img, video};
-  return ReadFrameNumber(
-      video.width(), video.height(),
-      [](const void* c, int x, int y) {
-        const auto* k = static_cast<const Ctx*>(c);
-        return qGreen(k->img->pixel(k->rc.x() + x, k->rc.y() + y));
-      },
-      &ctx);
-}
-
-void Pump(int ms) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (std::chrono::steady_clock::now() < end) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-}
+using test::PaintedFrame;
+using test::Pump;
 
 class PlayerWndTest : public ::testing::Test {
  protected:
