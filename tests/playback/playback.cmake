@@ -22,7 +22,7 @@ if(TARGET vt_playerwnd)
   # Picture, time, seek bar and snapshot of the paused Player on generated clips.
   vt_test(NAME test_player_sync
     SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_player_sync.cpp
-    LIBS vt_playerwnd vt_gsttestmedia vt_snapcore
+    LIBS vt_playerwnd vt_gsttestmedia vtcore
     LABELS engine widget)
   target_compile_definitions(test_player_sync PRIVATE VT_TEST_RESOURCE_DIR="${VT_RESOURCE_DIR}")
   add_dependencies(test_player_sync vt_skin_files)

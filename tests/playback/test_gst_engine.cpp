@@ -17,6 +17,7 @@
 #include "playback/player_logic.h"
 #include "playback/record_info.h"
 #include "playback/vant_writer.h"
+#include "snapshot/snapshot_picture.h"
 
 namespace vt {
 namespace {
@@ -45,6 +46,14 @@ constexpr int64_t kSlowFrameTime = 10000000;
 const Clip kSlowClips[] = {
     {"mjpeg_1fps", {TestClipSpec::kMjpeg, 352, 288, kSlowFrames, 1, false}, false},
     {"mpeg4_1fps", {TestClipSpec::kMpeg4, 352, 288, kSlowFrames, 1, false}, false},
+};
+// Plain-coloured pictures of odd and even sizes: red 0x30, green 0x60, blue 0xC0.
+constexpr uint32_t kPlainColour = 0xFF3060C0;
+const Clip kPlainClips[] = {
+    {"odd_mjpeg", {TestClipSpec::kMjpeg, 353, 289, 3, 25, false, kPlainColour}, false},
+    {"odd_mpeg4", {TestClipSpec::kMpeg4, 353, 289, 3, 25, false, kPlainColour}, false},
+    {"odd_width", {TestClipSpec::kMjpeg, 175, 144, 3, 25, false, kPlainColour}, false},
+    {"even_mjpeg", {TestClipSpec::kMjpeg, 352, 288, 3, 25, false, kPlainColour}, false},
 };
 
 VantTrailer ClipTrailer() {
@@ -84,6 +93,7 @@ class GstEngineTest : public ::testing::Test {
     fs::create_directories(s_dir);
     std::vector<Clip> all(std::begin(kClips), std::end(kClips));
     all.insert(all.end(), std::begin(kSlowClips), std::end(kSlowClips));
+    all.insert(all.end(), std::begin(kPlainClips), std::end(kPlainClips));
     for (const Clip& c : all) {
       std::string err;
       const std::string path = Path(c.name);
@@ -349,6 +359,38 @@ TEST_F(GstEngineTest, PlayingOnShowsTheFrameAfterThePausedOne) {
     ASSERT_TRUE(RunUntilRendered(rendered + 1));
     EXPECT_EQ(paused + kSlowFrameTime, Shown());
     EXPECT_EQ(paused / kSlowFrameTime + 1, CapturedNumber());
+  }
+}
+
+// A frame whose size the chroma planes do not divide keeps the colour of its last row and its
+// last column in the snapshot picture.
+TEST_F(GstEngineTest, FramesOfAnySizeKeepTheirColoursInTheSnapshot) {
+  for (const Clip& c : kPlainClips) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(S_OK, m_engine->RenderFile(Path(c.name))) << m_engine->ErrorText();
+    int32_t size = 0;
+    ASSERT_EQ(S_OK, m_engine->GetCurrentImage(&size, nullptr));
+    std::vector<uint8_t> frame(static_cast<size_t>(size));
+    ASSERT_EQ(S_OK, m_engine->GetCurrentImage(&size, frame.data()));
+    EXPECT_EQ(0, ReadFrameNumber(frame.data(), frame.size()));
+    PackedDib picture = MakeSnapshotPicture(frame.data(), frame.size());
+    ASSERT_FALSE(picture.empty());
+    BITMAPINFOHEADER h;
+    std::memcpy(&h, picture.data(), sizeof h);
+    ASSERT_EQ(c.spec.width, h.biWidth);
+    ASSERT_EQ(c.spec.height, h.biHeight);
+    const size_t stride = (static_cast<size_t>(h.biWidth) * 3 + 3) & ~size_t{3};
+    // (x, y) from the top; the picture is bottom-up, blue, green, red.
+    auto pixel = [&](int x, int y) { return picture.data() + 40 + (h.biHeight - 1 - y) * stride + 3 * x; };
+    const int w = h.biWidth, ht = h.biHeight;
+    const std::pair<int, int> edges[] = {{0, ht - 1}, {w / 2, ht - 1}, {w - 1, ht - 1}, {w - 1, ht / 2}, {w - 1, ht - 2}};
+    for (auto [x, y] : edges) {
+      const uint8_t* p = pixel(x, y);
+      SCOPED_TRACE("pixel " + std::to_string(x) + "," + std::to_string(y));
+      EXPECT_NEAR(0xC0, p[0], 12);
+      EXPECT_NEAR(0x60, p[1], 12);
+      EXPECT_NEAR(0x30, p[2], 12);
+    }
   }
 }
 
