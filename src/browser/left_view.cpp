@@ -26,6 +26,8 @@ CLeftView::CLeftView(bool remoteViewer, QWidget* parent)
   m_pCombo = new CCameraCombo(this);
   m_pTree = new CRecordTree(this);
   m_pCombo->setVisible(!m_bRemoteViewer);
+  // The keyboard given to the left view (after each fit to the video) goes to the tree.
+  setFocusProxy(m_pTree);
   Relayout();
 }
 

@@ -30,7 +30,7 @@ PlayerDisplay LayoutInArea(int areaW, int areaH, const PlayerChrome& c, int fitt
                            int nativeH) {
   PlayerDisplay d;
   const int borderW = c.leftW + c.rightW, fixedH = c.topH + c.BarsHeight();
-  d.wndW = std::max(areaW, borderW + fittedW);
+  d.wndW = std::max({areaW, borderW + fittedW, c.minW});
   d.wndH = std::max(areaH, fixedH + fittedH);
   d.video = {c.leftW, c.topH, d.wndW - borderW, d.wndH - fixedH};
   d.picture = d.video.w == fittedW && d.video.h == fittedH ? d.video : AspectFit(d.video, nativeW, nativeH);

@@ -17,6 +17,7 @@ struct PlayerChrome {
   int rightW = 0;  // on the right (top-right width)
   int topH = 0;    // above the video (top-middle height)
   int infoH = 0, seekH = 0, barH = 0;
+  int minW = 0;  // narrowest Player whose button bar shows every button
   int BarsHeight() const { return infoH + seekH + barH; }
 };
 
@@ -34,7 +35,7 @@ struct PlayerDisplay {
 DisplayRect AspectFit(const DisplayRect& box, int w, int h);
 
 // In a video view: the Player fills areaW x areaH (never less than its fitted size, fittedW x
-// fittedH video). At the fitted size the picture fills the video area as it always did; larger,
+// fittedH video, nor narrower than c.minW). At the fitted size the picture fills the video area as it always did; larger,
 // the picture keeps the native aspect (nativeW x nativeH) inside it.
 PlayerDisplay LayoutInArea(int areaW, int areaH, const PlayerChrome& c, int fittedW, int fittedH, int nativeW,
                            int nativeH);

@@ -40,6 +40,7 @@ class CEmptyPlayerArea : public QWidget, public CMessageWindow, public IPlayerWi
   int GetWndWidth() const override { return width(); }
   int GetWndHeight() const override { return height(); }
   bool IsButtonBarButton(WPARAM) const override { return false; }
+  bool WantsKey(WPARAM) const override { return false; }
   void OwnerMessageHook(uint32_t, WPARAM, LPARAM) override {}
 
   LRESULT WindowProc(uint32_t msg, WPARAM wParam, LPARAM lParam) override;

@@ -29,6 +29,7 @@
 #include "frame/lock_keys.h"
 #include "help/help_launcher.h"
 #include "frame/left_view_pane.h"
+#include "frame/player_key_router.h"
 #include "platform/data_policy.h"
 #include "platform/paths.h"
 #include "timeline/review_navigator.h"
@@ -121,9 +122,14 @@ bool CMainFrame::Create() {
   BuildStatusBar();
   BuildPanes();
 
-  m_pPlayer = m_pView->GetPlayer();
   m_pView->Init(m_ctx.strIniPath, m_ctx.strProgramFolder);
-  if (m_pPlayer) m_pPlayer->SetAutoPlay(m_settings.m_bAutoPlay);
+  m_pPlayer = m_pView->GetPlayer();
+  if (m_pPlayer) {
+    m_pPlayer->SetAutoPlay(m_settings.m_bAutoPlay);
+    if (m_pLeftPane) m_pLeftPane->SetPlayerTarget(m_pPlayer->Target());
+  }
+  new CPlayerKeyRouter(this, this, [this] { return m_pPlayer; },
+                       [this] { return m_pLeftPane ? m_pLeftPane->Widget() : nullptr; });
   SetStatusSize(QString());
   ConnectRecordList();
   BuildReview();
@@ -477,6 +483,8 @@ LRESULT CMainFrame::WindowProc(uint32_t msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case kMsgVideoSize:
       SetStatusSize(QString::fromStdString(VideoSizeText(static_cast<int>(wParam), static_cast<int>(lParam))));
+      // A record was opened or failed to open: the playback commands change now.
+      UpdateCommandUi();
       return 0;
     case kMsgIndexUpdated: {
       CRecordList* list = m_pLeftPane ? m_pLeftPane->GetRecordList() : nullptr;

@@ -68,6 +68,9 @@ class IPlayerWindow {
 
   // True when w (the wParam of a status-text message) is one of the button bar's buttons.
   virtual bool IsButtonBarButton(WPARAM w) const = 0;
+  // True when a key of the main window (virtual-key code) is one of the Player's keys now; the
+  // main window then hands it to OwnerMessageHook as kWmKeyDown.
+  virtual bool WantsKey(WPARAM key) const = 0;
   // Sees every message of the main window before it is processed; the answer is not used.
   virtual void OwnerMessageHook(uint32_t msg, WPARAM wParam, LPARAM lParam) = 0;
 

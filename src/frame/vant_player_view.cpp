@@ -32,9 +32,17 @@ CVantPlayerView::~CVantPlayerView() { ClosePlayer(); }
 
 void CVantPlayerView::Init(const std::string& iniPath, const std::string& programFolder) {
   if (!m_pPlayer) return;
-  // The Player makes its window when it has the paths; one that could not be made stays hidden.
+  // The Player makes its window when it has the paths.
   m_pPlayer->SetPaths(iniPath, programFolder);
-  if (m_pPlayer->GetWndWidth() > 0 && m_pPlayer->GetWndHeight() > 0) m_pPlayer->Widget()->show();
+  if (m_pPlayer->GetWndWidth() > 0 && m_pPlayer->GetWndHeight() > 0) {
+    m_pPlayer->Widget()->show();
+    return;
+  }
+  // One that could not be made gives way to the empty Player area: the window keeps its size
+  // around it and nothing can be played.
+  delete m_pPlayer->Widget();
+  m_pPlayer = new CEmptyPlayerArea(this);
+  m_pPlayer->Widget()->show();
 }
 
 void CVantPlayerView::ClosePlayer() {

@@ -24,6 +24,8 @@ class CVantPlayerView : public QWidget {
   explicit CVantPlayerView(QWidget* parent, PlayerFactory makePlayer = {});
   ~CVantPlayerView() override;
 
+  // Gives the Player its paths; a Player that cannot make its window is replaced by the empty
+  // Player area (GetPlayer changes).
   void Init(const std::string& iniPath, const std::string& programFolder);
   IPlayerWindow* GetPlayer() const { return m_pPlayer; }
   // Closes an open record before the view and its Player go.

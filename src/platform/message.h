@@ -12,6 +12,8 @@ using LPARAM = int64_t;
 using LRESULT = int64_t;
 
 constexpr uint32_t kWmApp = 0x8000;
+// A key pressed in the main window, handed to the Player's hook: wParam the virtual-key code.
+constexpr uint32_t kWmKeyDown = 0x0100;
 
 constexpr uint32_t kMsgGraphNotify = 0x800D;    // media engine -> Player window
 constexpr uint32_t kMsgStatusText = 0x8013;     // skin buttons -> main window (wParam window, lParam text)

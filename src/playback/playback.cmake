@@ -2,6 +2,7 @@
 # the Player's arithmetic, the media engine interface and its scripted fake.
 vt_core_library(NAME vt_playcore SOURCES
   ${CMAKE_CURRENT_SOURCE_DIR}/riff_reader.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/avi_header.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/event_list.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/record_info.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/vant_writer.cpp

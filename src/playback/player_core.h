@@ -27,15 +27,10 @@
 #include "playback/auto_reset_event.h"
 #include "playback/event_list.h"
 #include "playback/media_engine.h"
+#include "playback/player_logic.h"
 #include "playback/rate_watch.h"
 
 namespace vt {
-
-// Play states (m_psCurrent).
-constexpr int32_t kPsStopped = 0;
-constexpr int32_t kPsPaused = 1;
-constexpr int32_t kPsRunning = 2;
-constexpr int32_t kPsInit = 3;
 
 constexpr int kCmdPlay = 1;
 constexpr int kCmdPause = 2;

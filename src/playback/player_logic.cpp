@@ -145,7 +145,7 @@ VideoFit FitVideo(const VideoFitInput& in) {
         out.videoHeight > 0 ? static_cast<int32_t>(static_cast<int64_t>(out.videoWidth) * h / out.videoHeight) : 0;
     out.videoHeight = h;
   }
-  out.wndWidth = in.borderWidth + out.videoWidth;
+  out.wndWidth = std::max(in.borderWidth + out.videoWidth, in.minWndWidth);
   out.wndHeight = in.fixedHeight + out.videoHeight;
   return out;
 }
@@ -187,6 +187,16 @@ KeyCommand MapPlayerKey(WPARAM key) {
   }
   if (key >= '1' && key <= '9') return {KeyAction::kStepFrames, static_cast<int>(key - 0x30)};
   return {};
+}
+
+bool PlayerTakesKey(WPARAM key, int32_t playState) {
+  switch (MapPlayerKey(key).action) {
+    case KeyAction::kNone:
+    case KeyAction::kRateDown:
+    case KeyAction::kRateUp: return false;
+    default: break;
+  }
+  return key != 0x20 || playState == kPsPaused;
 }
 
 namespace {

@@ -15,6 +15,12 @@ namespace vt {
 
 class CEventList;
 
+// Play states (m_psCurrent).
+constexpr int32_t kPsStopped = 0;
+constexpr int32_t kPsPaused = 1;
+constexpr int32_t kPsRunning = 2;
+constexpr int32_t kPsInit = 3;
+
 struct SpeedEntry {
   uint32_t id;           // command id of the main window and of menu 139
   const char* menuText;  // "x 1/16"
@@ -92,12 +98,14 @@ struct VideoFitInput {
   int32_t borderWidth = 0;  // top-left + top-right piece widths
   int32_t fixedHeight = 0;  // top-middle height + information, seek and button bar heights
   int32_t extraWidth = 0, extraHeight = 0;  // main window size minus the Player's
+  int32_t minWndWidth = 0;  // narrowest Player that shows every button of the button bar
 };
 struct VideoFit {
   int32_t videoWidth = 0, videoHeight = 0;
   int32_t wndWidth = 0, wndHeight = 0;
 };
-// Scaled size, shrunk to the screen keeping the aspect ratio (whole-number arithmetic).
+// Scaled size, shrunk to the screen keeping the aspect ratio (whole-number arithmetic). A video
+// too narrow for the button bar keeps its size in a Player minWndWidth wide.
 VideoFit FitVideo(const VideoFitInput& in);
 
 // Player layout: frame pieces around the video, then information, seek and button bars.
@@ -119,6 +127,10 @@ struct KeyCommand {
 };
 KeyCommand MapPlayerKey(WPARAM key);
 constexpr double kRateKeyStep = 0.25;
+// Whether the Player takes a key of the main window in a play state (kPs...). The main window's keyboard
+// table goes first: Left and Right are Previous and Next Frame, and Space is Play except while
+// paused, when it steps one frame.
+bool PlayerTakesKey(WPARAM key, int32_t playState);
 
 // Status-bar texts of the Player's failures. engineText: the engine's failure text (its line end
 // dropped); reason: what the decoder said, may be empty.

@@ -42,6 +42,8 @@ CPlayerWnd::CPlayerWnd(QWidget* parent, std::unique_ptr<IMediaEngine> engine, Pl
   m_engine->SetFrameNotify(this, kMsgPlayerNewFrame);
   setObjectName("Player");
   setAttribute(Qt::WA_OpaquePaintEvent);
+  // A click on the video or a bar gives the Player the keyboard (its keys then include Down).
+  setFocusPolicy(Qt::ClickFocus);
   hide();
 }
 
@@ -59,7 +61,12 @@ void CPlayerWnd::SetPaths(const std::string& iniPath, const std::string& program
   m_strIniPath = iniPath;
   m_strSkinFolder = programFolder + "/UI_P";
   // The video view gives the paths after making the Player: the window is made here.
-  if (!m_bCreated) Create(10, 10, 330, 240);
+  if (m_bCreated || Create(10, 10, 330, 240)) return;
+  // No window: nothing of it is shown, and the user learns which picture is to blame.
+  m_nWndWidth = m_nWndHeight = 0;
+  hide();
+  std::string bad = FirstUnloadableSkinFile(m_strSkinFolder);
+  if (m_hooks.messageText) m_hooks.messageText(SkinFailureText(bad.empty() ? m_strSkinFolder : bad));
 }
 
 int CPlayerWnd::Create(int x, int y, int videoWidth, int videoHeight) {
@@ -114,7 +121,7 @@ int CPlayerWnd::Create(int x, int y, int videoWidth, int videoHeight) {
 
 PlayerChrome CPlayerWnd::Chrome() const {
   return {m_frame[kPieceTopLeft].GetWidth(), m_frame[kPieceTopRight].GetWidth(), m_frame[kPieceTopMid].GetHeight(),
-          m_nInfoHeight, m_nSeekHeight, m_nBarHeight};
+          m_nInfoHeight, m_nSeekHeight, m_nBarHeight, m_pButtonBar ? m_pButtonBar->MinimumWidth() : 0};
 }
 
 void CPlayerWnd::Relayout() {
@@ -195,6 +202,7 @@ HRESULT CPlayerWnd::ResizeVideo(int num, int den) {
   }
   in.borderWidth = m_frame[kPieceTopLeft].GetWidth() + m_frame[kPieceTopRight].GetWidth();
   in.fixedHeight = m_frame[kPieceTopMid].GetHeight() + m_nSeekHeight + m_nInfoHeight + m_nBarHeight;
+  in.minWndWidth = m_pButtonBar ? m_pButtonBar->MinimumWidth() : 0;
   const VideoFit fit = FitVideo(in);
   m_nVideoWidth = fit.videoWidth;
   m_nVideoHeight = fit.videoHeight;
@@ -272,6 +280,10 @@ void CPlayerWnd::SetNeighbours(IRecordNeighbours* neighbours) {
 
 bool CPlayerWnd::IsButtonBarButton(WPARAM w) const {
   return m_pButtonBar && w && m_pButtonBar->IsButton(reinterpret_cast<const QObject*>(w));
+}
+
+bool CPlayerWnd::WantsKey(WPARAM key) const {
+  return m_core->IsOpen() && PlayerTakesKey(key, m_core->GetPlayState());
 }
 
 void CPlayerWnd::OwnerMessageHook(uint32_t msg, WPARAM wParam, LPARAM) {

@@ -32,7 +32,6 @@ constexpr uint32_t kMsgPlayerNewFrame = 0x80E0;
 // The seek thread's clock redraw, carried to the GUI thread (wParam: the time value).
 constexpr uint32_t kMsgPlayerDrawTime = 0x80E1;
 constexpr uint32_t kWmMove = 0x0003;
-constexpr uint32_t kWmKeyDown = 0x0100;
 constexpr uint32_t kMenuSpeed = 139;
 // Full screen: how often the bars look where the mouse is.
 constexpr int kBarsPollMs = 100;
@@ -112,6 +111,7 @@ class CPlayerWnd : public QWidget, public CMessageWindow, public IPlayerWindow, 
   int GetWndWidth() const override { return m_nWndWidth; }
   int GetWndHeight() const override { return m_nWndHeight; }
   bool IsButtonBarButton(WPARAM w) const override;
+  bool WantsKey(WPARAM key) const override;
   void OwnerMessageHook(uint32_t msg, WPARAM wParam, LPARAM lParam) override;
   std::optional<double> ShownTime() const override;
   time32 OpenRecordStart() const override { return m_core->IsOpen() ? m_core->GetStart() : 0; }

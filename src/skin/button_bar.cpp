@@ -58,6 +58,12 @@ void CButtonBar::OnCommand(int id) {
   if (id >= 1 && id <= kButtonCount && m_hParent) m_hParent->Post(ButtonMessage(id), 0, 0);
 }
 
+int CButtonBar::MinimumWidth() const {
+  int w = m_bmpLeft.GetWidth() + m_bmpRight.GetWidth();
+  for (const auto& b : m_buttons) w += b ? b->GetWidth() : 0;
+  return w;
+}
+
 void CButtonBar::LayoutButtons() {
   std::vector<int> widths;
   for (const auto& b : m_buttons) widths.push_back(b ? b->GetWidth() : 0);

@@ -35,6 +35,8 @@ class CButtonBar : public QWidget {
   int CreateButtons(const char* const* files, const int* ids, const std::string* texts, int count);
   // 1 when w is one of the buttons.
   int IsButton(const QObject* w) const;
+  // Width that holds the caps and every created button side by side.
+  int MinimumWidth() const;
   // A button's click: posts ButtonMessage(id) with wParam 0 and lParam 0 for ids 1-8.
   void OnCommand(int id);
   CSkinButton* Button(int index) { return index >= 0 && index < kButtonCount ? m_buttons[index].get() : nullptr; }

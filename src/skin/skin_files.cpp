@@ -1,6 +1,9 @@
 #include "skin/skin_files.h"
 
+#include <utility>
+
 #include "platform/paths.h"
+#include "skin/dib.h"
 
 namespace vt {
 
@@ -22,6 +25,28 @@ const int kButtonTextIds[kButtonCount] = {59404, 59405, 59406, 59407, 59408, 594
 
 std::string SkinPath(const std::string& skinFolder, const char* name) {
   return ResolvePathCase(JoinPath(skinFolder, name));
+}
+
+std::string FirstUnloadableSkinFile(const std::string& skinFolder) {
+  const std::pair<const char* const*, int> lists[] = {
+      {kVideoFrameFiles, kVideoFramePieces},        {kInfoBarBackground, kBackgroundPieces},
+      {kSeekBarBackground, kSeekBackgroundPieces},  {kSeekElementFiles, kSeekElements},
+      {kButtonBarBackground, kBackgroundPieces},    {kButtonFiles, kButtonCount},
+  };
+  for (const auto& [files, count] : lists) {
+    for (int i = 0; i < count; ++i) {
+      const std::string path = SkinPath(skinFolder, files[i]);
+      CDib dib;
+      if (!dib.Load(path)) return path;
+    }
+  }
+  return {};
+}
+
+std::string SkinFailureText(const std::string& path) {
+  return "The Player's skin picture " + path +
+         " cannot be loaded: it is missing or not an uncompressed bitmap of 8, 16, 24 or 32 bits. Records cannot be "
+         "played until it is replaced.";
 }
 
 }  // namespace vt

@@ -37,4 +37,10 @@ extern const int kButtonTextIds[kButtonCount];
 // "CLeft.bmp") is looked up component by component.
 std::string SkinPath(const std::string& skinFolder, const char* name);
 
+// Path of the first of the Player's bitmaps (frame pieces, information bar, seek bar, button bar,
+// in the order the Player loads them) that cannot be loaded; empty when every one loads.
+std::string FirstUnloadableSkinFile(const std::string& skinFolder);
+// What the user is told when the Player cannot be made because of that file.
+std::string SkinFailureText(const std::string& path);
+
 }  // namespace vt

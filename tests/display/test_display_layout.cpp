@@ -64,6 +64,22 @@ TEST(DisplayLayout, ALargerAreaGrowsVideoAndBarsAndKeepsThePictureAspect) {
   EXPECT_EQ(LayoutInArea(100, 100, kChrome, 360, 288, 720, 576), LayoutInArea(0, 0, kChrome, 360, 288, 720, 576));
 }
 
+// A video narrower than the button bar: the Player is as wide as the bar needs and the picture
+// keeps its own size in the middle of the wider video area.
+TEST(DisplayLayout, NarrowVideoInAPlayerAsWideAsItsButtons) {
+  PlayerChrome c = kChrome;
+  c.minW = 300;
+  for (auto [vw, vh] : {std::pair{176, 144}, std::pair{160, 120}}) {
+    const PlayerDisplay d = LayoutInArea(0, 0, c, vw, vh, vw, vh);
+    EXPECT_EQ(d.wndW, 300);
+    EXPECT_EQ(d.video, (DisplayRect{10, 10, 280, vh}));
+    EXPECT_EQ(d.picture, (DisplayRect{10 + (280 - vw) / 2, 10, vw, vh}));
+    EXPECT_EQ(d.wndH, 10 + vh + 73);
+  }
+  // Wide enough already: unchanged.
+  EXPECT_EQ(LayoutInArea(0, 0, c, 352, 288, 352, 288), LayoutInArea(0, 0, kChrome, 352, 288, 352, 288));
+}
+
 TEST(DisplayLayout, FullScreenHasNoFrameAndBarsOverThePictureOnlyWhenShown) {
   for (bool bars : {false, true}) {
     const PlayerDisplay d = LayoutFullScreen(1280, 1024, kChrome, 720, 576, bars);

@@ -40,6 +40,14 @@ class DisplayWidget : public ReviewFixture {
                          static_cast<QWidget*>(player_->ButtonBar())})
       EXPECT_EQ(bar->width(), player_->width());
   }
+  // Fitted, the picture is drawn at its own size: it fills the video area, or (the clips are
+  // narrower than the button bar) stands in its middle.
+  void ExpectFittedPicture() {
+    const QRect pic = player_->PictureRect(), video = player_->VideoRect();
+    EXPECT_EQ(pic.size(), QSize(192, 144));
+    EXPECT_EQ(pic.center(), video.center());
+    EXPECT_EQ(pic.height(), video.height());
+  }
   // The picture keeps 4:3 (the clips are 192 x 144) within a pixel.
   void ExpectFourByThree() {
     const QRect pic = player_->PictureRect();
@@ -53,7 +61,7 @@ TEST_F(DisplayWidget, ALargerWindowGrowsThePictureKeepingItsAspectAndTheNextReco
   ASSERT_TRUE(WaitFor([&] { return PictureFrame() == kFps; }));
   const QSize fitted = frame_->size();
   const QSize fittedView = View();
-  EXPECT_EQ(player_->PictureRect(), player_->VideoRect());  // fitted: the picture fills the video
+  ExpectFittedPicture();
 
   frame_->resize(fitted + QSize(500, 300));
   ASSERT_TRUE(WaitFor([&] { return View() == fittedView + QSize(500, 300); }));
@@ -75,7 +83,7 @@ TEST_F(DisplayWidget, ALargerWindowGrowsThePictureKeepingItsAspectAndTheNextReco
   ASSERT_TRUE(nav_->OpenAt(1, 0, JumpMode::kPause));
   EXPECT_TRUE(WaitFor([&] { return frame_->size() == fitted; }));
   EXPECT_EQ(View(), fittedView);
-  EXPECT_EQ(player_->PictureRect(), player_->VideoRect());
+  ExpectFittedPicture();
 }
 
 TEST_F(DisplayWidget, AMaximisedWindowKeepsItsSizeAcrossRecordsAndFitsAgainWhenRestored) {
@@ -143,7 +151,7 @@ TEST_F(DisplayWidget, FullScreenShowsThePictureAloneWithBarsNearTheBottomAndEscL
                         static_cast<QWidget*>(nav_->TimelineDock())})
     EXPECT_FALSE(part->isHidden());
   EXPECT_TRUE(player_->BarsShown());
-  EXPECT_EQ(player_->PictureRect(), player_->VideoRect());
+  ExpectFittedPicture();
   EXPECT_EQ(player_->pos(), QPoint(10, 10));
   // The command (F11) switches it on and off as well.
   frame_->RunCommand(ID_VIEW_FULL_SCREEN);

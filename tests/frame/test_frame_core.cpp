@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "frame/frame_layout.h"
+#include "frame/key_route.h"
 #include "frame/log_file.h"
 #include "frame/progress_text.h"
 #include "platform/data_policy.h"
@@ -64,6 +65,30 @@ TEST(ProgressText, ResultCodes) {
 TEST(ProgressText, FormatNeverReadsMissingArguments) {
   EXPECT_EQ(FormatProgressText("%s %d %d %x%%", 7), "%s 7 %d %x%");
   EXPECT_EQ(FormatProgressText("trailing %", 1), "trailing %");
+}
+
+TEST(KeyRoute, PlayerKeysFromTreeOrPlayerOnly) {
+  auto key = [](WPARAM k, KeyFocus focus, bool takes = true) {
+    MainWindowKey m;
+    m.key = k;
+    m.focus = focus;
+    m.playerTakes = takes;
+    return m;
+  };
+  EXPECT_TRUE(RouteKeyToPlayer(key('M', KeyFocus::kTree)));
+  EXPECT_TRUE(RouteKeyToPlayer(key('M', KeyFocus::kPlayer)));
+  EXPECT_FALSE(RouteKeyToPlayer(key('M', KeyFocus::kOther)));  // the camera selector keeps its keys
+  EXPECT_FALSE(RouteKeyToPlayer(key('M', KeyFocus::kTree, false)));
+  EXPECT_FALSE(RouteKeyToPlayer(key(0, KeyFocus::kPlayer)));
+  // Down moves the tree to the next record; from the Player it is the normal speed.
+  EXPECT_FALSE(RouteKeyToPlayer(key(kVkDown, KeyFocus::kTree)));
+  EXPECT_TRUE(RouteKeyToPlayer(key(kVkDown, KeyFocus::kPlayer)));
+  MainWindowKey busy = key('Q', KeyFocus::kPlayer);
+  busy.busy = true;
+  EXPECT_FALSE(RouteKeyToPlayer(busy));
+  MainWindowKey ctrl = key('M', KeyFocus::kTree);
+  ctrl.commandModifier = true;  // Ctrl+M is the Mute command, Alt+M a menu
+  EXPECT_FALSE(RouteKeyToPlayer(ctrl));
 }
 
 TEST(VideoSizePane, TextOnlyWhenBothNonZero) {

@@ -55,6 +55,8 @@ const Clip kPlainClips[] = {
     {"odd_width", {TestClipSpec::kMjpeg, 175, 144, 3, 25, false, kPlainColour}, false},
     {"even_mjpeg", {TestClipSpec::kMjpeg, 352, 288, 3, 25, false, kPlainColour}, false},
 };
+// Ten seconds, for a stream that breaks while playing.
+const Clip kLongClip = {"long_mjpeg", {TestClipSpec::kMjpeg, 352, 288, 250, 25, false}, false};
 
 VantTrailer ClipTrailer() {
   VantTrailer t;
@@ -94,6 +96,7 @@ class GstEngineTest : public ::testing::Test {
     std::vector<Clip> all(std::begin(kClips), std::end(kClips));
     all.insert(all.end(), std::begin(kSlowClips), std::end(kSlowClips));
     all.insert(all.end(), std::begin(kPlainClips), std::end(kPlainClips));
+    all.push_back(kLongClip);
     for (const Clip& c : all) {
       std::string err;
       const std::string path = Path(c.name);
@@ -284,16 +287,28 @@ TEST_F(GstEngineTest, VolumeOnlyWithAudio) {
 TEST_F(GstEngineTest, UnplayableFileLeavesTheEngineEmpty) {
   const std::string text = (s_dir / "notes.avi").string();
   std::ofstream(text) << "not a video at all\n";
+  const std::string empty = (s_dir / "empty.avi").string();
+  std::ofstream{empty};
+  // An AVI header the demuxer refuses: it reports an error but leaves the state change pending.
+  const std::string broken = (s_dir / "broken.avi").string();
+  std::ofstream(broken, std::ios::binary) << std::string("RIFF\x40\0\0\0AVI LIST\x30\0\0\0hdrlavih", 28)
+                                          << std::string(64, '\xEE');
   const struct {
     std::string path;
     const char* error;
   } cases[] = {
       {text, "FAILED(hr=0x80040265) in m_pGB->RenderFile(wFile, NULL)\n"},
+      {empty, "FAILED(hr=0x80040265) in m_pGB->RenderFile(wFile, NULL)\n"},
+      {broken, "FAILED(hr=0x80040265) in m_pGB->RenderFile(wFile, NULL)\n"},
       {(s_dir / "missing.avi").string(), "FAILED(hr=0x80070002) in m_pGB->RenderFile(wFile, NULL)\n"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
     ASSERT_EQ(S_OK, m_engine->RenderFile(Path("plain")));
+    const auto t0 = std::chrono::steady_clock::now();
     EXPECT_TRUE(Failed(m_engine->RenderFile(c.path)));
+    // Told when the file is refused, not after the ten seconds a slow file may take to open.
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(5));
     EXPECT_FALSE(m_engine->IsLoaded());
     EXPECT_EQ(c.error, m_engine->ErrorText());
     int64_t dur = 0;
@@ -392,6 +407,45 @@ TEST_F(GstEngineTest, FramesOfAnySizeKeepTheirColoursInTheSnapshot) {
       EXPECT_NEAR(0x30, p[2], 12);
     }
   }
+}
+
+// A stream that breaks while playing is reported once as EC_ERRORABORT with the element's reason;
+// after a seek the file plays again, and a new break is reported again.
+TEST_F(GstEngineTest, StreamErrorWhilePlayingIsReported) {
+  ASSERT_EQ(S_OK, m_engine->RenderFile(Path(kLongClip.name)));
+  CTarget target;
+  m_engine->SetNotifyWindow(&target, kMsgGraphNotify, 0);
+  ASSERT_EQ(S_OK, m_engine->PutRate(4.0));
+  for (int round = 1; round <= 2; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    ASSERT_TRUE(FailStreamAfter(Gst()->Pipeline(), 20));
+    ASSERT_EQ(S_OK, m_engine->Run());
+    ASSERT_TRUE(target.WaitFor(kMsgGraphNotify, round, std::chrono::seconds(10)));
+    int32_t code = 0;
+    intptr_t p1 = 0, p2 = 0;
+    ASSERT_EQ(S_OK, m_engine->GetEvent(&code, &p1, &p2, 0));
+    EXPECT_EQ(EC_ERRORABORT, code);
+    EXPECT_TRUE(Failed(static_cast<HRESULT>(p1)));
+    ASSERT_NE(0, p2);
+    EXPECT_STRNE("", reinterpret_cast<const char*>(p2));
+    EXPECT_EQ(S_OK, m_engine->FreeEventParams(code, p1, p2));
+    // The Player's stop: the file is shown from its first frame again.
+    EXPECT_EQ(S_OK, m_engine->Stop());
+    EXPECT_EQ(S_OK, m_engine->SetPositions(0));
+    EXPECT_EQ(S_OK, m_engine->Pause());
+    int32_t state = -1;
+    EXPECT_EQ(S_OK, m_engine->GetState(5000, &state));
+    EXPECT_EQ(0, Shown());
+    EXPECT_EQ(0, CapturedNumber());
+  }
+  // Plays on to the end without another error.
+  ASSERT_EQ(S_OK, m_engine->PutRate(16.0));
+  ASSERT_EQ(S_OK, m_engine->Run());
+  ASSERT_TRUE(target.WaitFor(kMsgGraphNotify, 3, std::chrono::seconds(10)));
+  int32_t code = 0;
+  intptr_t p1 = 0, p2 = 0;
+  ASSERT_EQ(S_OK, m_engine->GetEvent(&code, &p1, &p2, 0));
+  EXPECT_EQ(EC_COMPLETE, code);
 }
 
 TEST_F(GstEngineTest, TrailerIsReadFromThePlayableFile) {

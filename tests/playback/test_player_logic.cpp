@@ -139,6 +139,28 @@ TEST(PlayerLogic, FitVideoClampsToScreenKeepingAspect) {
   EXPECT_EQ(0, f.videoHeight);
 }
 
+// Video narrower than the button bar keeps its size in a Player as wide as the bar needs.
+TEST(PlayerLogic, NarrowVideoKeepsItsSizeInAWiderPlayer) {
+  VideoFitInput in;
+  in.scale = {1, 1};
+  in.screenWidth = 1280;
+  in.screenHeight = 1024;
+  in.borderWidth = 12;
+  in.fixedHeight = 90;
+  in.minWndWidth = 300;
+  const struct {
+    int32_t w, h, wndWidth;
+  } cases[] = {{176, 144, 300}, {160, 120, 300}, {288, 240, 300}, {352, 288, 364}};
+  for (const auto& c : cases) {
+    in.nativeWidth = c.w;
+    in.nativeHeight = c.h;
+    const VideoFit f = FitVideo(in);
+    EXPECT_EQ(c.w, f.videoWidth) << c.w;
+    EXPECT_EQ(c.h, f.videoHeight) << c.w;
+    EXPECT_EQ(c.wndWidth, f.wndWidth) << c.w;
+  }
+}
+
 TEST(PlayerLogic, LayoutAndDefaultSize) {
   PlayerLayout l = LayoutPlayer(352, 288, 6, 7, 20, 24, 16, 40);
   EXPECT_EQ(6, l.videoX);
@@ -178,6 +200,22 @@ TEST(PlayerLogic, KeyTable) {
     EXPECT_EQ(c.action, k.action) << std::hex << c.key;
     EXPECT_EQ(c.frames, k.frames) << std::hex << c.key;
   }
+}
+
+// Which keys the Player takes from the main window: its table, except the keys the main
+// window's keyboard table owns (Left, Right; Space unless paused).
+TEST(PlayerLogic, KeysThePlayerTakes) {
+  const struct {
+    WPARAM key;
+    int32_t state;
+    bool takes;
+  } cases[] = {
+      {0x20, kPsPaused, true},   {0x20, kPsRunning, false}, {0x20, kPsStopped, false}, {0x25, kPsPaused, false},
+      {0x27, kPsRunning, false}, {0x28, kPsRunning, true},  {'5', kPsRunning, true},    {'M', kPsStopped, true},
+      {'P', kPsRunning, true},   {'Q', kPsPaused, true},    {0x7B, kPsPaused, true},    {'0', kPsPaused, false},
+      {0x26, kPsPaused, false},  {0x61, kPsPaused, false},  // VK_NUMPAD1 folds to 'A', not in the table
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.takes, PlayerTakesKey(c.key, c.state)) << std::hex << c.key << " " << c.state;
 }
 
 }  // namespace

@@ -80,7 +80,7 @@ class PlayerSyncTest : public ::testing::TestWithParam<SyncClip> {
     ASSERT_NE(m_gst, nullptr);
   }
 
-  int Painted() { return PaintedFrame(m_wnd->grab().toImage(), m_wnd->VideoRect()); }
+  int Painted() { return PaintedFrame(m_wnd->grab().toImage(), m_wnd->PictureRect()); }
   time32 TimeOf(int frame) const { return AddSeconds(kStart, frame * m_frameTime); }
 
   std::string LineOf(int f, const std::string& suffix) const {

@@ -123,19 +123,19 @@ TEST_F(PlayerWndTest, OpenShowsFirstFrameThenSeeksOnRequest) {
   EXPECT_EQ("Camera 2|Yard", title);
   EXPECT_EQ(QSize(352, 288), wnd->VideoRect().size());  // 360 pixels or less: 1:1
   EXPECT_EQ(50u, wnd->SeekBar()->GetRange());
-  EXPECT_EQ(0, PaintedFrame(Grab(), wnd->VideoRect()));
+  EXPECT_EQ(0, PaintedFrame(Grab(), wnd->PictureRect()));
   // The seek bar moved by the user: the seek thread seeks to where it stands.
   wnd->SeekBar()->SetPos(31);
   wnd->Post(kMsgSeekRequest, 0, 0);
   for (int i = 0; i < 100 && wnd->Core().GetPosition() != 30 * 400000; ++i) Pump(10);
   Pump(30);
-  EXPECT_EQ(30, PaintedFrame(Grab(), wnd->VideoRect()));
+  EXPECT_EQ(30, PaintedFrame(Grab(), wnd->PictureRect()));
   EXPECT_EQ(kStart + 1, wnd->Core().GetCurrent());
   EXPECT_NE(std::string::npos, wnd->InfoBar()->GetLastLine().find("(x1)"));
   // A key of the main window: space steps one frame.
   wnd->OwnerMessageHook(kWmKeyDown, 0x20, 0);
   Pump(30);
-  EXPECT_EQ(31, PaintedFrame(Grab(), wnd->VideoRect()));
+  EXPECT_EQ(31, PaintedFrame(Grab(), wnd->PictureRect()));
   if (const char* shot = std::getenv("VT_PLAYER_SCREENSHOT")) Grab().save(shot);
   // Closing through the open-record message with no record.
   wnd->Send(kMsgOpenRecord, 0, 0);
@@ -155,7 +155,7 @@ TEST_F(PlayerWndTest, SnapshotWaitsUnderTheWaitCursorUntilTheDialog) {
 TEST_F(PlayerWndTest, WideVideoIsHalvedAndZoomDoublesIt) {
   Open("pal");
   EXPECT_EQ(QSize(360, 288), wnd->VideoRect().size());
-  EXPECT_EQ(0, PaintedFrame(Grab(), wnd->VideoRect()));
+  EXPECT_EQ(0, PaintedFrame(Grab(), wnd->PictureRect()));
   wnd->Send(kMsgButtonZoom, 0, 0);
   EXPECT_TRUE(wnd->IsZoomed());
   const QSize zoomed = wnd->VideoRect().size();
@@ -176,7 +176,7 @@ TEST_F(PlayerWndTest, PlaysAndStopsThroughTheButtonMessages) {
   Pump(50);
   EXPECT_EQ(kPsPaused, wnd->Core().GetPlayState());
   EXPECT_EQ(1u, wnd->SeekBar()->GetPos());
-  EXPECT_EQ(0, PaintedFrame(Grab(), wnd->VideoRect()));
+  EXPECT_EQ(0, PaintedFrame(Grab(), wnd->PictureRect()));
   wnd->Send(0x0111, 32776, 0);  // speed menu choice x2
   EXPECT_EQ(2.0, wnd->GetRate());
   EXPECT_EQ(" (x2)", wnd->InfoBar()->GetSpeedText());
@@ -200,7 +200,7 @@ TEST_F(PlayerWndTest, EndOfStreamRewindsToTheFirstFramePaused) {
   EXPECT_EQ(1u, wnd->SeekBar()->GetPos());
   EXPECT_EQ(kStart, wnd->Core().GetCurrent());
   Pump(50);
-  EXPECT_EQ(0, PaintedFrame(Grab(), wnd->VideoRect()));
+  EXPECT_EQ(0, PaintedFrame(Grab(), wnd->PictureRect()));
   EXPECT_NE(std::string::npos, wnd->InfoBar()->GetLastLine().find("(x16)"));
 }
 

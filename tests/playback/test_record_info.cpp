@@ -5,6 +5,7 @@
 #include <fstream>
 #include <optional>
 
+#include "playback/avi_header.h"
 #include "playback/record_info.h"
 #include "playback/riff_reader.h"
 #include "playback/vant_writer.h"
@@ -231,6 +232,44 @@ TEST(RiffReader, ReadsStopAtTheChunkEnd) {
   RiffChunk none;
   none.fccType = MakeFourCC('L', 'E', 'N', 'G');
   EXPECT_FALSE(file.Descend(&none, &form, CRiffReader::kFindList));
+}
+
+// The start of an AVI file that the demuxer would refuse is recognised before playing it.
+TEST(AviHeader, DamagedHeadersAreRecognised) {
+  auto head = [](const char* form, const char* list, uint32_t listSize, const char* listType, const char* chunk,
+                 uint32_t chunkSize) {
+    std::string h("RIFF\0\0\0\0", 8);
+    h += form;
+    auto put = [&](uint32_t v) { h.append(reinterpret_cast<const char*>(&v), 4); };
+    h += list;
+    put(listSize);
+    h += listType;
+    h += chunk;
+    put(chunkSize);
+    return h;
+  };
+  const struct {
+    const char* name;
+    std::string bytes;
+    uint64_t fileSize;
+    bool damaged;
+  } cases[] = {
+      {"good", head("AVI ", "LIST", 200, "hdrl", "avih", 56), 1000, false},
+      {"not RIFF", "This is a note, not a video.\n", 30, false},
+      {"RIFF WAVE", head("WAVE", "fmt ", 16, "\1\0\1\0", "data", 8), 100, false},
+      {"empty", "", 0, false},
+      {"cut short", head("AVI ", "LIST", 200, "hdrl", "avih", 56).substr(0, 20), 20, true},
+      {"junk first", head("AVI ", "JUNK", 200, "hdrl", "avih", 56), 1000, true},
+      {"movi first", head("AVI ", "LIST", 200, "movi", "00dc", 56), 1000, true},
+      {"bogus avih size", head("AVI ", "LIST", 48, "hdrl", "avih", 0xEEEEEEEEu), 104, true},
+      {"small avih", head("AVI ", "LIST", 200, "hdrl", "avih", 40), 1000, true},
+      {"list past the end", head("AVI ", "LIST", 2000, "hdrl", "avih", 56), 1000, true},
+  };
+  for (const auto& c : cases) {
+    const auto* p = reinterpret_cast<const uint8_t*>(c.bytes.data());
+    EXPECT_EQ(c.damaged, AviHeaderIsDamaged(p, c.bytes.size(), c.fileSize)) << c.name;
+  }
+  EXPECT_FALSE(AviFileHeaderIsDamaged("/nonexistent/clip.avi"));
 }
 
 }  // namespace

@@ -172,7 +172,7 @@ class ReviewFixture : public ::testing::Test {
   int ShownFrame() {
     Pump(30);
     const QImage img = player_->grab().toImage();
-    const QRect v = player_->VideoRect();
+    const QRect v = player_->PictureRect();
     struct Ctx {
       const QImage* img;
       QRect rc;

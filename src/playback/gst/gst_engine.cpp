@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "playback/avi_header.h"
 #include "playback/engine_errors.h"
 #include "playback/frame_move.h"
 #include "playback/gst/frame_pack.h"
@@ -21,6 +22,7 @@ constexpr HRESULT kHrFileNotFound = static_cast<HRESULT>(0x80070002u);       // 
 constexpr HRESULT kHrUnsupportedStream = static_cast<HRESULT>(0x80040265u);  // nothing can play it
 constexpr HRESULT kHrInvalidArg = static_cast<HRESULT>(0x80070057u);
 constexpr guint kFramesAhead = 4;
+constexpr int64_t kOpenPollNs = 20 * GST_MSECOND;
 constexpr int kPlayFlags = 0x1 | 0x2 | 0x10 | 0x40;  // video, audio, soft volume, native video
 
 // Formats the snapshot's colour conversion knows; anything else is converted to the first.
@@ -65,6 +67,12 @@ HRESULT CGstEngine::RenderFile(const std::string& path) {
   if (!gst_is_initialized()) {
     m_strError = FormatErrorText(kErrCreateGraph, E_FAIL);
     return E_FAIL;
+  }
+  // The demuxer's error about such a header can be lost while the pipeline is being built,
+  // which would leave the open waiting for its whole time-out.
+  if (AviFileHeaderIsDamaged(path)) {
+    m_strError = FormatErrorText(kErrRenderFile, kHrUnsupportedStream);
+    return kHrUnsupportedStream;
   }
   GstElement* pipe = gst_element_factory_make("playbin", "player");
   GstElement* conv = gst_element_factory_make("videoconvert", nullptr);
@@ -140,7 +148,7 @@ HRESULT CGstEngine::RenderFile(const std::string& path) {
 
   HRESULT hr = S_OK;
   if (gst_element_set_state(pipe, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) hr = E_FAIL;
-  if (Succeeded(hr)) hr = WaitSettled(kSettleTimeoutNs);
+  if (Succeeded(hr)) hr = WaitOpened();
   if (Failed(hr)) {
     GQuark domain;
     int code;
@@ -236,6 +244,21 @@ void CGstEngine::Close() {
     if (e.code == EC_ERRORABORT) g_free(reinterpret_cast<gchar*>(e.p2));
   m_events.clear();
   m_bHoldPreroll = false;
+}
+
+// A file the demuxer or a decoder refuses posts an error but may leave the state change pending:
+// the error ends the wait at once instead of the time-out.
+HRESULT CGstEngine::WaitOpened() {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::nanoseconds(kSettleTimeoutNs);
+  for (;;) {
+    const HRESULT hr = WaitSettled(kOpenPollNs);
+    if (hr != VFW_S_STATE_INTERMEDIATE) return hr;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      if (m_errDomain != 0) return E_FAIL;
+    }
+    if (std::chrono::steady_clock::now() >= end) return hr;
+  }
 }
 
 HRESULT CGstEngine::WaitSettled(int64_t timeoutNs) {

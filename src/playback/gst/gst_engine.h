@@ -55,6 +55,8 @@ class CGstEngine : public IMediaEngine {
   // Frames rendered by the clock while running since the file was opened (not those shown by
   // opening or seeking).
   uint64_t RenderedFrames() const { return m_nRendered.load(); }
+  // The open file's pipeline, for tests that break its stream on purpose; null when none.
+  GstElement* Pipeline() const { return m_pPipeline; }
 
  private:
   static GstBusSyncReply OnBusMessage(GstBus* bus, GstMessage* msg, gpointer self);
@@ -67,6 +69,7 @@ class CGstEngine : public IMediaEngine {
   void QueueEvent(int32_t code, intptr_t p1, intptr_t p2);
   HRESULT WaitSettled(int64_t timeoutNs);
   static constexpr int64_t kSettleTimeoutNs = 10 * GST_SECOND;
+  HRESULT WaitOpened();
   HRESULT DoSeek(int64_t t, double rate);
   // Leaving the running state: the frame the sink prerolls next has not been shown yet.
   void HoldShownFrame();

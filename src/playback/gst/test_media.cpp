@@ -200,6 +200,55 @@ int ReadFrameNumber(const uint8_t* bitmap, size_t size) {
   return ReadFrameNumber(bih.biWidth, bih.biHeight, &BitmapLuma, &view);
 }
 
+namespace {
+
+struct FailState {
+  int left;
+  bool failed = false;
+};
+
+GstPadProbeReturn FailOnce(GstPad*, GstPadProbeInfo* info, gpointer data) {
+  auto* st = static_cast<FailState*>(data);
+  if (st->failed || st->left-- > 0) return GST_PAD_PROBE_OK;
+  st->failed = true;
+  gst_buffer_unref(GST_PAD_PROBE_INFO_BUFFER(info));
+  GST_PAD_PROBE_INFO_DATA(info) = nullptr;
+  GST_PAD_PROBE_INFO_FLOW_RETURN(info) = GST_FLOW_ERROR;
+  return GST_PAD_PROBE_HANDLED;
+}
+
+// The first element of the bin (searched through its children) whose class names a demuxer.
+GstElement* FindDemuxer(GstBin* bin) {
+  GstIterator* it = gst_bin_iterate_recurse(bin);
+  GValue item = G_VALUE_INIT;
+  GstElement* found = nullptr;
+  while (!found && gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+    auto* e = GST_ELEMENT(g_value_get_object(&item));
+    GstElementFactory* f = gst_element_get_factory(e);
+    const gchar* klass = f ? gst_element_factory_get_metadata(f, GST_ELEMENT_METADATA_KLASS) : nullptr;
+    if (klass && std::strstr(klass, "Demux")) found = GST_ELEMENT(gst_object_ref(e));
+    g_value_reset(&item);
+  }
+  g_value_unset(&item);
+  gst_iterator_free(it);
+  return found;
+}
+
+}  // namespace
+
+bool FailStreamAfter(GstElement* pipeline, int buffers) {
+  if (!pipeline || !GST_IS_BIN(pipeline)) return false;
+  GstElement* demux = FindDemuxer(GST_BIN(pipeline));
+  if (!demux) return false;
+  GstPad* pad = gst_element_get_static_pad(demux, "video_0");
+  gst_object_unref(demux);
+  if (!pad) return false;
+  gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &FailOnce, new FailState{buffers},
+                    [](gpointer p) { delete static_cast<FailState*>(p); });
+  gst_object_unref(pad);
+  return true;
+}
+
 bool MakeTestClip(const TestClipSpec& spec, const std::string& path, std::string* error) {
   auto fail = [&](const std::string& why) {
     if (error) *error = why;
@@ -232,15 +281,17 @@ bool MakeTestClip(const TestClipSpec& spec, const std::string& path, std::string
     std::snprintf(pattern, sizeof pattern, "pattern=black");
   else if (spec.solidColour)
     std::snprintf(pattern, sizeof pattern, "pattern=solid-color foreground-color=%u", spec.solidColour);
-  std::string desc = std::string("videotestsrc name=src ") + pattern + " num-buffers=" + std::to_string(spec.frames) +
-                     " ! video/x-raw,format=I420,width=" +
-                     std::to_string(spec.width) + ",height=" + std::to_string(spec.height) +
-                     ",framerate=" + std::to_string(spec.fps) + "/1 ! ";
-  if (texture)
-    desc += "timeoverlay valignment=bottom halignment=right font-desc=\"Sans Bold " +
-            std::to_string(std::max(10, spec.height / 24)) + "\" ! ";
-  desc += encoder + " ! avimux name=mux ! filesink name=out";
-  if (spec.audio) {
+  std::string desc = "avimux name=mux ! filesink name=out";
+  if (!spec.noVideo) {
+    desc += std::string(" videotestsrc name=src ") + pattern + " num-buffers=" + std::to_string(spec.frames) +
+            " ! video/x-raw,format=I420,width=" + std::to_string(spec.width) + ",height=" + std::to_string(spec.height) +
+            ",framerate=" + std::to_string(spec.fps) + "/1 ! ";
+    if (texture)
+      desc += "timeoverlay valignment=bottom halignment=right font-desc=\"Sans Bold " +
+              std::to_string(std::max(10, spec.height / 24)) + "\" ! ";
+    desc += encoder + " ! mux.";
+  }
+  if (spec.audio || spec.noVideo) {
     // 8 kHz mono in 40 ms buffers, as long as the video.
     const int buffers = spec.frames * 25 / spec.fps;
     desc += " audiotestsrc wave=sine freq=440 samplesperbuffer=320 num-buffers=" + std::to_string(buffers) +
@@ -265,11 +316,12 @@ bool MakeTestClip(const TestClipSpec& spec, const std::string& path, std::string
     state.tile[2] = MakeTile(kTile / 2, 3, 88, 168);
     state.noise = MakeNoise();
   }
-  GstElement* src = gst_bin_get_by_name(GST_BIN(pipe), "src");
-  GstPad* pad = gst_element_get_static_pad(src, "src");
-  gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &PaintBarcode, &state, nullptr);
-  gst_object_unref(pad);
-  gst_object_unref(src);
+  if (GstElement* src = gst_bin_get_by_name(GST_BIN(pipe), "src")) {
+    GstPad* pad = gst_element_get_static_pad(src, "src");
+    gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &PaintBarcode, &state, nullptr);
+    gst_object_unref(pad);
+    gst_object_unref(src);
+  }
   gst_element_set_state(pipe, GST_STATE_PLAYING);
   GstBus* bus = gst_element_get_bus(pipe);
   GstMessage* msg = gst_bus_timed_pop_filtered(bus, 120 * GST_SECOND,

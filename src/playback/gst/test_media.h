@@ -3,6 +3,8 @@
 // Part 2 or H.264 in AVI, optionally with a tone track.
 #pragma once
 
+#include <gst/gst.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -27,6 +29,8 @@ struct TestClipSpec {
   Pattern pattern = kBall;
   // Frames from one key frame to the next for MPEG-4 and H.264 (every MJPEG frame is one).
   int keyInterval = 50;
+  // Only the tone track (audio is then implied), frames / fps seconds long.
+  bool noVideo = false;
 };
 
 // Writes the AVI file; false with a reason in *error.
@@ -34,6 +38,10 @@ bool MakeTestClip(const TestClipSpec& spec, const std::string& path, std::string
 // 0-based numbers of the video key frames in an AVI file, as its index marks them; empty when
 // the file cannot be read.
 std::vector<int> ReadKeyFrames(const std::string& path);
+// Makes the demuxer of a playing pipeline fail once, as a broken stream does: its video pad's
+// buffers pass until `buffers` have gone, then the next push returns a flow error. False when
+// the pipeline has no demuxer with a video pad yet.
+bool FailStreamAfter(GstElement* pipeline, int buffers);
 // Frame number carried by a packed bitmap (I420, YV12, YUY2, UYVY, YVYU or 32-bit BI_RGB), or
 // -1 when no barcode can be read.
 int ReadFrameNumber(const uint8_t* bitmap, size_t size);
