@@ -136,6 +136,15 @@ GstPadProbeReturn PaintBarcode(GstPad* pad, GstPadProbeInfo* info, gpointer data
       const int s = GST_VIDEO_FRAME_PLANE_STRIDE(&vf, p);
       for (int r = 0; r < bh / 2; ++r) std::memset(uv + r * s, 128, GST_VIDEO_FRAME_COMP_WIDTH(&vf, p));
     }
+    // jpegenc reads whole blocks, so the row padding of an odd-sized frame reaches the picture's
+    // edge; left unwritten it made the clip's last column differ from one run to the next.
+    for (int p = 0; p < static_cast<int>(GST_VIDEO_FRAME_N_PLANES(&vf)); ++p) {
+      auto* plane = static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&vf, p));
+      const int s = GST_VIDEO_FRAME_PLANE_STRIDE(&vf, p), pw = GST_VIDEO_FRAME_COMP_WIDTH(&vf, p);
+      if (pw <= 0 || s <= pw) continue;
+      for (int r = 0; r < GST_VIDEO_FRAME_COMP_HEIGHT(&vf, p); ++r)
+        std::memset(plane + static_cast<size_t>(r) * s + pw, plane[static_cast<size_t>(r) * s + pw - 1], s - pw);
+    }
     gst_video_frame_unmap(&vf);
   }
   if (caps) gst_caps_unref(caps);
