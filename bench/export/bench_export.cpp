@@ -1,9 +1,10 @@
 // Clip export (vtexport clip: remux, hashes of every recording and of the clip, manifest, the
-// clip written whole and flushed to disk) of one hour of 720x576 MJPEG in twelve recordings of
-// five minutes, against `cat` of the same recordings into one file. The two alternate in rounds; prints
+// clip written whole and flushed to disk) of one hour of 720x576 MJPEG in recordings of five
+// minutes, against `cat` of the same recordings into one file. The two alternate in rounds; prints
 // the median ratio export / cat with min/max (goal <= 3).
 // The recordings are made once (several minutes) and kept in $XDG_CACHE_HOME/vtplayer-bench.
-// Usage: bench_export [rounds, default 3] [--minutes N, default 60] [--texture]
+// Usage: bench_export [rounds, default 3] [--minutes N, default 60] [--recording-minutes N, default 5]
+//        [--texture: a textured, noisy picture about as large as a camera's instead of a ball on black]
 #include <fcntl.h>
 #include <gst/gst.h>
 #include <sys/wait.h>
@@ -31,7 +32,7 @@ constexpr double kGoalRatio = 3;  // export / cat
 constexpr int kWidth = 720;
 constexpr int kHeight = 576;
 constexpr int kFps = 25;
-constexpr int kRecordingMinutes = 5;
+constexpr int kDefaultRecordingMinutes = 5;
 
 std::string CacheRoot() {
   const char* xdg = std::getenv("XDG_CACHE_HOME");
@@ -75,9 +76,10 @@ struct DataSet {
 };
 
 // The recordings of one camera, made when missing: day folder, recorder's file names, vantor.ini.
-bool MakeDataSet(int minutes, bool texture, DataSet* set) {
-  char name[64];
-  std::snprintf(name, sizeof name, "/export-%dx%d-%s-%dm", kWidth, kHeight, texture ? "texture" : "ball", minutes);
+bool MakeDataSet(int minutes, int recordingMinutes, bool texture, DataSet* set) {
+  char name[80];
+  std::snprintf(name, sizeof name, "/export-%dx%d-%s-%dm-in-%dm", kWidth, kHeight, texture ? "texture" : "ball", minutes,
+                recordingMinutes);
   set->folder = CacheRoot() + name;
   set->start = vt::MakeLocalTime(2008, 5, 10, 10, 0, 0);
   const std::string camera = set->folder + "/camera01";
@@ -85,8 +87,8 @@ bool MakeDataSet(int minutes, bool texture, DataSet* set) {
   fs::create_directories(day);
   const bool complete = fs::exists(set->folder + "/complete");
   vt::time32 t = set->start;
-  for (int done = 0; done < minutes; done += kRecordingMinutes) {
-    const int length = std::min(kRecordingMinutes, minutes - done) * 60;
+  for (int done = 0; done < minutes; done += recordingMinutes) {
+    const int length = std::min(recordingMinutes, minutes - done) * 60;
     const std::string file = day + "/01" + vt::FormatLocalTime(t, "%H%M%S") +
                              vt::FormatLocalTime(t + length, "%H%M%S") + "0.avi";
     if (!complete) {
@@ -119,17 +121,18 @@ bool MakeDataSet(int minutes, bool texture, DataSet* set) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int rounds = 3, minutes = 60;
+  int rounds = 3, minutes = 60, recordingMinutes = kDefaultRecordingMinutes;
   bool texture = false;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--minutes" && i + 1 < argc) minutes = std::max(1, std::atoi(argv[++i]));
+    else if (a == "--recording-minutes" && i + 1 < argc) recordingMinutes = std::max(1, std::atoi(argv[++i]));
     else if (a == "--texture") texture = true;
     else rounds = std::max(1, std::atoi(argv[i]));
   }
   gst_init(nullptr, nullptr);
   DataSet set;
-  if (!MakeDataSet(minutes, texture, &set)) return 2;
+  if (!MakeDataSet(minutes, recordingMinutes, texture, &set)) return 2;
   const std::string out = set.folder + "-out-" + std::to_string(::getpid());
   fs::create_directories(out);
   const std::string clip = out + "/clip.mkv", catOut = out + "/cat.bin";
