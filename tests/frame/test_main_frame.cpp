@@ -4,6 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDateTimeEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
 #include <QApplication>
 #include <QMenu>
 #include <QStatusBar>
@@ -17,6 +22,7 @@
 
 #include "app/lang_text.h"
 #include "app/message_box.h"
+#include "export/ui/export_clip_dlg.h"
 #include "frame/empty_player_area.h"
 #include "frame/main_frame.h"
 #include "help/help_launcher.h"
@@ -273,6 +279,33 @@ TEST_F(MainFrameTest, ReviewModeLocksTheDataAndSaysSo) {
   f->RunCommand(ID_REBUILD_DB);  // refused before any question
   EXPECT_TRUE(boxes_.empty());
   SetReadOnlyData(false);
+}
+
+// File > Export Clip... opens on the current camera with its recording proposed.
+TEST_F(MainFrameTest, ExportClipOpensOnTheCurrentCamera) {
+  std::filesystem::create_directories(root_ / "cam/2008-05-10");
+  std::ofstream(root_ / "cam/2008-05-10/011020301021000.avi") << "not played here";
+  std::ofstream(root_ / "data/vantor.ini") << "[Storage_ch02]\r\nsStoragePath=" << (root_ / "cam").string()
+                                           << "\r\n[Preference_ch02]\r\nsCameraName=Gate\r\n";
+  CMainFrame* f = Make(Context());
+  EXPECT_FALSE(f->GetAction(ID_EXPORT_CLIP)->isEnabled());
+  LoadMainCameras((root_ / "data/vantor.ini").string(), false, f->GetLeftView());
+  Pump();
+  f->UpdateCommandUi();
+  ASSERT_TRUE(f->GetAction(ID_EXPORT_CLIP)->isEnabled());
+  QString camera, file;
+  QTimer::singleShot(0, [&] {
+    auto* dlg = qobject_cast<CExportClipDlg*>(QApplication::activeModalWidget());
+    ASSERT_NE(dlg, nullptr);
+    for (QLabel* l : dlg->findChildren<QLabel*>())
+      if (l->text().startsWith("C2:")) camera = l->text();
+    file = dlg->FileEdit()->text();
+    EXPECT_EQ(dlg->ToEdit()->dateTime().toSecsSinceEpoch() - dlg->FromEdit()->dateTime().toSecsSinceEpoch(), 30);
+    dlg->CloseButton()->click();
+  });
+  f->RunCommand(ID_EXPORT_CLIP);
+  EXPECT_EQ(camera, "C2:Gate");
+  EXPECT_TRUE(file.endsWith("/camera02-20080510-102030.mkv")) << file.toStdString();
 }
 
 TEST_F(MainFrameTest, PlaybackCommandsGreyWithNothingOpenAutoPlayToggles) {
