@@ -354,6 +354,25 @@ TEST_F(VtexportTest, MissingAndBrokenRecordingsAreReportedAndTheRestExported) {
   EXPECT_NE(v.out.find("NO HASH"), std::string::npos);
 }
 
+// A database saved by the player (recorddb.ini, camera folders below it) is a data folder too.
+TEST_F(VtexportTest, SavedDatabase) {
+  const time32 a = LocalAt(0, 10, 0, 0);
+  test::TempDir saved("vtsaved");
+  MakeRecording(saved / "camera03", a, SmallClip(TestClipSpec::kMjpeg, 25, false));
+  std::ofstream(saved / "recorddb.ini") << "[Storage_ch03]\r\nsStoragePath=\\camera03\r\n[Preference_ch03]\r\n"
+                                        << "sCameraName=Yard\r\n";
+  const std::string o = out_ / "x.mkv";
+  const Result r =
+      Run({"clip", "--data-folder", saved.path(), "--channel", "3", "--from", Local(a), "--to", Local(a + 1), "-o", o});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  const ExportManifest m = Manifest(o + ".manifest.json");
+  EXPECT_EQ(m.cameraLabel, "C3:Yard");
+  EXPECT_EQ(m.cameraFolder, "camera03");
+  EXPECT_EQ(m.frameCount, 25);
+  ASSERT_EQ(m.sources.size(), 1u);
+  EXPECT_EQ(m.sources[0].path, "camera03/2008-05-10/011000001000010.avi");
+}
+
 // Started in the background, stopped while the clip is being written, then interrupted.
 TEST_F(VtexportTest, CtrlCLeavesNothing) {
   const time32 a = LocalAt(0, 10, 0, 0);
