@@ -28,9 +28,7 @@ class DisplayWidget : public ReviewFixture {
     Pump(30);
     const QImage img = player_->grab().toImage().copy(player_->PictureRect()).scaled(
         192, 144, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return ReadFrameNumber(
-        img.width(), img.height(),
-        [](const void* c, int x, int y) { return qGreen(static_cast<const QImage*>(c)->pixel(x, y)); }, &img);
+    return PaintedFrame(img, img.rect());
   }
   QSize View() const { return frame_->GetPlayerView()->size(); }
   // The Player fills the view less the margins; its bars run its whole width.

@@ -29,9 +29,11 @@
 #include "frame/main_frame.h"
 #include "platform/local_time.h"
 #include "playback/gst/test_media.h"
+#include "playback/player_wnd_util.h"
 #include "playback/player_wnd.h"
 #include "playback/seek_bar.h"
 #include "recorddb/camera_config.h"
+#include "recorddb/rdb_fixture.h"
 #include "res/strings.h"
 #include "timeline/day_timeline.h"
 #include "timeline/review_navigator.h"
@@ -56,37 +58,6 @@ class ReviewEnvironment : public ::testing::Environment {
     ASSERT_TRUE(gst_init_check(nullptr, nullptr, nullptr));
   }
 };
-
-inline bool WaitFor(const std::function<bool()>& pred, int timeoutMs = 5000) {
-  QElapsedTimer t;
-  t.start();
-  while (!pred()) {
-    if (t.elapsed() > timeoutMs) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    QTest::qWait(5);
-  }
-  return true;
-}
-
-inline void Pump(int ms) {
-  QElapsedTimer t;
-  t.start();
-  while (t.elapsed() < ms) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    QTest::qWait(2);
-  }
-}
-
-inline time32 Utc(int y, int mo, int d, int h, int mi, int s) {
-  struct tm tm {};
-  tm.tm_year = y - 1900;
-  tm.tm_mon = mo - 1;
-  tm.tm_mday = d;
-  tm.tm_hour = h;
-  tm.tm_min = mi;
-  tm.tm_sec = s;
-  return static_cast<time32>(::timegm(&tm));
-}
 
 inline constexpr int kFps = 25;
 
@@ -171,19 +142,7 @@ class ReviewFixture : public ::testing::Test {
   // Frame number drawn in the picture the Player shows now (0-based), -1 when none reads.
   int ShownFrame() {
     Pump(30);
-    const QImage img = player_->grab().toImage();
-    const QRect v = player_->PictureRect();
-    struct Ctx {
-      const QImage* img;
-      QRect rc;
-    } ctx{&img, v};
-    return ReadFrameNumber(
-        v.width(), v.height(),
-        [](const void* c, int x, int y) {
-          const auto* k = static_cast<const Ctx*>(c);
-          return qGreen(k->img->pixel(k->rc.x() + x, k->rc.y() + y));
-        },
-        &ctx);
+    return PaintedFrame(player_->grab().toImage(), player_->PictureRect());
   }
   // Waits until the Player shows frame n.
   bool ShowsFrame(int n, int timeoutMs = 5000) {
