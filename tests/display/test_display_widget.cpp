@@ -100,7 +100,17 @@ TEST_F(DisplayWidget, AMaximisedWindowKeepsItsSizeAcrossRecordsAndFitsAgainWhenR
   Pump(100);
   EXPECT_EQ(frame_->size(), maximised);
   ExpectFourByThree();
+  // Zoom keeps its meaning for the fitted size: maximised nothing moves, restored the window fits
+  // the doubled video.
+  player_->ApplyZoom(0);
+  Pump(100);
+  EXPECT_EQ(frame_->size(), maximised);
+  ExpectPlayerFillsView(10);
   frame_->showNormal();
+  EXPECT_TRUE(WaitFor([&] { return player_->VideoRect().size() == QSize(2 * 192, 2 * 144); }));
+  EXPECT_EQ(player_->PictureRect(), player_->VideoRect());
+  EXPECT_GT(frame_->width(), fitted.width());
+  player_->ApplyZoom(0);
   EXPECT_TRUE(WaitFor([&] { return frame_->size() == fitted; }));
 }
 
