@@ -7,7 +7,10 @@
 #include <cstring>
 #include <jpeglib.h>
 #include <png.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -264,6 +267,8 @@ TEST_F(VtexportTest, UsageAndErrors) {
   const time32 a = LocalAt(0, 10, 0, 0);
   MakeRecording(Camera(), a, SmallClip(TestClipSpec::kMjpeg, 50, false));
   const std::string d = data_.path(), o = out_ / "x.mkv";
+  // A way into the data from the output folder; it is removed before the listing below.
+  fs::create_directory_symlink(Camera(), out_ / "into-data");
   struct Case {
     std::vector<std::string> args;
     int rc;
@@ -291,6 +296,13 @@ TEST_F(VtexportTest, UsageAndErrors) {
       {{"clip", "--data-folder", d, "--channel", "1", "--from", Local(a), "--to", Local(a + 1), "-o",
         Camera() + "/x.mkv"},
        1, "inside the recorder's data"},
+      {{"clip", "--data-folder", d, "--channel", "1", "--from", Local(a), "--to", Local(a + 1), "-o", d + "/x.mkv"},
+       1, "inside the recorder's data"},
+      {{"clip", "--data-folder", d, "--channel", "1", "--from", Local(a), "--to", Local(a + 1), "-o",
+        out_ / "../" + fs::path(d).filename().string() + "/camera01/x.mkv"},
+       1, "inside the recorder's data"},
+      {{"frame", "--data-folder", d, "--channel", "1", "--at", Local(a), "-o", out_ / "into-data/x.png"}, 1,
+       "inside the recorder's data"},
       {{"clip", "--data-folder", d, "--channel", "1", "--from", Local(a), "--to", Local(a + 1), "-o",
         out_ / "no/such/x.mkv"},
        1, "does not exist"},
@@ -304,7 +316,10 @@ TEST_F(VtexportTest, UsageAndErrors) {
     EXPECT_EQ(r.rc, c.rc) << c.message << ": " << r.err;
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
   }
+  fs::remove(out_ / "into-data");
   ExpectOutputFiles({});
+  for (const std::string& inside : {d + "/x.mkv", Camera() + "/x.mkv", Camera() + "/x.png"})
+    EXPECT_FALSE(fs::exists(inside)) << inside;
   EXPECT_EQ(Run({"--help"}).rc, 0);
   EXPECT_NE(Run({"--help"}).out.find("verify MANIFEST"), std::string::npos);
 
@@ -437,6 +452,140 @@ TEST_F(VtexportTest, FullDiskLeavesNothing) {
   });
   EXPECT_EQ(rc, 1);
   ExpectOutputFiles({});
+}
+
+
+// Every file and folder below root with its size and modification time.
+std::set<std::string> Listing(const std::string& root) {
+  std::set<std::string> out;
+  for (const auto& e : fs::recursive_directory_iterator(root)) {
+    struct stat st {};
+    ::lstat(e.path().c_str(), &st);
+    out.insert(e.path().string() + " " + std::to_string(st.st_size) + " " + std::to_string(st.st_mtim.tv_sec) + "." +
+               std::to_string(st.st_mtim.tv_nsec));
+  }
+  return out;
+}
+
+// Data that nobody may write (no index yet, so it has to be rebuilt): clip, frame and verify work
+// as a user without write permission, and nothing in the data changes.
+TEST_F(VtexportTest, ReadOnlyData) {
+  const time32 a = LocalAt(0, 10, 0, 0), b = LocalAt(0, 10, 0, 3);
+  MakeRecording(Camera(), a, SmallClip(TestClipSpec::kMjpeg, 50, false));
+  MakeRecording(Camera(), b, SmallClip(TestClipSpec::kMjpeg, 50, false));
+  ASSERT_FALSE(fs::exists(Camera() + "/rdb.ndx"));
+  for (const auto& e : fs::recursive_directory_iterator(data_.path()))
+    fs::permissions(e.path(), e.is_directory() ? fs::perms(0555) : fs::perms(0444));
+  fs::permissions(data_.path(), fs::perms(0555));
+  fs::permissions(out_.path(), fs::perms(0777));
+  const std::set<std::string> before = Listing(data_.path());
+  const std::string clip = out_ / "x.mkv", pic = out_ / "x.png";
+  const std::vector<std::vector<std::string>> commands = {
+      {"clip", "--data-folder", data_.path(), "--channel", "1", "--from", Local(a + 1), "--to", Local(b + 1), "-o",
+       clip},
+      {"frame", "--data-folder", data_.path(), "--channel", "1", "--at", Local(b, 500), "-o", pic},
+      {"verify", clip + ".manifest.json"},
+      {"verify", pic + ".manifest.json"},
+  };
+  for (const auto& args : commands) {
+    const int rc = test::RunInChild([&] {
+      if (!test::DropRoot()) return 126;
+      const int devnull = ::open("/dev/null", O_WRONLY);
+      ::dup2(devnull, 1);
+      ::dup2(devnull, 2);
+      std::vector<char*> argv = {const_cast<char*>(VTEXPORT_PATH)};
+      for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+      argv.push_back(nullptr);
+      ::execv(VTEXPORT_PATH, argv.data());
+      return 127;
+    });
+    EXPECT_EQ(rc, 0) << args[0] << " " << args.back();
+  }
+  EXPECT_EQ(Listing(data_.path()), before);
+  EXPECT_EQ(Manifest(clip + ".manifest.json").frameCount, 25 + 25);
+  EXPECT_EQ(Manifest(pic + ".manifest.json").firstFrame, WallFromTime32(b) + 12 * test::kFrameTicks);
+}
+
+// Ctrl-C while the frame's recording is still being hashed (after the picture is written): neither
+// the picture nor a manifest stays.
+TEST_F(VtexportTest, CtrlCDuringAFrameExportLeavesNothing) {
+  const time32 a = LocalAt(0, 10, 0, 0);
+  const std::string pa = MakeRecording(Camera(), a, SmallClip(TestClipSpec::kMjpeg, 25, false));
+  ASSERT_EQ(::truncate(pa.c_str(), off_t{3} << 30), 0);  // seconds of hashing
+  const std::string pic = out_ / "x.png", at = Local(a), data = data_.path();
+  const pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    const int devnull = ::open("/dev/null", O_WRONLY);
+    ::dup2(devnull, 1);
+    ::dup2(devnull, 2);
+    ::execl(VTEXPORT_PATH, "vtexport", "frame", "--data-folder", data.c_str(), "--channel", "1", "--at", at.c_str(),
+            "-o", pic.c_str(), nullptr);
+    ::_exit(127);
+  }
+  int status = 0;
+  bool seen = false;
+  while (!seen && ::waitpid(pid, &status, WNOHANG) == 0) {
+    seen = fs::exists(pic);
+    if (!seen) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ASSERT_TRUE(seen) << "the picture never appeared";
+  ::kill(pid, SIGINT);
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 130);
+  ExpectOutputFiles({});
+}
+
+// A file system that fills up: first while the clip is written, then when only its manifest is
+// left to write. Made in a user and mount namespace of a child, so no root is needed.
+TEST_F(VtexportTest, FullFileSystemLeavesNothing) {
+  const time32 a = LocalAt(0, 10, 0, 0);
+  MakeRecording(Camera(), a, SmallClip(TestClipSpec::kMjpeg, 100, false));
+  const std::string from = Local(a), to = Local(a + 4), data = data_.path();
+  const std::string full = out_ / "full";
+  fs::create_directories(full);
+  const std::string log = out_ / "log";
+  // The clip's size (the same bytes every time, bar the muxer's random identifiers).
+  const std::string probe = out_ / "probe.mkv";
+  ASSERT_EQ(Run({"clip", "--data-folder", data, "--channel", "1", "--from", from, "--to", to, "-o", probe}).rc, 0);
+  const uintmax_t pages = (fs::file_size(probe) + 4095) / 4096;
+  struct Case {
+    uintmax_t bytes;
+    const char* failing;  // in the message
+  };
+  for (const Case& c : {Case{pages / 2 * 4096, "x.mkv"}, Case{pages * 4096, "x.mkv.manifest.json"}}) {
+    constexpr int kNoNamespaces = 77;
+    const int rc = test::RunInChild([&] {
+      const uid_t uid = ::geteuid();
+      const gid_t gid = ::getegid();
+      if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) return kNoNamespaces;
+      std::ofstream("/proc/self/setgroups") << "deny";
+      std::ofstream("/proc/self/uid_map") << "0 " << uid << " 1";
+      std::ofstream("/proc/self/gid_map") << "0 " << gid << " 1";
+      const std::string size = "size=" + std::to_string(c.bytes);
+      if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+          ::mount("tmpfs", full.c_str(), "tmpfs", 0, size.c_str()) != 0)
+        return kNoNamespaces;
+      const pid_t pid = ::fork();
+      if (pid == 0) {
+        const int err = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(err, 2);
+        ::execl(VTEXPORT_PATH, "vtexport", "clip", "--data-folder", data.c_str(), "--channel", "1", "--from",
+                from.c_str(), "--to", to.c_str(), "-o", (full + "/x.mkv").c_str(), nullptr);
+        ::_exit(127);
+      }
+      int status = 0;
+      ::waitpid(pid, &status, 0);
+      // Only this process sees the file system: whatever is left in it counts here.
+      const bool empty = fs::is_empty(full);
+      return WIFEXITED(status) ? WEXITSTATUS(status) + (empty ? 0 : 100) : 126;
+    });
+    if (rc == kNoNamespaces) GTEST_SKIP() << "no user namespaces here to make a small file system in";
+    EXPECT_EQ(rc, 1) << c.bytes << " bytes (100 more: files were left behind)";
+    const std::string err = test::ReadFile(log);
+    EXPECT_NE(err.find("cannot write " + full + "/" + c.failing + ": "), std::string::npos) << err;
+  }
 }
 
 }  // namespace

@@ -224,7 +224,7 @@ int Frame(const std::vector<std::string>& in, int* argc, char** argv) {
   job.plan = Plan(db, job.at, job.at + 1);
   std::unique_ptr<QGuiApplication> app;
   if (job.caption) StartFontSupport(argc, argv, &app);
-  return Report(RunFrameExport(job));
+  return Report(RunFrameExport(job, &g_cancel));
 }
 
 int Verify(const std::vector<std::string>& in) {

@@ -17,8 +17,14 @@ constexpr int32_t kSettleMs = 10000;
 constexpr int64_t kNsPerTick = 100;
 }  // namespace
 
-ExportOutcome RunFrameExport(const FrameExportJob& job) {
+ExportOutcome RunFrameExport(const FrameExportJob& job, const std::atomic<bool>* cancel) {
   ExportOutcome out;
+  auto cancelled = [&] {
+    if (!cancel || !cancel->load()) return false;
+    out.cancelled = true;
+    out.error = "cancelled";
+    return true;
+  };
   if (job.plan.pieces.empty()) {
     out.error = "no recording of " + job.camera.label + " at " + FormatLocalWallTime(job.at);
     return out;
@@ -76,6 +82,7 @@ ExportOutcome RunFrameExport(const FrameExportJob& job) {
     out.error = "the frame cannot be converted to a picture";
     return out;
   }
+  if (cancelled()) return out;
   AtomicWriteOptions options;
   options.replace = job.replace;
   const WriteResult w = WriteBytesAtomically(job.output, bytes.data(), bytes.size(), options);
@@ -88,7 +95,7 @@ ExportOutcome RunFrameExport(const FrameExportJob& job) {
   o.frames = 1;
   o.firstFrame = o.lastFrame = frameTime;
   o.lastFrameEnd = frameTime + frameTicks;
-  o.hashed = Sha256File(piece.path, &o.sha256, &o.size, &error);
+  o.hashed = Sha256File(piece.path, &o.sha256, &o.size, &error, {}, cancel);
   if (!o.hashed) {
     o.status = SourceStatus::kUnreadable;
     o.message = "cannot be hashed: " + error;
@@ -99,6 +106,10 @@ ExportOutcome RunFrameExport(const FrameExportJob& job) {
   out.manifest.outputSize = bytes.size();
   out.manifest.outputSha256 = Sha256Hex(bytes.data(), bytes.size());
   out.warnings = OutcomeWarnings(out.manifest);
+  if (cancelled()) {
+    DiscardExport(job.output, job.replace);
+    return out;
+  }
   if (!WriteExportManifest(job.output, job.replace, &out)) return out;
   out.ok = true;
   return out;

@@ -4,6 +4,7 @@
 // extension, with a manifest next to it.
 #pragma once
 
+#include <atomic>
 #include <string>
 
 #include "export/export_job.h"
@@ -26,6 +27,7 @@ struct FrameExportJob {
 };
 
 // Needs GStreamer and, with the caption, a Qt GUI application object (for the fonts).
-ExportOutcome RunFrameExport(const FrameExportJob& job);
+// cancel (may be null) stops it before the manifest is written, leaving neither file behind.
+ExportOutcome RunFrameExport(const FrameExportJob& job, const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace vt

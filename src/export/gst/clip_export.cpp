@@ -69,6 +69,11 @@ class CSourceHasher {
 
 }  // namespace
 
+void DiscardExport(const std::string& output, bool replaced) {
+  ::unlink(output.c_str());
+  if (replaced) ::unlink(ManifestPathFor(output).c_str());
+}
+
 bool WriteExportManifest(const std::string& output, bool replace, ExportOutcome* outcome) {
   const std::string text = ManifestToJson(outcome->manifest);
   outcome->manifestPath = ManifestPathFor(output);
@@ -137,12 +142,18 @@ ExportOutcome RunClipExport(const ClipExportJob& job, const std::function<void(c
       options);
   hasher.Join();
   if (cancel && cancel->load()) {
+    // A cancel that came after the clip was in place (while the recordings were still being
+    // hashed) must not leave a clip without its manifest, nor a manifest of the clip it replaced.
+    if (written.ok()) DiscardExport(job.output, job.replace);
     out.cancelled = true;
     out.error = "cancelled";
     return out;
   }
   if (!written.ok()) {
-    out.error = !remux.error.empty() && !remux.ok ? remux.error : "cannot write " + job.output + ": " + written.Reason();
+    if (!remux.ok && !remux.error.empty())
+      out.error = remux.writeFailed ? "cannot write " + job.output + ": " + remux.error : remux.error;
+    else
+      out.error = "cannot write " + job.output + ": " + written.Reason();
     return out;
   }
   std::vector<PieceOutcome> outcomes = remux.pieces;

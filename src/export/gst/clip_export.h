@@ -39,6 +39,10 @@ struct ExportOutcome {
 ExportOutcome RunClipExport(const ClipExportJob& job, const std::function<void(const ExportProgress&)>& progress,
                             const std::atomic<bool>* cancel);
 
+// Removes an export that is in place but must not stay (cancelled before its manifest), and,
+// when it replaced an earlier one, that one's manifest, which no longer describes it.
+void DiscardExport(const std::string& output, bool replaced);
+
 // Writes the manifest next to output (replacing one only when replace is set). On failure the
 // output is removed as well, so that no export is left without its manifest.
 bool WriteExportManifest(const std::string& output, bool replace, ExportOutcome* outcome);

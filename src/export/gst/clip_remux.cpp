@@ -69,6 +69,7 @@ class CMuxPipeline {
     g_object_set(sink, "location", path.c_str(), "buffer-mode", 0, "buffer-size", kSinkBufferBytes, "sync", FALSE,
                  "async", FALSE, nullptr);
     gst_bin_add_many(GST_BIN(m_pPipeline), mux, sink, nullptr);
+    m_pSink = sink;
     if (!gst_element_link(mux, sink)) {
       *error = "cannot link the muxer";
       return false;
@@ -116,6 +117,12 @@ class CMuxPipeline {
     return m_bEos && m_error.empty();
   }
 
+  // The error came from writing the file (a full disk), not from the streams.
+  bool WriteFailed() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_bWriteFailed;
+  }
+
   std::string ErrorText(const char* fallback) {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_error.empty() ? fallback : m_error;
@@ -130,6 +137,7 @@ class CMuxPipeline {
     gst_object_unref(m_pPipeline);
     m_pPipeline = nullptr;
     m_pSrc[0] = m_pSrc[1] = nullptr;
+    m_pSink = nullptr;
   }
 
  private:
@@ -191,7 +199,10 @@ class CMuxPipeline {
       gst_message_parse_error(msg, &err, &debug);
       {
         std::lock_guard<std::mutex> lock(self->m_mutex);
-        if (self->m_error.empty()) self->m_error = err ? err->message : "muxing failed";
+        if (self->m_error.empty()) {
+          self->m_error = err ? err->message : "muxing failed";
+          self->m_bWriteFailed = GST_MESSAGE_SRC(msg) == GST_OBJECT(self->m_pSink);
+        }
       }
       if (err) g_error_free(err);
       g_free(debug);
@@ -215,6 +226,8 @@ class CMuxPipeline {
   bool m_bFull[2] = {false, false};
   bool m_bEos = false;
   std::string m_error;
+  bool m_bWriteFailed = false;
+  GstElement* m_pSink = nullptr;  // owned by the pipeline
 };
 
 int FramesPerSecond(GstCaps* caps) {
@@ -328,13 +341,17 @@ RemuxResult RemuxSpan(const SpanPlan& plan, int fd, const std::string& writingAp
   }
   if (!ok || !mux.Finish(cancel, &result.error)) {
     if (result.error.empty()) result.error = mux.ErrorText(cancelled() ? "cancelled" : "muxing failed");
+    result.writeFailed = mux.WriteFailed();
     result.cancelled = cancelled();
     mux.Stop();
     return result;
   }
   mux.Stop();
   if (progress) progress(state);
-  if (!tags.empty() && !ReplaceTrailingTags(fd, tags, &result.error)) return result;
+  if (!tags.empty() && !ReplaceTrailingTags(fd, tags, &result.error)) {
+    result.writeFailed = true;
+    return result;
+  }
   result.ok = true;
   return result;
 }

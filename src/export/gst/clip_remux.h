@@ -21,6 +21,7 @@ struct RemuxResult {
   bool ok = false;
   bool cancelled = false;
   std::string error;
+  bool writeFailed = false;  // error is about writing the file, not reading the recordings
   std::vector<PieceOutcome> pieces;  // one per piece of the plan
   int64_t frames = 0;
   WallTime firstFrame = 0;
