@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -65,8 +66,9 @@ CMpv::CMpv(const std::string& path) {
     else
       close(fd);
   }
-  // The first frame is shown once playback has restarted after loading.
-  if (m_fd >= 0 && (!Send("[\"observe_property\", 1, \"time-pos\"]") || WaitFor("playback-restart", "", kTimeoutMs).empty())) {
+  // The load's own playback-restart may have passed before the socket was connected: an exact
+  // seek to the start is answered by one of its own once the file is loaded.
+  if (m_fd >= 0 && (!Send("[\"observe_property\", 1, \"time-pos\"]") || Seek(0) < 0)) {
     close(m_fd);
     m_fd = -1;
   }
@@ -120,6 +122,7 @@ double CMpv::Seek(double t) {
   const auto t0 = Clock::now();
   if (!Send("[\"seek\", " + std::to_string(t) + ", \"absolute+exact\"]")) return -1;
   if (WaitFor("\"playback-restart\"", "", kTimeoutMs).empty()) return -1;
+  m_dPos = t;
   return Ms(Clock::now() - t0);
 }
 
@@ -145,6 +148,9 @@ double CMpv::Step(bool back, double* pos) {
     const size_t d = line.find("\"data\":");
     if (d == std::string::npos || line.compare(d + 7, 4, "null") == 0) continue;
     *pos = std::atof(line.c_str() + d + 7);
+    // A change announced late for the seek or step before is not this step's.
+    if (!back && std::abs(*pos - m_dPos) < 1e-6) continue;
+    m_dPos = *pos;
     return back ? ms : Ms(Clock::now() - t0);
   }
 }

@@ -35,6 +35,7 @@ class CMpv {
   int m_fd = -1;
   std::string m_socket;
   std::string m_buffer;
+  double m_dPos = -1;  // the position last reached, s
 };
 
 }  // namespace vt::bench

@@ -17,7 +17,7 @@ FrameMovePlan PlanFrameMove(const FrameMoveState& s, int64_t target) {
   const int64_t ahead = s.intraOnly ? kMaxIntraStepAhead : kMaxStepAhead;
   if (s.pipeline >= 0 && target > s.pipeline && target - s.pipeline <= ahead && (s.last < 0 || target <= s.last))
     return {FrameMove::kStep, target - s.pipeline};
-  if (target < s.shown && s.shown - target <= kMaxFillBack && !s.intraOnly) return {FrameMove::kFillBack, 0};
+  if (target < s.shown && s.shown - target <= kMaxFillBack) return {FrameMove::kFillBack, 0};
   return {FrameMove::kSeek, 0};
 }
 

@@ -14,6 +14,9 @@ constexpr int64_t kMaxStepAhead = 9;
 constexpr int64_t kMaxIntraStepAhead = 2;
 // Backward distances served by decoding the group into the frame cache; farther is a seek.
 constexpr int64_t kMaxFillBack = 9;
+// Where every frame is a key frame, a step back decodes this many frames ending there at once:
+// a seek per step costs a flush and a preroll on top of the decode.
+constexpr int64_t kIntraFillBack = 10;
 
 // Frame number of a position: the nearest frame start (a position inside a frame is rounded
 // to that frame or the next, whichever start is closer); -1 when frameTime is not positive or
@@ -34,7 +37,7 @@ struct FrameMoveState {
   int64_t pipeline = -1;   // frame the pipeline has prerolled; -1 unknown or unusable
   int64_t last = -1;       // last frame of the stream
   bool cached = false;     // the target is in the frame cache
-  bool intraOnly = false;  // every frame is a key frame: stepping back is one decode anyway
+  bool intraOnly = false;  // every frame is a key frame
 };
 
 struct FrameMovePlan {

@@ -84,16 +84,16 @@ GstFlowReturn CFrameReader::OnSample(GstElement* sink, gpointer data, bool prero
   auto* self = static_cast<CFrameReader*>(data);
   GstSample* s = preroll ? gst_app_sink_pull_preroll(GST_APP_SINK(sink)) : gst_app_sink_pull_sample(GST_APP_SINK(sink));
   if (!s) return GST_FLOW_EOS;
-  int64_t from, frameTime;
+  int64_t keepFrom, frameTime;
   {
     std::lock_guard<std::mutex> lock(self->m_mutex);
-    from = self->m_llFrom;
+    keepFrom = self->m_llKeepFrom;
     frameTime = self->m_llFrameTime;
   }
   const GstClockTime pts = GST_BUFFER_PTS(gst_sample_get_buffer(s));
   const int64_t index = GST_CLOCK_TIME_IS_VALID(pts) ? FrameIndexOf(static_cast<int64_t>(pts / 100), frameTime) : -1;
-  // Frames before `from` are only decoded as references.
-  std::shared_ptr<const VideoFrame> frame = index >= from ? SampleToFrame(s) : nullptr;
+  // Frames before `keepFrom` are only decoded as references.
+  std::shared_ptr<const VideoFrame> frame = index >= keepFrom ? SampleToFrame(s) : nullptr;
   gst_sample_unref(s);
   if (frame) {
     // Under the lock, so that a run that has ended (or timed out) is never called into.
@@ -103,13 +103,13 @@ GstFlowReturn CFrameReader::OnSample(GstElement* sink, gpointer data, bool prero
   return GST_FLOW_OK;
 }
 
-bool CFrameReader::Read(int64_t from, int64_t to, int64_t frameTime, const Take& take) {
-  if (frameTime <= 0 || from < 0 || to < from || !Open()) return false;
+bool CFrameReader::Read(int64_t from, int64_t to, int64_t keepFrom, int64_t frameTime, const Take& take) {
+  if (frameTime <= 0 || from < 0 || to < from || keepFrom > from || !Open()) return false;
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_bDone = false;
     m_bOk = false;
-    m_llFrom = from;
+    m_llKeepFrom = keepFrom;
     m_llFrameTime = frameTime;
     m_pTake = &take;
   }

@@ -27,9 +27,10 @@ class CFrameReader {
   // Called on the decoding thread with each frame number (0-based) and its picture.
   using Take = std::function<void(int64_t index, std::shared_ptr<const VideoFrame> frame)>;
   // Decodes from the key frame at or before frame `from` up to frame `to` (frameTime 100 ns
-  // apart) and hands over frames from..to. False when the file cannot be decoded here or the
-  // run does not end within the time-out.
-  bool Read(int64_t from, int64_t to, int64_t frameTime, const Take& take);
+  // apart) and hands over the frames decoded from frame `keepFrom` on (keepFrom <= from: an
+  // earlier keepFrom keeps more of the key frame's group, never decodes more). False when the
+  // file cannot be decoded here or the run does not end within the time-out.
+  bool Read(int64_t from, int64_t to, int64_t keepFrom, int64_t frameTime, const Take& take);
 
  private:
   bool Open();
@@ -44,7 +45,7 @@ class CFrameReader {
   std::mutex m_mutex;  // guards the run below, written by the streaming thread
   std::condition_variable m_cv;
   bool m_bDone = false, m_bOk = false;
-  int64_t m_llFrom = 0, m_llFrameTime = 0;
+  int64_t m_llKeepFrom = 0, m_llFrameTime = 0;
   const Take* m_pTake = nullptr;
 };
 

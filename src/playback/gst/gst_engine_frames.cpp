@@ -179,16 +179,20 @@ void CGstEngine::PreStep() {
   StepPipeline(1, next, false);
 }
 
-// Decodes the target's group from its key frame on the reader pipeline, keeping the frames
-// from as far back as the cache holds up to the one before the frame on screen.
+// Decodes on the reader pipeline up to the frame before the one on screen, into the cache: from
+// the target's key frame, keeping as much of its group as the cache holds (never decoding an
+// earlier group for it); where every frame is a key frame, a short run ending there, so that
+// the next steps back are look-ups too.
 bool CGstEngine::FillBack(int64_t target, int64_t shown) {
   std::shared_ptr<const VideoFrame> current = ShownFrame();
   if (!current) return false;
   if (!m_pReader) m_pReader = std::make_unique<CFrameReader>(m_strUri);
   const int64_t to = shown - 1;
-  const int64_t keep = static_cast<int64_t>(m_cache.CapacityFrames(current->data.size()));
-  const int64_t from = std::max<int64_t>(0, std::min(target, to - keep + 1));
-  return m_pReader->Read(from, to, m_llFrameDur,
+  const int64_t keep =
+      std::min<int64_t>(static_cast<int64_t>(m_cache.CapacityFrames(current->data.size())), m_bIntraOnly ? kIntraFillBack : to + 1);
+  const int64_t keepFrom = std::max<int64_t>(0, std::min(target, to - keep + 1));
+  const int64_t from = m_bIntraOnly ? keepFrom : target;
+  return m_pReader->Read(from, to, keepFrom, m_llFrameDur,
                          [this](int64_t index, std::shared_ptr<const VideoFrame> f) { m_cache.Put(index, std::move(f)); });
 }
 
