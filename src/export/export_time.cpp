@@ -2,6 +2,7 @@
 
 #include <sys/time.h>
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstdio>
@@ -92,6 +93,10 @@ std::string Fraction(WallTime t) {
   return buf;
 }
 
+// The largest change of a clock for daylight saving (seconds); changes of a half or a quarter of
+// it are looked for as well.
+constexpr time32 kMaxClockShift = 7200;
+
 // The range of the 32-bit time values of the record index.
 bool InRange(WallTime t) {
   return t >= int64_t{INT32_MIN} * kTicksPerSecond && t < (int64_t{INT32_MAX} + 1) * kTicksPerSecond;
@@ -99,8 +104,9 @@ bool InRange(WallTime t) {
 
 }  // namespace
 
-bool ParseLocalWallTime(const std::string& text, WallTime* out) {
+bool ParseLocalWallTime(const std::string& text, WallTime* out, WallTime* second) {
   if (!out || text.empty()) return false;
+  if (second) *second = -1;
   if (text.find_first_not_of("0123456789") == std::string::npos) {
     if (text.size() > 10) return false;
     const long long v = std::stoll(text);
@@ -120,7 +126,20 @@ bool ParseLocalWallTime(const std::string& text, WallTime* out) {
   if (t == -1 || !SplitLocalTime(t, &back) || back.year != f.year || back.month != f.month || back.day != f.day ||
       back.hour != f.hour || back.minute != f.minute || back.second != f.second)
     return false;
-  *out = WallFromTime32(t) + ticks;
+  // The hour the clocks go back shows every local time twice: take the first, name the second.
+  time32 first = t, later = t;
+  for (const time32 shift : {-kMaxClockShift, -kMaxClockShift / 2, -kMaxClockShift / 4, kMaxClockShift / 4,
+                             kMaxClockShift / 2, kMaxClockShift}) {
+    LocalFields other;
+    const time32 u = t + shift;
+    if (SplitLocalTime(u, &other) && other.year == f.year && other.month == f.month && other.day == f.day &&
+        other.hour == f.hour && other.minute == f.minute && other.second == f.second) {
+      first = std::min(first, u);
+      later = std::max(later, u);
+    }
+  }
+  *out = WallFromTime32(first) + ticks;
+  if (second && later != first) *second = WallFromTime32(later) + ticks;
   return true;
 }
 

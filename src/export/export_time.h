@@ -22,8 +22,10 @@ constexpr time32 Time32FromWall(WallTime w) {
 
 // "YYYY-MM-DD HH:MM:SS" in local time with an optional fraction of 1 to 7 digits
 // (".5", ".040", ".0400000"), or whole seconds since 1970. False for anything else, for a date
-// that does not exist, or for a time outside the 32-bit range of the record index.
-bool ParseLocalWallTime(const std::string& text, WallTime* out);
+// that does not exist, or for a time outside the 32-bit range of the record index. A local time
+// that occurs twice (as the clocks go back) gives the first instant in out and the second in
+// second (may be null); second is -1 for any other time.
+bool ParseLocalWallTime(const std::string& text, WallTime* out, WallTime* second = nullptr);
 
 // ISO 8601 in local time with the zone offset: "2008-05-10T10:20:30.040+02:00". The fraction
 // has 3 digits, or 7 when the time is not a whole millisecond.

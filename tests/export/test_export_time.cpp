@@ -41,11 +41,38 @@ TEST(ExportTime, ParsesLocalTimesToTheTick) {
       {"", false, 0},
   };
   for (const Case& c : cases) {
-    WallTime t = -1;
-    EXPECT_EQ(ParseLocalWallTime(c.text, &t), c.ok) << c.text;
+    WallTime t = -1, second = 0;
+    EXPECT_EQ(ParseLocalWallTime(c.text, &t, &second), c.ok) << c.text;
     if (c.ok) {
       EXPECT_EQ(t, c.expected) << c.text;
+      EXPECT_EQ(second, -1) << c.text;
     }
+  }
+}
+
+// The hour the clocks go back: each local time in it names two instants, the first is taken and
+// the second named, in zones that change by an hour and by half an hour.
+TEST(ExportTime, LocalTimesThatOccurTwice) {
+  struct Case {
+    const char* zone;
+    const char* text;
+    time32 first;  // UTC
+    time32 second;
+  };
+  const Case cases[] = {
+      {kTzBerlin, "2008-10-26 02:30:00.5", 1224981000, 1224984600},  // 00:30 and 01:30 UTC
+      {kTzBerlin, "2008-10-26 02:00:00", 1224979200, 1224982800},
+      {kTzBerlin, "2008-10-26 03:00:00", 1224986400, -1},            // after the change: once
+      {kTzBerlin, "2008-10-26 01:59:59", 1224979199, -1},            // before it: once
+      {"LHST-10:30LHDT-11,M10.1.0,M4.1.0", "2008-04-06 01:45:00", 1207406700, 1207408500},
+  };
+  for (const Case& c : cases) {
+    test::ScopedTz tz(c.zone);
+    WallTime t = 0, second = 0;
+    ASSERT_TRUE(ParseLocalWallTime(c.text, &t, &second)) << c.text;
+    const WallTime fraction = std::string(c.text).find('.') != std::string::npos ? 5'000'000 : 0;
+    EXPECT_EQ(t, WallFromTime32(c.first) + fraction) << c.text;
+    EXPECT_EQ(second, c.second < 0 ? -1 : WallFromTime32(c.second) + fraction) << c.text;
   }
 }
 

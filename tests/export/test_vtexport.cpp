@@ -310,6 +310,9 @@ TEST_F(VtexportTest, UsageAndErrors) {
       {{"frame", "--data-folder", d, "--channel", "1", "--at", Local(a + 30), "-o", out_ / "x.png"}, 1,
        "no recording of C1:Front door at"},
       {{"verify", out_ / "none.json"}, 1, "cannot open"},
+      {{"clip", "--data-folder", d, "--channel", "1", "--from", "2008-10-26 02:30:00", "--to", "2008-10-26 03:30:00",
+        "-o", o},
+       1, "--from \"2008-10-26 02:30:00\" occurs twice as the clocks go back; taken as 2008-10-26T02:30:00.000+02:00"},
   };
   for (const Case& c : cases) {
     const Result r = Run(c.args);

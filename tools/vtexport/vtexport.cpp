@@ -99,9 +99,14 @@ Args Parse(const std::vector<std::string>& in, const std::set<std::string>& valu
 }
 
 WallTime Time(const Args& a, const std::string& name) {
-  WallTime t = 0;
-  if (!ParseLocalWallTime(a.Value(name), &t))
+  WallTime t = 0, second = -1;
+  if (!ParseLocalWallTime(a.Value(name), &t, &second))
     Usage("--" + name + " \"" + a.Value(name) + "\" is not a time (YYYY-MM-DD HH:MM:SS[.fff], or seconds)");
+  if (second >= 0)
+    std::cerr << "vtexport: warning: --" << name << " \"" << a.Value(name)
+              << "\" occurs twice as the clocks go back; taken as " << FormatIsoWallTime(t)
+              << ", not " << FormatIsoWallTime(second) << " (for that one give seconds since 1970: "
+              << Time32FromWall(second) << ")\n";
   return t;
 }
 
