@@ -98,6 +98,26 @@ int FrameNumberOf(const Picture& p) {
       p.width, p.height, [](const void* c, int x, int y) { return static_cast<const Picture*>(c)->Green(x, y); }, &p);
 }
 
+// In a child process: vtexport with args, its output to /dev/null (stderr to errPath when given).
+[[noreturn]] void ExecVtexport(const std::vector<std::string>& args, const std::string& errPath = "") {
+  const int devnull = ::open("/dev/null", O_WRONLY);
+  const int err = errPath.empty() ? devnull : ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ::dup2(devnull, 1);
+  ::dup2(err, 2);
+  std::vector<char*> argv = {const_cast<char*>("vtexport")};
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  ::execv(VTEXPORT_PATH, argv.data());
+  ::_exit(127);
+}
+
+// vtexport started in the background; its process id.
+pid_t StartVtexport(const std::vector<std::string>& args) {
+  const pid_t pid = ::fork();
+  if (pid == 0) ExecVtexport(args);
+  return pid;
+}
+
 class VtexportTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -401,16 +421,8 @@ TEST_F(VtexportTest, CtrlCLeavesNothing) {
   for (int attempt = 0; attempt < 5 && !interrupted; ++attempt) {
     fs::remove(o);
     fs::remove(o + ".manifest.json");
-    const pid_t pid = ::fork();
+    const pid_t pid = StartVtexport({"clip", "--data-folder", data, "--channel", "1", "--from", from, "--to", to, "-o", o});
     ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      const int devnull = ::open("/dev/null", O_WRONLY);
-      ::dup2(devnull, 1);
-      ::dup2(devnull, 2);
-      ::execl(VTEXPORT_PATH, "vtexport", "clip", "--data-folder", data.c_str(), "--channel", "1", "--from",
-              from.c_str(), "--to", to.c_str(), "-o", o.c_str(), nullptr);
-      ::_exit(127);
-    }
     // The temporary appears when the clip starts being written; stop the process there.
     bool stopped = false;
     for (int i = 0; i < 20000 && !stopped; ++i) {
@@ -444,14 +456,9 @@ TEST_F(VtexportTest, FullDiskLeavesNothing) {
   const std::string o = out_ / "x.mkv";
   const std::string from = Local(a), to = Local(a + 8), data = data_.path();
   // Writes past 64 KiB fail as they would on a full disk.
-  const int rc = test::RunInChild([&] {
+  const int rc = test::RunInChild([&]() -> int {
     test::LimitFileSize(64 * 1024);
-    const int devnull = ::open("/dev/null", O_WRONLY);
-    ::dup2(devnull, 1);
-    ::dup2(devnull, 2);
-    ::execl(VTEXPORT_PATH, "vtexport", "clip", "--data-folder", data.c_str(), "--channel", "1", "--from",
-            from.c_str(), "--to", to.c_str(), "-o", o.c_str(), nullptr);
-    return 127;
+    ExecVtexport({"clip", "--data-folder", data, "--channel", "1", "--from", from, "--to", to, "-o", o});
   });
   EXPECT_EQ(rc, 1);
   ExpectOutputFiles({});
@@ -493,14 +500,7 @@ TEST_F(VtexportTest, ReadOnlyData) {
   for (const auto& args : commands) {
     const int rc = test::RunInChild([&] {
       if (!test::DropRoot()) return 126;
-      const int devnull = ::open("/dev/null", O_WRONLY);
-      ::dup2(devnull, 1);
-      ::dup2(devnull, 2);
-      std::vector<char*> argv = {const_cast<char*>(VTEXPORT_PATH)};
-      for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-      argv.push_back(nullptr);
-      ::execv(VTEXPORT_PATH, argv.data());
-      return 127;
+      ExecVtexport(args);
     });
     EXPECT_EQ(rc, 0) << args[0] << " " << args.back();
   }
@@ -516,16 +516,8 @@ TEST_F(VtexportTest, CtrlCDuringAFrameExportLeavesNothing) {
   const std::string pa = MakeRecording(Camera(), a, SmallClip(TestClipSpec::kMjpeg, 25, false));
   ASSERT_EQ(::truncate(pa.c_str(), off_t{3} << 30), 0);  // seconds of hashing
   const std::string pic = out_ / "x.png", at = Local(a), data = data_.path();
-  const pid_t pid = ::fork();
+  const pid_t pid = StartVtexport({"frame", "--data-folder", data, "--channel", "1", "--at", at, "-o", pic});
   ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    const int devnull = ::open("/dev/null", O_WRONLY);
-    ::dup2(devnull, 1);
-    ::dup2(devnull, 2);
-    ::execl(VTEXPORT_PATH, "vtexport", "frame", "--data-folder", data.c_str(), "--channel", "1", "--at", at.c_str(),
-            "-o", pic.c_str(), nullptr);
-    ::_exit(127);
-  }
   int status = 0;
   bool seen = false;
   while (!seen && ::waitpid(pid, &status, WNOHANG) == 0) {
@@ -571,13 +563,9 @@ TEST_F(VtexportTest, FullFileSystemLeavesNothing) {
           ::mount("tmpfs", full.c_str(), "tmpfs", 0, size.c_str()) != 0)
         return kNoNamespaces;
       const pid_t pid = ::fork();
-      if (pid == 0) {
-        const int err = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ::dup2(err, 2);
-        ::execl(VTEXPORT_PATH, "vtexport", "clip", "--data-folder", data.c_str(), "--channel", "1", "--from",
-                from.c_str(), "--to", to.c_str(), "-o", (full + "/x.mkv").c_str(), nullptr);
-        ::_exit(127);
-      }
+      if (pid == 0)
+        ExecVtexport({"clip", "--data-folder", data, "--channel", "1", "--from", from, "--to", to, "-o", full + "/x.mkv"},
+                     log);
       int status = 0;
       ::waitpid(pid, &status, 0);
       // Only this process sees the file system: whatever is left in it counts here.
