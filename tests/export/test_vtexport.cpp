@@ -507,6 +507,10 @@ TEST_F(VtexportTest, ReadOnlyData) {
   EXPECT_EQ(Listing(data_.path()), before);
   EXPECT_EQ(Manifest(clip + ".manifest.json").frameCount, 25 + 25);
   EXPECT_EQ(Manifest(pic + ".manifest.json").firstFrame, WallFromTime32(b) + 12 * test::kFrameTicks);
+  // Writable again, so that an unprivileged test run can remove the folders.
+  fs::permissions(data_.path(), fs::perms::owner_all, fs::perm_options::add);
+  for (const auto& e : fs::recursive_directory_iterator(data_.path()))
+    fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add);
 }
 
 // Ctrl-C while the frame's recording is still being hashed (after the picture is written): neither
