@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "app/app_paths.h"
+#include "longwork/work_progress.h"
 #include "platform/data_policy.h"
 #include "platform/file_utils.h"
 #include "platform/local_time.h"
@@ -54,16 +55,6 @@ std::string ExpectedRecordPath(const std::string& cameraFolder, const RDB_RECORD
   if (nameAt == std::string::npos) return JoinPath(cameraFolder, native);
   const size_t dayAt = nameAt == 0 ? std::string::npos : native.find_last_of('/', nameAt - 1);
   return JoinPath(cameraFolder, native.substr(dayAt == std::string::npos ? 0 : dayAt + 1));
-}
-
-std::string Clock(double seconds) {
-  const auto s = static_cast<long long>(std::llround(std::max(0.0, seconds)));
-  char buf[32];
-  if (s >= 3600)
-    std::snprintf(buf, sizeof buf, "%lld:%02lld:%02lld", s / 3600, s / 60 % 60, s % 60);
-  else
-    std::snprintf(buf, sizeof buf, "%lld:%02lld", s / 60, s % 60);
-  return buf;
 }
 
 }  // namespace
@@ -211,9 +202,8 @@ std::string DefaultExportFileName(int channel, WallTime from) {
 }
 
 double SecondsLeft(const ExportProgress& p) {
-  if (p.frames <= 0 || p.elapsedSeconds <= 0) return -1;
-  const int64_t left = std::max<int64_t>(0, p.totalFrames - p.frames);
-  return static_cast<double>(left) * p.elapsedSeconds / static_cast<double>(p.frames);
+  return EstimateSecondsLeft(static_cast<double>(p.frames), static_cast<double>(std::max(p.totalFrames, p.frames)),
+                             p.elapsedSeconds);
 }
 
 std::string FormatExportProgress(const ExportProgress& p) {
@@ -221,7 +211,7 @@ std::string FormatExportProgress(const ExportProgress& p) {
   std::string text = std::to_string(p.frames) + " / " + std::to_string(total) + " frames";
   if (p.hashing) return text + ", checking the hashes";
   const double left = SecondsLeft(p);
-  if (left >= 0) text += ", " + Clock(left) + " left";
+  if (left >= 0) text += ", " + FormatClock(left) + " left";
   return text;
 }
 

@@ -4,14 +4,20 @@ namespace vt {
 namespace {
 
 CommandUi Always(const CommandState&, uint32_t) { return {true, false}; }
-CommandUi NotMainDb(const CommandState& s, uint32_t) { return {!s.bMainDb, false}; }
-CommandUi HasSelectedRecord(const CommandState& s, uint32_t) { return {!s.bListEmpty && s.bTreeSelection, false}; }
+// Commands that change or export a record database wait while long work runs in the background.
+CommandUi NotBusy(const CommandState& s, uint32_t) { return {!s.bLongWork, false}; }
+CommandUi NotMainDb(const CommandState& s, uint32_t) { return {!s.bMainDb && !s.bLongWork, false}; }
+CommandUi HasSelectedRecord(const CommandState& s, uint32_t) {
+  return {!s.bListEmpty && s.bTreeSelection && !s.bLongWork, false};
+}
 // Commands that delete or rewrite the recorder's data.
 CommandUi CanDeleteSelected(const CommandState& s, uint32_t) {
-  return {!s.bDataLocked && !s.bListEmpty && s.bTreeSelection, false};
+  return {!s.bDataLocked && !s.bListEmpty && s.bTreeSelection && !s.bLongWork, false};
 }
-CommandUi CanDeleteAll(const CommandState& s, uint32_t) { return {!s.bDataLocked && !s.bListEmpty, false}; }
-CommandUi CanRebuild(const CommandState& s, uint32_t) { return {!s.bDataLocked, false}; }
+CommandUi CanDeleteAll(const CommandState& s, uint32_t) {
+  return {!s.bDataLocked && !s.bListEmpty && !s.bLongWork, false};
+}
+CommandUi CanRebuild(const CommandState& s, uint32_t) { return {!s.bDataLocked && !s.bLongWork, false}; }
 CommandUi Speed(const CommandState& s, uint32_t id) {
   return {s.bRecordOpen, s.bRecordOpen && s.nRateCommand == id};
 }
@@ -41,12 +47,12 @@ constexpr auto S = MenuKind::Separator;
   {menu, C, id, text, nullptr, -1, -1, 0, &T::OnReviewCommand, rule, extraKey, checkable}
 
 const CommandDef kTable[] = {
-    VT_DB(kMenuFile, ID_OPEN_RECORD_DB, "&Open Record DB...\tCtrl+O", "Ctrl+O", 0, 0, Always),
-    VT_DB(kMenuFile, ID_UPDATE_DB, "&Update Record DB\tCtrl+U", "Ctrl+U", 2, 2, Always),
+    VT_DB(kMenuFile, ID_OPEN_RECORD_DB, "&Open Record DB...\tCtrl+O", "Ctrl+O", 0, 0, NotBusy),
+    VT_DB(kMenuFile, ID_UPDATE_DB, "&Update Record DB\tCtrl+U", "Ctrl+U", 2, 2, NotBusy),
     VT_DB(kMenuFile, ID_RETURN_MAIN_DB, "&Return to Main Record DB\tCtrl+R", "Ctrl+R", 1, 1, NotMainDb),
     VT_SEP(kMenuFile),
     VT_DB(kMenuFile, ID_SAVE_RECORD_TO, "&Save Record to...\tCtrl+S", "Ctrl+S", 5, 4, HasSelectedRecord),
-    VT_DB(kMenuFile, ID_BACKUP_DB, "&Backup Record DB...", nullptr, -1, -1, Always),
+    VT_DB(kMenuFile, ID_BACKUP_DB, "&Backup Record DB...", nullptr, -1, -1, NotBusy),
     {kMenuFile, C, ID_EXPORT_CLIP, "&Export Clip...", nullptr, -1, -1, 0, &T::OnExportCommand, HasRecords},
     VT_SEP(kMenuFile),
     {kMenuFile, C, ID_APP_EXIT, "E&xit", nullptr, -1, -1, ID_APP_EXIT, &T::OnAppExit, Always},

@@ -23,6 +23,7 @@ struct CommandState {
   bool bToolBarVisible = true;
   bool bStatusBarVisible = true;
   bool bDataLocked = false;       // review mode, or the camera's folder cannot be written
+  bool bLongWork = false;         // a backup, save or rebuild runs in the background
   // Reviewing footage.
   bool bTimelineShown = true;
   bool bPlayAcross = false;

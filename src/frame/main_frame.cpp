@@ -72,6 +72,7 @@ CMainFrame::CMainFrame(FrameContext context)
 }
 
 CMainFrame::~CMainFrame() {
+  StopLongWork();
   // The navigator uses the panes and the Player: it goes first.
   delete m_pReview;
   m_pReview = nullptr;
@@ -310,6 +311,7 @@ CommandState CMainFrame::GatherCommandState() const {
   s.bToolBarVisible = m_pToolBar && !m_pToolBar->isHidden();
   s.bStatusBarVisible = !statusBar()->isHidden();
   s.bDataLocked = !DataLockedReason().empty();
+  s.bLongWork = IsLongWorkRunning();
   FillReviewState(&s);
   return s;
 }

@@ -16,6 +16,7 @@
 #include "frame/log_file.h"
 #include "frame/progress_text.h"
 #include "frame/vant_player_view.h"
+#include "longwork/ui/long_work_dlg.h"
 #include "recorddb/camera_config.h"
 #include "recorddb/recorder_link.h"
 
@@ -33,6 +34,7 @@ class CHelpLauncher;
 class CLinkListener;
 class CReviewNavigator;
 class CFullScreen;
+struct RecordJobResult;
 
 inline constexpr const char* kToolbarPicture = "ui_p/bg/toolbar24.bmp";
 inline constexpr QRgb kToolbarTransparent = 0xFF446D8C;  // RGB(68, 109, 140)
@@ -124,6 +126,10 @@ class CMainFrame : public QMainWindow, public CMessageWindow, public CCommandTar
   CReviewNavigator* GetReview() const { return m_pReview; }
   // View > Full Screen; null before Create.
   CFullScreen* GetFullScreen() const { return m_pFullScreen; }
+  // Backup, Save Record to or Rebuild running in the background (main_frame_longwork.cpp);
+  // its progress dialog, null when none runs.
+  bool IsLongWorkRunning() const;
+  CLongWorkDlg* GetLongWork() const { return m_pLongWork; }
 
  protected:
   bool event(QEvent* e) override;
@@ -155,6 +161,13 @@ class CMainFrame : public QMainWindow, public CMessageWindow, public CCommandTar
   void ReportDeleteNotice(DeleteNotice notice);
   void ReportCopyFailures(const CopyReport& report);
   bool PickFolder(std::string& path, bool allowNew, const std::string& title);
+  // Long work (main_frame_longwork.cpp).
+  CLongWorkDlg* StartLongWork(const char* title, CLongWorkDlg::Work work, CLongWorkDlg::Finished finished);
+  void StopLongWork();
+  void StartBackup(CRecordList* list);
+  void StartSaveRecords(CRecordList* list, time32 t, bool day);
+  void StartRebuild(CRecordList* list);
+  void FinishCopy(const RecordJobResult& result, bool cancelled);
 
   FrameContext m_ctx;
   CPlayerSettings m_settings;
@@ -177,6 +190,7 @@ class CMainFrame : public QMainWindow, public CMessageWindow, public CCommandTar
 
   CReviewNavigator* m_pReview = nullptr;  // child object, deleted with the window
   CFullScreen* m_pFullScreen = nullptr;   // child object
+  CLongWorkDlg* m_pLongWork = nullptr;    // child dialog while long work runs
   bool m_bNewestFirst = false;            // the record tree lists the newest days first
   std::unique_ptr<CHelpLauncher> m_pHelp;
   std::unique_ptr<CLinkListener> m_pOwnLink;

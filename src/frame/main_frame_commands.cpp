@@ -61,6 +61,8 @@ void CMainFrame::OnDatabaseCommand(uint32_t id) {
   CRecordList* list = m_pLeftPane ? m_pLeftPane->GetRecordList() : nullptr;
   IRecordTree* tree = m_pLeftPane ? m_pLeftPane->GetTree() : nullptr;
   if (!m_pPlayer || !list) return;
+  // Keys may arrive before the actions have been disabled.
+  if (IsLongWorkRunning()) return;
   switch (id) {
     case ID_OPEN_RECORD_DB: {
       std::string folder = list->m_strOpenFolder;
@@ -104,17 +106,12 @@ void CMainFrame::OnDatabaseCommand(uint32_t id) {
       time32 t = 0;
       const int kind = m_pLeftPane->GetSelectionTime(&t);
       if (kind == kSelectionNone) return;
-      CopyReport report;
-      list->SaveRecordsTo(t, kind == kSelectionDay, m_nCurrentCamera, &report);
-      ReportCopyFailures(report);
+      StartSaveRecords(list, t, kind == kSelectionDay);
       return;
     }
-    case ID_BACKUP_DB: {
-      CopyReport report;
-      list->Backup("", &report);
-      ReportCopyFailures(report);
+    case ID_BACKUP_DB:
+      StartBackup(list);
       return;
-    }
     case ID_UPDATE_DB: {
       bool recorderMissed = false;
       if (m_bMainDb && FindRecorderWindow() != RecorderWindow::kNone) {
@@ -133,9 +130,7 @@ void CMainFrame::OnDatabaseCommand(uint32_t id) {
       const std::string question = FormatTextInt(Text(IDS_MSG_REBUILD_CONFIRM), m_nCurrentCamera + 1);
       if (MessageBoxText(question, MB_YESNO) != IDYES) return;
       m_pPlayer->Target()->Send(kMsgOpenRecord, 0, 0);
-      BusyCursor(true);
-      list->RebuildAndSave(tree);
-      BusyCursor(false);
+      StartRebuild(list);
       return;
     }
     default:

@@ -226,6 +226,7 @@ void CRecordDB::Scan(RDB_CURSOR* cursor, const std::string& folder, int year, in
   const size_t hintBefore = m_nReserveHint;
   if (year != 0) m_nReserveHint = listing.entries().size();
   for (const Entry& e : listing.entries()) {
+    if (IsCancelled()) break;
     if (e.isDir) {
       int y = 0, m = 0, d = 0;
       if (ParseDateFolderName(e.name, &y, &m, &d)) Scan(cursor, JoinPath(folder, e.name), y, m, d);

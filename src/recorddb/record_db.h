@@ -2,6 +2,7 @@
 // the index as a hierarchy of years, months, days and records.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -95,6 +96,13 @@ struct CopyReport {
   }
 };
 
+// Long work on another thread: bytes as a copy goes on, and a flag that stops copies and scans
+// between two blocks or files. Both may be empty.
+struct RdbWorkHooks {
+  std::function<void(uint64_t bytes)> onBytes;  // bytes written since the last call
+  const std::atomic<bool>* cancel = nullptr;
+};
+
 // Progress reporting of long operations; target may be null.
 void SendProgress(IMessageTarget* target, uint32_t code, LPARAM value);
 
@@ -168,6 +176,10 @@ class CRecordDB {
   static std::string DayFolderName(const std::string& base, int year, int month, int day);
   // Called after each copied file so the window can repaint its progress (may be empty).
   void SetRepaint(std::function<void()> repaint) { m_fnRepaint = std::move(repaint); }
+  // Once the cancel flag is set, a scan stops and copies end: the file being copied is removed,
+  // the records not copied are left out of what SaveTo writes.
+  void SetWorkHooks(RdbWorkHooks hooks) { m_hooks = std::move(hooks); }
+  bool IsCancelled() const { return m_hooks.cancel && m_hooks.cancel->load(); }
 
   // True when the hierarchy was changed (records added or removed, rebuilt, cleared) since it
   // was last loaded or saved.
@@ -192,6 +204,7 @@ class CRecordDB {
   std::string m_strIndexPath;
   IMessageTarget* m_pProgress = nullptr;
   std::function<void()> m_fnRepaint;
+  RdbWorkHooks m_hooks;
   bool m_bUnsaved = false;
   size_t m_nReserveHint = 0;  // files in the day folder being scanned
   const class CLockedFiles* m_pLocks = nullptr;  // during Rebuild

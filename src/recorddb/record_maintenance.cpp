@@ -34,8 +34,8 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 // Copies source to target through a hidden ".part-" file beside it, so a failed copy never
 // leaves a short file under the record's name (nor one a folder scan would take for a
-// record) and never destroys an existing target.
-bool CopyWhole(const std::string& source, const std::string& target) {
+// record) and never destroys an existing target. A cancelled copy is removed the same way.
+bool CopyWhole(const std::string& source, const std::string& target, const RdbWorkHooks& hooks) {
   std::string folder, name;
   if (!SplitPath(target, &folder, &name)) return false;
   const std::string part = JoinPath(folder, ".part-" + name);
@@ -53,6 +53,10 @@ bool CopyWhole(const std::string& source, const std::string& target) {
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) ok = false;
     if (got <= 0) break;
+    if (hooks.cancel && hooks.cancel->load()) {
+      ok = false;
+      break;
+    }
     for (ssize_t done = 0; done < got;) {
       ssize_t w = ::write(out, buf + done, static_cast<size_t>(got - done));
       if (w < 0 && errno == EINTR) continue;
@@ -63,6 +67,7 @@ bool CopyWhole(const std::string& source, const std::string& target) {
       done += w;
     }
     if (!ok) break;
+    if (hooks.onBytes) hooks.onBytes(static_cast<uint64_t>(got));
   }
   ::close(in);
   ok = (::close(out) == 0) && ok;
@@ -83,7 +88,7 @@ std::string CRecordDB::CopyRecordFile(const std::string& folder, RDB_RECORD* rec
   SplitPath(source, nullptr, &name);
   const std::string target = JoinPath(folder, name);
   bool copied = target.size() < static_cast<size_t>(kRdbPathSize) &&
-                (SameFile(source, target) || CopyWhole(source, target));
+                (SameFile(source, target) || CopyWhole(source, target, m_hooks));
   if (copied) std::snprintf(record->szFilePath, sizeof record->szFilePath, "%s", target.c_str());
   if (ok) *ok = copied;
   return target;
@@ -93,6 +98,8 @@ void CRecordDB::CopyDayFiles(const std::string& dayFolder, RdbDay* day, CopyRepo
   RdbRecordArray kept;
   kept.reserve(day->records.size());
   for (size_t i = 0; i < day->records.size(); ++i) {
+    // Cancelled: the records not copied are left out, not counted as failures.
+    if (IsCancelled()) break;
     RDB_RECORD r = day->records[i];
     const std::string source(r.szFilePath);
     bool ok = false;
@@ -100,6 +107,8 @@ void CRecordDB::CopyDayFiles(const std::string& dayFolder, RdbDay* day, CopyRepo
     if (ok) {
       kept.push_back(r);
       if (report) ++report->nCopied;
+    } else if (IsCancelled()) {
+      break;
     } else if (report) {
       report->Fail(source);
     }
@@ -119,6 +128,11 @@ bool CRecordDB::SaveTo(const std::string& folder, CopyReport* report) {
       for (auto& d : m.days) {
         if (d.records.empty()) continue;
         const size_t before = d.records.size();
+        if (IsCancelled()) {
+          d.records.clear();
+          dropped = true;
+          continue;
+        }
         const std::string dayFolder = DayFolderName(folder, y.node.wKey & 0xFFFF, m.node.wKey & 0xFF, d.node.wKey & 0xFF);
         if (MakeFolderPath(dayFolder)) {
           CopyDayFiles(dayFolder, &d, report);

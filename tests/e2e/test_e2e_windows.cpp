@@ -139,6 +139,8 @@ TEST(WindowsRecorderCopy, PlaysAndExportsRecordsStoredWithDriveLetterPaths) {
     frame->UpdateCommandUi();
     ASSERT_TRUE(frame->GetAction(ID_SAVE_RECORD_TO)->isEnabled());
     frame->RunCommand(ID_SAVE_RECORD_TO);
+    // The copy runs in the background.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->GetLongWork() == nullptr; }, 10000));
     // The picker's answer lands in the folder the dialog had open; the copy is wherever that was.
     fs::path copy;
     std::string listing;

@@ -153,24 +153,39 @@ TEST(CommandRules, EveryCommandForFixtureStates) {
 
 // Locked data (review mode, a camera folder that cannot be written): the commands that delete
 // or rebuild are off, exports, reloads and playback stay as they were.
-TEST(CommandRules, LockedDataTurnsOffOnlyTheCommandsThatChangeIt) {
+// Locked data turns off only the commands that change it; long work in the background, every
+// command that changes or exports a database.
+TEST(CommandRules, LockedDataAndLongWorkTurnOffOnlyTheirCommands) {
+  struct Case {
+    const char* what;
+    bool CommandState::*flag;
+    std::set<uint32_t> off;
+  };
+  const Case cases[] = {
+      {"locked data", &CommandState::bDataLocked, {32783, 32784, 32788}},
+      {"long work",
+       &CommandState::bLongWork,
+       {ID_OPEN_RECORD_DB, ID_UPDATE_DB, ID_RETURN_MAIN_DB, ID_SAVE_RECORD_TO, ID_BACKUP_DB, ID_DELETE_RECORD,
+        ID_DELETE_ALL, ID_REBUILD_DB}},
+  };
   CommandState playing;
   playing.bMainDb = false;
   playing.bListEmpty = false;
   playing.bTreeSelection = true;
   playing.bRecordOpen = true;
-  CommandState locked = playing;
-  locked.bDataLocked = true;
-  const std::set<uint32_t> changesData = {32783, 32784, 32788};
-  for (const CommandDef& c : CommandTable()) {
-    if (c.kind != MenuKind::Command) continue;
-    CommandUi open = EvaluateCommand(c.id, playing);
-    CommandUi ro = EvaluateCommand(c.id, locked);
-    if (changesData.count(c.id)) {
-      EXPECT_TRUE(open.bEnabled) << c.id;
-      EXPECT_FALSE(ro.bEnabled) << c.id;
-    } else {
-      EXPECT_EQ(ro, open) << c.id;
+  for (const Case& k : cases) {
+    CommandState changed = playing;
+    changed.*k.flag = true;
+    for (const CommandDef& c : CommandTable()) {
+      if (c.kind != MenuKind::Command) continue;
+      const CommandUi before = EvaluateCommand(c.id, playing);
+      const CommandUi after = EvaluateCommand(c.id, changed);
+      if (k.off.count(c.id)) {
+        EXPECT_TRUE(before.bEnabled) << k.what << " " << c.id;
+        EXPECT_FALSE(after.bEnabled) << k.what << " " << c.id;
+      } else {
+        EXPECT_EQ(after, before) << k.what << " " << c.id;
+      }
     }
   }
 }

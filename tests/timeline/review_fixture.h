@@ -114,6 +114,7 @@ class ReviewFixture : public ::testing::Test {
       return std::string(s ? s : " ");
     };
     c.bListen = false;
+    c.pickFolder = pickFolder_;
     c.makePlayer = [this](QWidget* parent) {
       PlayerHooks hooks;
       hooks.textById = [](uint32_t id) {
@@ -158,6 +159,7 @@ class ReviewFixture : public ::testing::Test {
   TempDir tmp_{"vt_review"};
   fs::path dir_{tmp_.path()};
   std::vector<std::string> boxes_;
+  FolderPicker pickFolder_;  // the window's folder picker; empty: the file dialog
   std::unique_ptr<CMainFrame> frame_;
   CPlayerWnd* player_ = nullptr;
   CLeftViewPane* pane_ = nullptr;

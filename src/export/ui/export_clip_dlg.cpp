@@ -112,7 +112,7 @@ CExportClipDlg::CExportClipDlg(ExportClipSetup setup, QWidget* parent) : QDialog
 
 CExportClipDlg::~CExportClipDlg() {
   m_cancel = true;
-  if (m_thread.joinable()) m_thread.join();
+  m_worker.Join();
 }
 
 void CExportClipDlg::SetInputsEnabled(bool on) {
@@ -150,13 +150,12 @@ void CExportClipDlg::OnExport() {
   job.plan = PlanSpan(*db->GetIndex(), job.requested.from, job.requested.to,
                       [db](const RDB_RECORD& r) { return db->ResolvePath(r); });
   m_cancel = false;
-  m_done = false;
   m_progress = ExportProgress{};
   SetInputsEnabled(false);
   m_pClose->setText(QStringLiteral("&Cancel"));
   m_pProgress->setRange(0, 0);  // busy until the first frames are counted
   m_pStatus->setText(QStringLiteral("Exporting..."));
-  m_thread = std::thread([this, job = std::move(job)] {
+  m_worker.Start([this, job = std::move(job)] {
     ExportOutcome outcome = RunClipExport(
         job,
         [this](const ExportProgress& p) {
@@ -165,13 +164,12 @@ void CExportClipDlg::OnExport() {
         },
         &m_cancel);
     m_outcome = std::move(outcome);
-    m_done = true;
   });
   m_pTimer->start();
 }
 
 void CExportClipDlg::Poll() {
-  if (m_done) {
+  if (m_worker.IsDone()) {
     Finish();
     return;
   }
@@ -191,7 +189,7 @@ void CExportClipDlg::Poll() {
 
 void CExportClipDlg::Finish() {
   m_pTimer->stop();
-  if (m_thread.joinable()) m_thread.join();
+  m_worker.Join();
   m_pProgress->setRange(0, 1);
   m_pProgress->setValue(m_outcome.ok ? 1 : 0);
   m_pStatus->setText(QString::fromStdString(ExportOutcomeText(m_outcome)));
@@ -212,7 +210,7 @@ void CExportClipDlg::reject() {
   // Escape or the window's close button while an export runs: cancel it and wait for it.
   if (IsRunning()) {
     m_cancel = true;
-    m_thread.join();
+    m_worker.Join();
     Finish();
   }
   QDialog::reject();

@@ -9,10 +9,9 @@
 #include <functional>
 #include <mutex>
 #include <string>
-#include <thread>
-
 #include "export/export_job.h"
 #include "export/gst/clip_export.h"
+#include "longwork/worker_thread.h"
 
 class QDateTimeEdit;
 class QLabel;
@@ -55,7 +54,7 @@ class CExportClipDlg : public QDialog {
   QPushButton* CloseButton() const { return m_pClose; }
   QProgressBar* Progress() const { return m_pProgress; }
   QLabel* StatusLabel() const { return m_pStatus; }
-  bool IsRunning() const { return m_thread.joinable(); }
+  bool IsRunning() const { return m_worker.IsRunning(); }
   const ExportOutcome& Outcome() const { return m_outcome; }
 
   void OnExport();
@@ -84,12 +83,11 @@ class CExportClipDlg : public QDialog {
   QLabel* m_pStatus = nullptr;
   QTimer* m_pTimer = nullptr;
 
-  std::thread m_thread;
   std::atomic<bool> m_cancel{false};
-  std::atomic<bool> m_done{false};
   std::mutex m_mutex;  // guards m_progress (written by the worker)
   ExportProgress m_progress;
-  ExportOutcome m_outcome;  // written by the worker before m_done
+  ExportOutcome m_outcome;  // written by the worker before it is done
+  CWorkerThread m_worker;   // last: joined before the members it writes go
 };
 
 // What the dialog shows when the export has ended.

@@ -1,0 +1,183 @@
+#include "longwork/record_jobs.h"
+
+#include <memory>
+
+#include "platform/data_policy.h"
+#include "platform/file_utils.h"
+#include "platform/local_time.h"
+#include "platform/paths.h"
+#include "recorddb/rdb_texts.h"
+
+namespace vt {
+
+namespace {
+
+constexpr const char* kPhaseReading = "Reading the record databases...";
+constexpr const char* kPhaseCopying = "Copying record files...";
+constexpr const char* kPhaseScanning = "Scanning the camera folder...";
+
+std::string CameraFolderName(int channelIndex) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "camera%02d", channelIndex + 1);
+  return buf;
+}
+
+void CountRecords(const RdbIndex* index, int64_t* files, uint64_t* bytes) {
+  if (!index) return;
+  for (const auto& y : index->years)
+    for (const auto& m : y.months)
+      for (const auto& d : m.days)
+        for (const auto& r : d.records) {
+          ++*files;
+          *bytes += r.qwSize;
+        }
+}
+
+}  // namespace
+
+bool PlanBackup(CRecordList& list, BackupJob* job) {
+  const RecordListContext& ctx = list.GetContext();
+  std::vector<CameraEntry> cameras;
+  int current = -1;
+  if (ctx.pCameras) {
+    cameras = ctx.pCameras->GetCameras();
+    current = ctx.pCameras->GetCurrentCamera();
+  }
+  const int number = (current >= 0 && current < static_cast<int>(cameras.size())) ? cameras[current].nChannel + 1 : 0;
+  const std::string format = ctx.text ? ctx.text(kIdsBackupTitle) : RdbBuiltInText(kIdsBackupTitle);
+  std::string root = list.m_strBackupFolder;
+  if (!ctx.pickFolder || !ctx.pickFolder(root, true, FormatTextInt(format, number)) || root.empty()) return false;
+  list.m_strBackupFolder = root;
+  for (const CameraEntry& cam : cameras) ProtectDataFolder(cam.strFolder);
+  if (IsWriteRefused(root) || !MakeFolderPath(root)) return false;
+  job->root = root;
+  job->iniPath = ctx.strIniPath;
+  job->text = ctx.text;
+  job->cameras = std::move(cameras);
+  return true;
+}
+
+RecordJobResult RunBackup(const BackupJob& job, CWorkControl& control) {
+  RecordJobResult result;
+  control.SetPhase(kPhaseReading);
+  struct Opened {
+    const CameraEntry* camera;
+    std::unique_ptr<CRecordDB> db;
+  };
+  std::vector<Opened> opened;
+  int64_t files = 0;
+  uint64_t bytes = 0;
+  for (const CameraEntry& cam : job.cameras) {
+    if (control.IsCancelled()) break;
+    // As opening a camera does: a missing folder is made where the data may be written.
+    if (DataWriteBlockedReason(cam.strFolder).empty()) MakeFolderPath(cam.strFolder);
+    auto db = std::make_unique<CRecordDB>();
+    // A camera whose database cannot be opened is skipped.
+    if (!db->Open(cam.strFolder)) continue;
+    CountRecords(db->GetIndex(), &files, &bytes);
+    opened.push_back({&cam, std::move(db)});
+  }
+  control.SetTotals(files, bytes);
+  control.SetPhase(kPhaseCopying);
+  SendProgress(&control, kProgressFormat, kIdsBackupProgress);
+  SendProgress(&control, kProgressBegin, 1);
+  for (Opened& o : opened) {
+    if (control.IsCancelled()) break;
+    WriteCameraEntry(job.root, job.iniPath, o.camera->nChannel, job.text);
+    const std::string target = JoinPath(job.root, CameraFolderName(o.camera->nChannel));
+    if (!MakeFolderPath(target)) continue;
+    o.db->SetProgressTarget(&control);
+    o.db->SetWorkHooks(control.Hooks());
+    o.db->SaveTo(target, &result.report);
+    ++result.cameras;
+  }
+  SendProgress(&control, kProgressEnd, 0);
+  result.cancelled = control.IsCancelled();
+  return result;
+}
+
+bool PlanSaveRecords(CRecordList& list, time32 t, bool day, int channelIndex, SaveRecordsJob* job) {
+  CRecordDB& db = list.GetDB();
+  RdbDay records;
+  if (day) {
+    RdbDay* dayNode = nullptr;
+    if (!db.FindDay(t, nullptr, nullptr, &dayNode, nullptr)) return false;
+    records = *dayNode;
+  } else {
+    RDB_RECORD* record = db.FindRecordAt(t);
+    if (!record) return false;
+    records.records.push_back(*record);
+    records.node.nCount = 1;
+  }
+  const RecordListContext& ctx = list.GetContext();
+  if (!ctx.pickFolder) return false;
+  std::string root = list.m_strSaveFolder;
+  if (!ctx.pickFolder(root, true, "") || root.empty()) return false;
+  list.m_strSaveFolder = root;
+  if (IsWriteRefused(root)) return false;
+  LocalFields lf;
+  if (!SplitLocalTime(t, &lf)) return false;
+  const std::string dayFolder =
+      CRecordDB::DayFolderName(JoinPath(root, CameraFolderName(channelIndex)), lf.year, lf.month, lf.day);
+  if (!MakeFolderPath(dayFolder)) return false;
+  job->root = root;
+  job->iniPath = ctx.strIniPath;
+  job->text = ctx.text;
+  job->channelIndex = channelIndex;
+  job->cameraFolder = list.GetCameraFolder();
+  job->dayFolder = dayFolder;
+  job->day = day;
+  job->records = std::move(records);
+  return true;
+}
+
+RecordJobResult RunSaveRecords(const SaveRecordsJob& job, CWorkControl& control) {
+  RecordJobResult result;
+  int64_t files = 0;
+  uint64_t bytes = 0;
+  for (const auto& r : job.records.records) {
+    ++files;
+    bytes += r.qwSize;
+  }
+  control.SetTotals(files, bytes);
+  control.SetPhase(kPhaseCopying);
+  if (job.day) {
+    SendProgress(&control, kProgressFormat, kIdsSaveProgress);
+    SendProgress(&control, kProgressBegin, static_cast<LPARAM>(job.records.records.size()));
+  }
+  WriteCameraEntry(job.root, job.iniPath, job.channelIndex, job.text);
+  CRecordDB db;
+  db.SetFolder(job.cameraFolder);
+  db.SetProgressTarget(&control);
+  db.SetWorkHooks(control.Hooks());
+  RdbDay copy = job.records;
+  if (job.day) {
+    db.CopyDayFiles(job.dayFolder, &copy, &result.report);
+    SendProgress(&control, kProgressEnd, 0);
+  } else if (!copy.records.empty()) {
+    bool ok = false;
+    db.CopyRecordFile(job.dayFolder, &copy.records[0], &ok);
+    if (ok) {
+      ++result.report.nCopied;
+      control.AddFiles(1);
+    } else if (!control.IsCancelled()) {
+      result.report.Fail(job.records.records[0].szFilePath);
+    }
+  }
+  result.cameras = 1;
+  result.cancelled = control.IsCancelled();
+  return result;
+}
+
+bool RunRebuild(const std::string& folder, CWorkControl& control) {
+  if (IsReadOnlyData()) return false;
+  control.SetPhase(kPhaseScanning);
+  CRecordDB db;
+  db.SetFolder(folder);
+  db.SetProgressTarget(&control);
+  db.SetWorkHooks(control.Hooks());
+  if (db.Rebuild() != 1 || control.IsCancelled()) return false;
+  return db.Save();
+}
+
+}  // namespace vt
