@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/message_window.h"
 #include "frame/command_table.h"
@@ -35,6 +36,7 @@ class CLinkListener;
 class CReviewNavigator;
 class CFullScreen;
 struct RecordJobResult;
+struct DeleteItem;
 
 inline constexpr const char* kToolbarPicture = "ui_p/bg/toolbar24.bmp";
 inline constexpr QRgb kToolbarTransparent = 0xFF446D8C;  // RGB(68, 109, 140)
@@ -168,6 +170,10 @@ class CMainFrame : public QMainWindow, public CMessageWindow, public CCommandTar
   void StartSaveRecords(CRecordList* list, time32 t, bool day);
   void StartRebuild(CRecordList* list);
   void FinishCopy(const RecordJobResult& result, bool cancelled);
+  // Deleting a day (day set) or every record; false when there is nothing to delete.
+  bool StartDelete(CRecordList* list, time32 t, bool day, RecorderWindow recorder);
+  void FinishDelete(const std::string& folder, int camera, time32 t, bool day, const std::vector<DeleteItem>& items,
+                    size_t done, RecorderWindow recorder);
 
   FrameContext m_ctx;
   CPlayerSettings m_settings;

@@ -88,6 +88,8 @@ void CMainFrame::OnDatabaseCommand(uint32_t id) {
       m_pPlayer->CloseClip();
       if (kind == kSelectionNone) return;
       const bool day = kind == kSelectionDay;
+      // A day's files go in the background; the tree and the recorder learn of it at the end.
+      if (day && StartDelete(list, t, true, recorder)) return;
       list->Delete(t, true, day);
       m_pLeftPane->DeleteSelectedItem();
       ReportDeleteNotice(
@@ -98,6 +100,7 @@ void CMainFrame::OnDatabaseCommand(uint32_t id) {
       if (MessageBoxByKey(kKeyDeleteAll, IDS_MSG_DELETE_ALL_RECORD, MB_YESNO) != IDYES) return;
       const RecorderWindow recorder = FindRecorderWindow();
       m_pPlayer->CloseClip();
+      if (StartDelete(list, 0, false, recorder)) return;
       list->DeleteAll(true, tree);
       ReportDeleteNotice(list->NotifyDeleted(m_ctx.pRecorder, recorder, kMsgAllDeleted, 0, m_nCurrentCamera));
       return;

@@ -15,6 +15,8 @@ namespace {
 constexpr const char* kTitleBackup = "Backup Record DB";
 constexpr const char* kTitleSave = "Save Record to";
 constexpr const char* kTitleRebuild = "Rebuild Record DB";
+constexpr const char* kTitleDelete = "Delete Records";
+constexpr const char* kCancelledDelete = "Cancelled: the records whose files were deleted are gone from the index";
 constexpr const char* kCancelledCopy = "Cancelled: the files copied so far are complete and listed";
 constexpr const char* kCancelledRebuild = "Cancelled: the index was left as it was";
 constexpr const char* kRebuildFailed = "The rebuilt index could not be saved";
@@ -83,6 +85,55 @@ void CMainFrame::StartRebuild(CRecordList* list) {
         CRecordList* now = m_pLeftPane ? m_pLeftPane->GetRecordList() : nullptr;
         if (*saved && now && now->GetCameraFolder() == folder) now->Update(m_pLeftPane->GetTree());
       });
+}
+
+bool CMainFrame::StartDelete(CRecordList* list, time32 t, bool day, RecorderWindow recorder) {
+  auto items = std::make_shared<std::vector<DeleteItem>>(PlanDelete(list->GetDB(), t, day));
+  if (items->empty()) return false;
+  const std::string folder = list->GetCameraFolder();
+  const int camera = m_nCurrentCamera;
+  auto done = std::make_shared<size_t>(0);
+  StartLongWork(
+      kTitleDelete, [items, done](CWorkControl& control) { *done = RunDelete(*items, control); },
+      [=, this](bool) { FinishDelete(folder, camera, t, day, *items, *done, recorder); });
+  return true;
+}
+
+// The index loses the records whose files were dealt with: all of them (the day, or everything)
+// when the work ran to its end, else the first done. The recorder is told as after a deletion
+// on the spot; a cancelled deletion tells it record by record.
+void CMainFrame::FinishDelete(const std::string& folder, int camera, time32 t, bool day,
+                              const std::vector<DeleteItem>& items, size_t done, RecorderWindow recorder) {
+  CRecordList* list = m_pLeftPane ? m_pLeftPane->GetRecordList() : nullptr;
+  IRecordTree* tree = m_pLeftPane ? m_pLeftPane->GetTree() : nullptr;
+  // Another camera is shown by now: its own list takes the change (and writes it when it goes).
+  std::unique_ptr<CRecordList> other;
+  if (!list || list->GetCameraFolder() != folder) {
+    other = std::make_unique<CRecordList>();
+    if (!other->OpenCamera(folder, nullptr) || !other->LastOpenSucceeded()) return;
+    list = other.get();
+    tree = nullptr;
+  }
+  const bool complete = done == items.size();
+  if (complete) {
+    if (day)
+      list->GetDB().RemoveDay(t, false);
+    else
+      list->DeleteAll(true, tree);
+    if (day && tree) list->GetDB().FillTree(tree);
+    ReportDeleteNotice(
+        list->NotifyDeleted(m_ctx.pRecorder, recorder, day ? kMsgDayDeleted : kMsgAllDeleted, day ? t : 0, camera));
+    return;
+  }
+  for (size_t i = 0; i < done; ++i) list->GetDB().RemoveRecord(items[i].tStart, false);
+  if (tree) list->GetDB().FillTree(tree);
+  if (done > 0 && recorder != RecorderWindow::kNone) {
+    for (size_t i = 0; i < done; ++i)
+      ReportDeleteNotice(list->NotifyDeleted(m_ctx.pRecorder, recorder, kMsgRecordDeleted, items[i].tStart, camera));
+  } else if (done > 0) {
+    ReportDeleteNotice(list->NotifyDeleted(nullptr, RecorderWindow::kNone, kMsgRecordDeleted, 0, camera));
+  }
+  SetMessageText(QString::fromLatin1(kCancelledDelete));
 }
 
 }  // namespace vt

@@ -1,5 +1,7 @@
 #include "longwork/record_jobs.h"
 
+#include <unistd.h>
+
 #include <memory>
 
 #include "platform/data_policy.h"
@@ -15,6 +17,7 @@ namespace {
 constexpr const char* kPhaseReading = "Reading the record databases...";
 constexpr const char* kPhaseCopying = "Copying record files...";
 constexpr const char* kPhaseScanning = "Scanning the camera folder...";
+constexpr const char* kPhaseDeleting = "Deleting record files...";
 
 std::string CameraFolderName(int channelIndex) {
   char buf[32];
@@ -167,6 +170,46 @@ RecordJobResult RunSaveRecords(const SaveRecordsJob& job, CWorkControl& control)
   result.cameras = 1;
   result.cancelled = control.IsCancelled();
   return result;
+}
+
+std::vector<DeleteItem> PlanDelete(CRecordDB& db, time32 t, bool day) {
+  std::vector<DeleteItem> items;
+  auto add = [&](const RdbDay& d) {
+    for (const auto& r : d.records) items.push_back({r.tStart, db.ResolvePath(r), r.qwSize});
+  };
+  if (day) {
+    RdbDay* node = nullptr;
+    if (db.FindDay(t, nullptr, nullptr, &node, nullptr)) add(*node);
+  } else if (const RdbIndex* index = db.GetIndex()) {
+    for (const auto& y : index->years)
+      for (const auto& m : y.months)
+        for (const auto& d : m.days) add(d);
+  }
+  return items;
+}
+
+size_t RunDelete(const std::vector<DeleteItem>& items, CWorkControl& control) {
+  uint64_t bytes = 0;
+  for (const DeleteItem& it : items) bytes += it.size;
+  control.SetTotals(static_cast<int64_t>(items.size()), bytes);
+  control.SetPhase(kPhaseDeleting);
+  SendProgress(&control, kProgressFormat, kIdsDeleteProgress);
+  SendProgress(&control, kProgressBegin, 1);
+  size_t done = 0;
+  if (!IsReadOnlyData()) {
+    for (const DeleteItem& it : items) {
+      if (control.IsCancelled()) break;
+      if (!it.path.empty() && FileExists(it.path) && ::unlink(it.path.c_str()) == 0) {
+        SendProgress(&control, kProgressStep, 0);
+      } else {
+        control.AddFiles(1);
+      }
+      control.AddBytes(it.size);
+      ++done;
+    }
+  }
+  SendProgress(&control, kProgressEnd, 0);
+  return done;
 }
 
 bool RunRebuild(const std::string& folder, CWorkControl& control) {

@@ -54,6 +54,21 @@ struct SaveRecordsJob {
 bool PlanSaveRecords(CRecordList& list, time32 t, bool day, int channelIndex, SaveRecordsJob* job);
 RecordJobResult RunSaveRecords(const SaveRecordsJob& job, CWorkControl& control);
 
+// One record file of a deletion.
+struct DeleteItem {
+  time32 tStart = 0;
+  std::string path;  // resolved; empty when the file is not found
+  uint64_t size = 0;
+};
+
+// The record files of the day at t (day set) or of the whole database, resolved on the calling
+// thread. Empty when there is no such day.
+std::vector<DeleteItem> PlanDelete(CRecordDB& db, time32 t, bool day);
+// Deletes the files in order, one progress step per file deleted (a file held open by another
+// program is left, as ever). Stops when cancelled; returns how many items were dealt with, the
+// first ones of items.
+size_t RunDelete(const std::vector<DeleteItem>& items, CWorkControl& control);
+
 // Rebuilds the index of folder from its files and saves it; cancelled, the index file is left
 // as it was. True when a new index was written.
 bool RunRebuild(const std::string& folder, CWorkControl& control);

@@ -168,5 +168,47 @@ TEST_F(LongWorkFrame, CancelledBackupSaysSoAndLeavesAConsistentExport) {
   EXPECT_TRUE(boxes_.empty());
 }
 
+// Delete All Records in the background, to its end and cancelled wherever the worker happens to
+// be: the index, in memory and on disk, lists exactly the recordings whose files are still there.
+class LongWorkDelete : public LongWorkFrame, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(LongWorkDelete, DeleteAllKeepsTheIndexTrueToTheFiles) {
+  const bool cancel = GetParam();
+  Start();
+  SetMessageBoxDisplay([](const MessageBoxRequest&) { return IDYES; });
+  const std::string source = (dir_ / "cam1").string();
+  frame_->RunCommand(ID_DELETE_ALL);
+  QPointer<CLongWorkDlg> dlg = frame_->GetLongWork();
+  ASSERT_FALSE(dlg.isNull());
+  if (cancel) dlg->CancelButton()->click();
+  ASSERT_TRUE(WaitFor([&] { return dlg.isNull(); }));
+  CRecordList* list = pane_->GetRecordList();
+  ASSERT_NE(list, nullptr);
+  size_t listed = 0;
+  for (const auto& d : list->GetDB().ListDays())
+    for (const auto& r : d.pDay->records) {
+      EXPECT_TRUE(fs::exists(r.szFilePath)) << r.szFilePath;
+      ++listed;
+    }
+  size_t onDisk = 0;
+  for (const auto& entry : FolderContents(source)) {
+    const std::string& rel = entry.first;
+    onDisk += rel.size() > 4 && rel.compare(rel.size() - 4, 4, ".avi") == 0;
+  }
+  EXPECT_EQ(listed, onDisk);
+  CRecordDB saved;
+  saved.SetFolder(source);
+  ASSERT_TRUE(saved.Load());
+  size_t inFile = 0;
+  for (const auto& d : saved.ListDays()) inFile += d.pDay->records.size();
+  EXPECT_EQ(inFile, listed);
+  EXPECT_TRUE(WaitFor([&] { return nav_->Sequence().size() == listed; }));
+  if (!cancel) {
+    EXPECT_EQ(onDisk, 0u);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(ToTheEndAndCancelled, LongWorkDelete, ::testing::Bool());
+
 }  // namespace
 }  // namespace vt::test

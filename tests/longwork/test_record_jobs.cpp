@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <functional>
 
 #include "jobs_fixture.h"
@@ -186,6 +188,31 @@ TEST_F(RecordJobs, RebuildSavesTheNewIndexAndCancelledLeavesTheOldOne) {
   ASSERT_TRUE(db.Load());
   EXPECT_NE(db.FindRecordAt(Utc(2008, 5, 10, 3, 0, 0)), nullptr);
   EXPECT_EQ(status.Progress().front(), "6:" + std::to_string(kIdsRebuildProgress));
+}
+
+TEST_F(RecordJobs, DeleteGoesFileByFileAndStopsWhenCancelled) {
+  const std::string cam = test::MakeCamera(dir, "a", {1, 2, 3, 4}, 100);
+  test::MakeCamera(dir, "a", {5}, 100, "2008-05-11");
+  CRecordDB db;
+  ASSERT_TRUE(db.Open(cam));
+  EXPECT_TRUE(PlanDelete(db, Utc(2008, 5, 12, 1, 0, 0), true).empty());  // no such day
+  EXPECT_EQ(PlanDelete(db, 0, false).size(), 5u);
+  const std::vector<DeleteItem> day = PlanDelete(db, Utc(2008, 5, 10, 1, 0, 0), true);
+  ASSERT_EQ(day.size(), 4u);
+  EXPECT_EQ(day[0].path, cam + "/2008-05-10/010100000130000.avi");
+
+  // One file is gone already: it counts, without a step of the status text.
+  ::unlink(day[1].path.c_str());
+  status.onStep = [&](int step) {
+    if (step == 2) control.Cancel();
+  };
+  EXPECT_EQ(RunDelete(day, control), 3u);
+  EXPECT_EQ(status.Progress(), (std::vector<std::string>{"6:" + std::to_string(kIdsDeleteProgress), "1:1", "3:0",
+                                                         "3:0", "2:0"}));
+  EXPECT_EQ(control.Progress().files, 3);
+  EXPECT_EQ(control.Progress().totalBytes, 400u);
+  for (size_t i = 0; i < day.size(); ++i) EXPECT_EQ(test::Exists(day[i].path), i == 3) << i;
+  EXPECT_TRUE(test::Exists(cam + "/2008-05-11/010500000530000.avi"));
 }
 
 }  // namespace
