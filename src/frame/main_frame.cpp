@@ -547,6 +547,8 @@ bool CMainFrame::event(QEvent* e) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* e) {
+  // Work in the background ends here, while the panes it reports to still exist.
+  StopLongWork();
   if (m_pPlayer && m_pPlayer->IsOpen()) m_pPlayer->CloseClip();
   m_pPlayer = nullptr;
   if (m_pUpdateTimer) m_pUpdateTimer->stop();

@@ -16,9 +16,9 @@ constexpr const char* kTitleBackup = "Backup Record DB";
 constexpr const char* kTitleSave = "Save Record to";
 constexpr const char* kTitleRebuild = "Rebuild Record DB";
 constexpr const char* kTitleDelete = "Delete Records";
-constexpr const char* kCancelledDelete = "Cancelled: the records whose files were deleted are gone from the index";
-constexpr const char* kCancelledCopy = "Cancelled: the files copied so far are complete and listed";
-constexpr const char* kCancelledRebuild = "Cancelled: the index was left as it was";
+constexpr const char* kCancelledDelete = "Cancelled; the other records are kept";
+constexpr const char* kCancelledCopy = "Cancelled; the finished copies are kept";
+constexpr const char* kCancelledRebuild = "Cancelled; the index is unchanged";
 constexpr const char* kRebuildFailed = "The rebuilt index could not be saved";
 }  // namespace
 
@@ -42,7 +42,8 @@ CLongWorkDlg* CMainFrame::StartLongWork(const char* title, CLongWorkDlg::Work wo
 }
 
 void CMainFrame::StopLongWork() {
-  // The work posts to this window: it must have ended before the window goes.
+  // The work posts to this window and its end updates the panes: both happen before they go.
+  if (m_pLongWork) m_pLongWork->CancelAndWait();
   delete m_pLongWork;
   m_pLongWork = nullptr;
 }

@@ -62,6 +62,22 @@ void CLongWorkDlg::Cancel() {
 
 void CLongWorkDlg::reject() { Cancel(); }
 
+void CLongWorkDlg::CancelAndWait() {
+  if (!IsRunning()) return;
+  m_pControl->Cancel();
+  End();
+}
+
+void CLongWorkDlg::End() {
+  m_pTimer->stop();
+  m_worker.Join();
+  Finished finished = std::move(m_finished);
+  m_finished = nullptr;
+  if (finished) finished(m_pControl->IsCancelled());
+  hide();
+  deleteLater();
+}
+
 void CLongWorkDlg::Poll() {
   const WorkProgress p = m_pControl->Progress();
   if (!m_pControl->IsCancelled()) {
@@ -76,12 +92,7 @@ void CLongWorkDlg::Poll() {
     m_pBar->setValue(pos);
   }
   m_pText->setText(QString::fromStdString(FormatWorkProgress(p)));
-  if (!m_worker.IsDone()) return;
-  m_pTimer->stop();
-  m_worker.Join();
-  if (m_finished) m_finished(m_pControl->IsCancelled());
-  hide();
-  deleteLater();
+  if (m_worker.IsDone()) End();
 }
 
 }  // namespace vt

@@ -34,6 +34,8 @@ class CLongWorkDlg : public QDialog {
 
   void Start(Work work, Finished finished);
   void Cancel();
+  // Cancels, waits for the work and handles its end at once (the window is closing).
+  void CancelAndWait();
   bool IsRunning() const { return m_worker.IsRunning(); }
   CWorkControl& Control() { return *m_pControl; }
 
@@ -48,6 +50,7 @@ class CLongWorkDlg : public QDialog {
 
  private:
   void Poll();
+  void End();
 
   std::unique_ptr<CWorkControl> m_pControl;
   CWorkerThread m_worker;
