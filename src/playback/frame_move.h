@@ -14,9 +14,10 @@ constexpr int64_t kMaxStepAhead = 9;
 constexpr int64_t kMaxIntraStepAhead = 2;
 // Backward distances served by decoding the group into the frame cache; farther is a seek.
 constexpr int64_t kMaxFillBack = 9;
-// Where every frame is a key frame, a step back decodes this many frames ending there at once:
-// a seek per step costs a flush and a preroll on top of the decode.
-constexpr int64_t kIntraFillBack = 10;
+// Where every frame is a key frame, a step back decodes this many frames ending there at once
+// (a second at 25 fps): a seek per step costs a flush and a preroll on top of the decode, and
+// each run of the frame reader has a fixed cost of its own.
+constexpr int64_t kIntraFillBack = 25;
 
 // Frame number of a position: the nearest frame start (a position inside a frame is rounded
 // to that frame or the next, whichever start is closer); -1 when frameTime is not positive or

@@ -99,6 +99,12 @@ GstFlowReturn CFrameReader::OnSample(GstElement* sink, gpointer data, bool prero
     // Under the lock, so that a run that has ended (or timed out) is never called into.
     std::lock_guard<std::mutex> lock(self->m_mutex);
     if (!self->m_bDone && self->m_pTake) (*self->m_pTake)(index, std::move(frame));
+    // The last frame wanted ends the run: the end of the stream comes only after the decoder
+    // has been drained.
+    if (index >= self->m_llTo && !self->m_bDone) {
+      self->m_bDone = self->m_bOk = true;
+      self->m_cv.notify_all();
+    }
   }
   return GST_FLOW_OK;
 }
@@ -110,6 +116,7 @@ bool CFrameReader::Read(int64_t from, int64_t to, int64_t keepFrom, int64_t fram
     m_bDone = false;
     m_bOk = false;
     m_llKeepFrom = keepFrom;
+    m_llTo = to;
     m_llFrameTime = frameTime;
     m_pTake = &take;
   }

@@ -45,7 +45,7 @@ class CFrameReader {
   std::mutex m_mutex;  // guards the run below, written by the streaming thread
   std::condition_variable m_cv;
   bool m_bDone = false, m_bOk = false;
-  int64_t m_llKeepFrom = 0, m_llFrameTime = 0;
+  int64_t m_llKeepFrom = 0, m_llTo = 0, m_llFrameTime = 0;
   const Take* m_pTake = nullptr;
 };
 

@@ -74,11 +74,16 @@ HRESULT CGstEngine::MoveToFrame(int64_t t) {
   WaitSettled(kSettleTimeoutNs);
   const int64_t target = std::min(FrameIndexOf(std::clamp<int64_t>(t, 0, LastFrameStart()), m_llFrameDur), LastFrameIndex());
   FrameMoveState s;
+  bool broken;
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     s.shown = FrameIndexOf(m_llShownTime, m_llFrameDur);
     s.pipeline = m_bPipeAtEnd ? -1 : FrameIndexOf(m_llPipeTime, m_llFrameDur);
+    broken = m_bErrorQueued;
   }
+  // After a stream error only a flushing seek brings the pipeline back; frames shown without one
+  // would leave it broken, its end of stream still to come.
+  if (broken) return DoSeek(t, m_dRate);
   s.last = LastFrameIndex();
   // Stepping forward (not a jump ahead): the frame after the target is decoded ahead.
   m_bForward = target > s.shown && target - s.shown <= kMaxStepAhead;
