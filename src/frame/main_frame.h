@@ -128,8 +128,8 @@ class CMainFrame : public QMainWindow, public CMessageWindow, public CCommandTar
   CReviewNavigator* GetReview() const { return m_pReview; }
   // View > Full Screen; null before Create.
   CFullScreen* GetFullScreen() const { return m_pFullScreen; }
-  // Backup, Save Record to or Rebuild running in the background (main_frame_longwork.cpp);
-  // its progress dialog, null when none runs.
+  // Backup, Save Record to, Rebuild or a deletion running in the background
+  // (main_frame_longwork.cpp); its progress dialog, null when none runs.
   bool IsLongWorkRunning() const;
   CLongWorkDlg* GetLongWork() const { return m_pLongWork; }
 

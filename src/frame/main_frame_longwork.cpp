@@ -1,10 +1,9 @@
-// The main window's long work on the record databases: Backup Record DB, Save Record to and
-// Rebuild Record DB run on a worker with a progress dialog while the window stays in use; the
-// commands that would change a database wait until the work has ended.
+// The main window's long work on the record databases: Backup Record DB, Save Record to,
+// Rebuild Record DB and deleting a day or all records run on a worker with a progress dialog
+// while the window stays in use; the commands that would change a database wait until the work
+// has ended.
 #include <QCoreApplication>
-#include <QStatusBar>
 
-#include "app/message_box.h"
 #include "frame/main_frame.h"
 #include "longwork/record_jobs.h"
 #include "longwork/ui/long_work_dlg.h"

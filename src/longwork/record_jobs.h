@@ -1,7 +1,8 @@
-// Backup Record DB, Save Record to and Rebuild Record DB as long work for a worker thread. Each
-// works on databases of its own, never on the one the window browses, so the window can go on
-// showing and playing records meanwhile. The status-bar texts of the commands are posted
-// through the control; cancelling leaves what was finished complete and consistent.
+// Backup Record DB, Save Record to, Rebuild Record DB and deleting many records as long work for
+// a worker thread. Each works on databases (or a list of files) of its own, never on the one the
+// window browses, so the window can go on showing and playing records meanwhile. The status-bar
+// texts of the commands are posted through the control; cancelling leaves what was finished
+// complete and consistent.
 #pragma once
 
 #include <string>
