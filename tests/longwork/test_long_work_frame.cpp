@@ -168,6 +168,34 @@ TEST_F(LongWorkFrame, CancelledBackupSaysSoAndLeavesAConsistentExport) {
   EXPECT_TRUE(boxes_.empty());
 }
 
+// Delete Record on a day: its files go in the background, then the day leaves the tree and the
+// index; the other day stays.
+TEST_F(LongWorkFrame, DeletingADayGoesInTheBackgroundAndTheTreeFollows) {
+  Start();
+  const std::string source = (dir_ / "cam1").string();
+  tree_->setCurrentIndex(tree_->FindItem("2024-05-10"));
+  frame_->UpdateCommandUi();
+  ASSERT_TRUE(frame_->GetAction(ID_DELETE_RECORD)->isEnabled());
+  frame_->RunCommand(ID_DELETE_RECORD);
+  QPointer<CLongWorkDlg> dlg = frame_->GetLongWork();
+  ASSERT_FALSE(dlg.isNull());
+  ASSERT_TRUE(WaitFor([&] { return dlg.isNull(); }));
+  std::vector<std::string> left;
+  for (const auto& entry : FolderContents(source))
+    if (entry.first != "rdb.ndx") left.push_back(entry.first);
+  EXPECT_EQ(left, (std::vector<std::string>{"2024-05-11/000000020000040.avi"}));
+  CRecordTreeModel* m = tree_->GetModel();
+  ASSERT_EQ(m->rowCount(), 1);
+  EXPECT_EQ(m->ItemText(m->index(0, 0)), "2024-05-11");
+  CRecordDB saved;
+  saved.SetFolder(source);
+  ASSERT_TRUE(saved.Load());
+  ASSERT_EQ(saved.ListDays().size(), 1u);
+  EXPECT_EQ(saved.ListDays()[0].pDay->records.size(), 1u);
+  EXPECT_EQ(frame_->GetPaneText(0), QStringLiteral("Delete record files (4 file deleted)"));
+  EXPECT_TRUE(boxes_.empty());
+}
+
 // Delete All Records in the background, to its end, cancelled wherever the worker happens to be,
 // and with the window closed meanwhile: the index, in memory and on disk, lists exactly the
 // recordings whose files are still there.
