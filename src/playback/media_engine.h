@@ -8,6 +8,7 @@
 // the target from the engine's own threads.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -40,6 +41,12 @@ struct VideoFrame {
   int32_t stride[3] = {0, 0, 0};
   std::vector<uint8_t> data;
 };
+
+// The outside clock that RunAt follows: std::chrono::steady_clock, in ns since its epoch.
+inline int64_t SteadyNowNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
 class IMediaEngine {
  public:
@@ -101,10 +108,30 @@ class IMediaEngine {
 
   // Text of the last failure, in the formats of engine_errors.h.
   virtual const std::string& ErrorText() const = 0;
+
+  // Plays in step with an outside clock, for pictures shown side by side: the frame that holds
+  // position (100 ns) is due when std::chrono::steady_clock reads dueNs (ns since its epoch), and
+  // the frames after it follow at rate. A frame whose time has passed is dropped, so a decoder
+  // that cannot keep up shows fewer frames, never late ones. keyFramesOnly decodes and shows key
+  // frames alone (each at its own time). The frame on screen stays until the first one is due.
+  // Returns at once; Pause ends it. E_NOTIMPL when the engine cannot follow an outside clock.
+  virtual HRESULT RunAt(int64_t position, double rate, int64_t dueNs, bool keyFramesOnly) {
+    (void)position;
+    (void)rate;
+    (void)dueNs;
+    (void)keyFramesOnly;
+    return E_NOTIMPL;
+  }
+};
+
+struct EngineOptions {
+  // No sound: audio tracks are neither decoded nor played (a picture among many).
+  bool bVideoOnly = false;
 };
 
 // Creates the GStreamer engine (gst/), initialising GStreamer when needed. Never null: without
 // GStreamer every RenderFile fails.
 std::unique_ptr<IMediaEngine> CreateGstEngine();
+std::unique_ptr<IMediaEngine> CreateGstEngine(const EngineOptions& options);
 
 }  // namespace vt

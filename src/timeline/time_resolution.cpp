@@ -48,13 +48,19 @@ bool ClickTarget(std::span<const TimelineSpan> seq, double t, int* record, int64
   return true;
 }
 
-std::vector<TimelineSpan> CollectSpans(const RdbIndex& index) {
-  std::vector<TimelineSpan> out;
+std::vector<TimelineSpan> CollectSpans(const RdbIndex& index) { return CollectSpans(index, nullptr); }
+
+std::vector<TimelineSpan> CollectSpans(const RdbIndex& index, std::vector<const RDB_RECORD*>* records) {
+  std::vector<const RDB_RECORD*> all;
   for (const auto& y : index.years)
     for (const auto& m : y.months)
       for (const auto& d : m.days)
-        for (const auto& r : d.records) out.push_back({r.tStart, r.tEnd, r.nKind});
-  std::stable_sort(out.begin(), out.end(), [](const TimelineSpan& a, const TimelineSpan& b) { return a.tStart < b.tStart; });
+        for (const auto& r : d.records) all.push_back(&r);
+  std::stable_sort(all.begin(), all.end(), [](const RDB_RECORD* a, const RDB_RECORD* b) { return a->tStart < b->tStart; });
+  std::vector<TimelineSpan> out;
+  out.reserve(all.size());
+  for (const RDB_RECORD* r : all) out.push_back({r->tStart, r->tEnd, r->nKind});
+  if (records) *records = std::move(all);
   return out;
 }
 

@@ -32,6 +32,9 @@ bool ClickTarget(std::span<const TimelineSpan> seq, double t, int* record, int64
 // Every recording of the index, sorted by start (the tree's day order is the same except
 // around clock changes).
 std::vector<TimelineSpan> CollectSpans(const RdbIndex& index);
+// The same, with each span's record of the index in *records (same order; valid while the index
+// is not changed).
+std::vector<TimelineSpan> CollectSpans(const RdbIndex& index, std::vector<const RDB_RECORD*>* records);
 
 // Indexes [*first, *last) of the recordings that meet [from, to).
 void SpansMeeting(std::span<const TimelineSpan> seq, double from, double to, size_t* first, size_t* last);

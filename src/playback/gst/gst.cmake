@@ -1,5 +1,6 @@
 # GStreamer media engine and the generator of test clips (used by tests, benchmark and demo).
 add_library(vt_gstengine STATIC ${CMAKE_CURRENT_LIST_DIR}/gst_engine.cpp ${CMAKE_CURRENT_LIST_DIR}/gst_engine_frames.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/gst_engine_sync.cpp
             ${CMAKE_CURRENT_LIST_DIR}/frame_pack.cpp
             ${CMAKE_CURRENT_LIST_DIR}/frame_reader.cpp ${CMAKE_CURRENT_LIST_DIR}/decode_pacer.cpp)
 vt_warnings(vt_gstengine)

@@ -24,6 +24,7 @@ constexpr HRESULT kHrInvalidArg = static_cast<HRESULT>(0x80070057u);
 constexpr guint kFramesAhead = 4;
 constexpr int64_t kOpenPollNs = 20 * GST_MSECOND;
 constexpr int kPlayFlags = 0x1 | 0x2 | 0x10 | 0x40;  // video, audio, soft volume, native video
+constexpr int kPlayFlagAudio = 0x2;
 
 // Formats the snapshot's colour conversion knows; anything else is converted to the first.
 constexpr const char* kSinkCaps = "video/x-raw, format=(string){ I420, YV12, YUY2, UYVY, YVYU, BGRx, BGRA }";
@@ -50,15 +51,17 @@ GstElement* MakeAudioSink() {
 
 }  // namespace
 
-CGstEngine::CGstEngine() = default;
+CGstEngine::CGstEngine(const EngineOptions& options) : m_options(options) {}
 
 CGstEngine::~CGstEngine() { Close(); }
 
 // Without a working GStreamer the engine still exists and every open fails with the graph
 // text, so the Player stays empty instead of crashing.
-std::unique_ptr<IMediaEngine> CreateGstEngine() {
+std::unique_ptr<IMediaEngine> CreateGstEngine() { return CreateGstEngine(EngineOptions{}); }
+
+std::unique_ptr<IMediaEngine> CreateGstEngine(const EngineOptions& options) {
   if (!gst_is_initialized()) gst_init_check(nullptr, nullptr, nullptr);
-  return std::make_unique<CGstEngine>();
+  return std::make_unique<CGstEngine>(options);
 }
 
 HRESULT CGstEngine::RenderFile(const std::string& path) {
@@ -124,10 +127,12 @@ HRESULT CGstEngine::RenderFile(const std::string& path) {
     m_strError = FormatErrorText(kErrRenderFile, kHrFileNotFound);
     return kHrFileNotFound;
   }
-  g_object_set(pipe, "uri", uri, "video-sink", vbin, "flags", kPlayFlags, nullptr);
+  g_object_set(pipe, "uri", uri, "video-sink", vbin, "flags",
+               m_options.bVideoOnly ? kPlayFlags & ~kPlayFlagAudio : kPlayFlags, nullptr);
   m_strUri = uri;
   g_free(uri);
-  if (GstElement* audio = MakeAudioSink()) g_object_set(pipe, "audio-sink", audio, nullptr);
+  if (GstElement* audio = m_options.bVideoOnly ? nullptr : MakeAudioSink())
+    g_object_set(pipe, "audio-sink", audio, nullptr);
 
   {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -226,6 +231,7 @@ void CGstEngine::Close() {
   m_pPipeline = nullptr;
   m_pAppSink = nullptr;
   m_nState = State_Stopped;
+  m_bFollowsClock = m_bKeyFramesOnly = false;
   m_llDuration = m_llFrames = m_llFrameDur = m_llLastSeek = 0;
   m_bHasVideo = m_bHasAudio = false;
   m_nWidth = m_nHeight = 0;
@@ -302,6 +308,7 @@ HRESULT CGstEngine::Pause() {
   m_pacer.SetRunning(false);
   HoldShownFrame();
   if (gst_element_set_state(m_pPipeline, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) return E_FAIL;
+  LeaveOutsideClock();
   m_nState = State_Paused;
   return S_OK;
 }
@@ -312,6 +319,7 @@ HRESULT CGstEngine::Stop() {
   m_pacer.SetRunning(false);
   HoldShownFrame();
   if (gst_element_set_state(m_pPipeline, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) return E_FAIL;
+  LeaveOutsideClock();
   m_nState = State_Stopped;
   return S_OK;
 }
@@ -320,6 +328,7 @@ HRESULT CGstEngine::StopWhenReady() {
   if (!m_pPipeline) return E_FAIL;
   m_pacer.SetRunning(false);
   if (gst_element_set_state(m_pPipeline, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) return E_FAIL;
+  LeaveOutsideClock();
   m_nState = State_Stopped;
   const HRESULT hr = WaitSettled(kSettleTimeoutNs);
   if (hr == S_OK) PreStep();
@@ -333,19 +342,21 @@ HRESULT CGstEngine::GetState(int32_t timeoutMs, int32_t* state) {
   return WaitSettled(static_cast<int64_t>(std::max(0, timeoutMs)) * GST_MSECOND);
 }
 
-HRESULT CGstEngine::DoSeek(int64_t t, double rate) {
+HRESULT CGstEngine::DoSeek(int64_t t, double rate, bool holdShown, bool keyFramesOnly) {
   t = std::clamp<int64_t>(t, 0, LastFrameStart());
   {
-    // The frame the seek prerolls is the one to show; a new error is reported again.
+    // The frame the seek prerolls is the one to show (unless held); a new error is reported again.
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_bHoldPreroll = false;
+    m_bHoldPreroll = holdShown;
     m_bErrorQueued = false;
     m_llPipeTime = -1;
     m_llStepTarget = -1;
     m_bPipeAtEnd = false;
   }
   m_bResync = false;
-  const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+  const auto flags = static_cast<GstSeekFlags>(
+      GST_SEEK_FLAG_FLUSH |
+      (keyFramesOnly ? GST_SEEK_FLAG_TRICKMODE | GST_SEEK_FLAG_TRICKMODE_KEY_UNITS : GST_SEEK_FLAG_ACCURATE));
   if (!gst_element_seek(m_pPipeline, rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, t * 100, GST_SEEK_TYPE_NONE,
                         GST_CLOCK_TIME_NONE))
     return E_FAIL;
@@ -404,6 +415,7 @@ HRESULT CGstEngine::PutRate(double rate) {
     WaitSettled(kSettleTimeoutNs);
   }
   if (m_nState == State_Running || Failed(GetShownPosition(&pos))) GetCurrentPosition(&pos);
+  if (m_bFollowsClock) return RunAt(pos, rate, SteadyNowNs(), m_bKeyFramesOnly);
   const HRESULT hr = DoSeek(pos, rate);
   if (Succeeded(hr)) m_dRate = rate;
   return hr;

@@ -20,7 +20,7 @@ namespace vt {
 
 class CGstEngine : public IMediaEngine {
  public:
-  CGstEngine();
+  explicit CGstEngine(const EngineOptions& options = {});
   ~CGstEngine() override;
 
   HRESULT RenderFile(const std::string& path) override;
@@ -49,6 +49,7 @@ class CGstEngine : public IMediaEngine {
   HRESULT GetEvent(int32_t* code, intptr_t* param1, intptr_t* param2, int32_t timeoutMs) override;
   HRESULT FreeEventParams(int32_t code, intptr_t param1, intptr_t param2) override;
   const std::string& ErrorText() const override { return m_strError; }
+  HRESULT RunAt(int64_t position, double rate, int64_t dueNs, bool keyFramesOnly) override;
 
   // Start of the last frame: the furthest position a seek goes to (100 ns).
   int64_t LastFrameStart() const;
@@ -70,7 +71,10 @@ class CGstEngine : public IMediaEngine {
   HRESULT WaitSettled(int64_t timeoutNs);
   static constexpr int64_t kSettleTimeoutNs = 10 * GST_SECOND;
   HRESULT WaitOpened();
-  HRESULT DoSeek(int64_t t, double rate);
+  // holdShown: the frame on screen stays until the new position's frame is rendered by the clock.
+  HRESULT DoSeek(int64_t t, double rate, bool holdShown = false, bool keyFramesOnly = false);
+  // Pausing after RunAt: the pipeline keeps its own time again, from where it stopped.
+  void LeaveOutsideClock();
   // Leaving the running state: the frame the sink prerolls next has not been shown yet.
   void HoldShownFrame();
   void ReadStreamFacts();
@@ -94,6 +98,7 @@ class CGstEngine : public IMediaEngine {
   void PreStep();
   bool FillBack(int64_t target, int64_t shown);
 
+  EngineOptions m_options;
   GstElement* m_pPipeline = nullptr;
   GstElement* m_pAppSink = nullptr;
   int32_t m_nState = State_Stopped;  // what the caller asked for
@@ -103,6 +108,8 @@ class CGstEngine : public IMediaEngine {
   int64_t m_llFrames = 0;
   int64_t m_llFrameDur = 0;    // 100 ns, from the stream's frame rate; 0 unknown
   int64_t m_llLastSeek = 0;    // position of the last seek, for a failing position query
+  bool m_bFollowsClock = false;  // running by RunAt: base time set from the outside clock
+  bool m_bKeyFramesOnly = false;
   bool m_bHasVideo = false;
   bool m_bHasAudio = false;
   int32_t m_nWidth = 0, m_nHeight = 0;

@@ -65,6 +65,7 @@ std::vector<uint8_t> MakeTile(int size, uint32_t seed, int lo, int hi) {
 
 struct ProbeState {
   int frame = 0;
+  int firstNumber = 0;
   bool texture = false;
   std::vector<uint8_t> tile[3];  // Y (kTile), U and V (kTile / 2)
   std::vector<int8_t> noise;     // sensor noise added to luma, read from a new place each row and frame
@@ -128,7 +129,8 @@ GstPadProbeReturn PaintBarcode(GstPad* pad, GstPadProbeInfo* info, gpointer data
     auto* y = static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&vf, 0));
     const int ys = GST_VIDEO_FRAME_PLANE_STRIDE(&vf, 0);
     for (int c = 0; c < kCells; ++c) {
-      bool white = c == 0 ? true : c == 1 ? false : ((st->frame >> (kBits - 1 - (c - 2))) & 1) != 0;
+      const int number = st->firstNumber + st->frame;
+      bool white = c == 0 ? true : c == 1 ? false : ((number >> (kBits - 1 - (c - 2))) & 1) != 0;
       for (int r = 0; r < bh; ++r) std::memset(y + r * ys + c * cw, white ? 235 : 16, cw);
     }
     for (int p = 1; p <= 2; ++p) {
@@ -265,6 +267,9 @@ bool MakeTestClip(const TestClipSpec& spec, const std::string& path, std::string
   };
   if (!gst_is_initialized() && !gst_init_check(nullptr, nullptr, nullptr)) return fail("GStreamer cannot start");
   if (spec.keyInterval < 1) return fail("key-frame interval must be positive");
+  if (spec.fps < 1 || spec.fpsDen < 1) return fail("frame rate must be positive");
+  if (spec.firstNumber < 0 || spec.firstNumber + spec.frames - 1 > kMaxFrameNumber)
+    return fail("frame numbers beyond the barcode");
   // Aimed at 6 Mbit/s for MPEG-4 up to 720 x 576, growing with the square root of the picture
   // above it; H.264 gets half.
   const double scale = std::max(1.0, std::sqrt(static_cast<double>(spec.width) * spec.height / (720.0 * 576.0)));
@@ -294,15 +299,19 @@ bool MakeTestClip(const TestClipSpec& spec, const std::string& path, std::string
   if (!spec.noVideo) {
     desc += std::string(" videotestsrc name=src ") + pattern + " num-buffers=" + std::to_string(spec.frames) +
             " ! video/x-raw,format=I420,width=" + std::to_string(spec.width) + ",height=" + std::to_string(spec.height) +
-            ",framerate=" + std::to_string(spec.fps) + "/1 ! ";
+            ",framerate=" + std::to_string(spec.fps) + "/" + std::to_string(spec.fpsDen) + " ! ";
     if (texture)
       desc += "timeoverlay valignment=bottom halignment=right font-desc=\"Sans Bold " +
               std::to_string(std::max(10, spec.height / 24)) + "\" ! ";
+    if (spec.wallClock)
+      desc += "timeoverlay name=wall show-times-as-dates=true datetime-format=\"%Y-%m-%d %H:%M:%S.%f\" "
+              "valignment=bottom halignment=left font-desc=\"Sans Bold " +
+              std::to_string(std::max(8, spec.height / 20)) + "\" ! ";
     desc += encoder + " ! mux.";
   }
   if (spec.audio || spec.noVideo) {
     // 8 kHz mono in 40 ms buffers, as long as the video.
-    const int buffers = spec.frames * 25 / spec.fps;
+    const int buffers = spec.frames * 25 * spec.fpsDen / spec.fps;
     desc += " audiotestsrc wave=sine freq=440 samplesperbuffer=320 num-buffers=" + std::to_string(buffers) +
             " ! audio/x-raw,format=S16LE,rate=8000,channels=1 ! mux.";
   }
@@ -317,7 +326,15 @@ bool MakeTestClip(const TestClipSpec& spec, const std::string& path, std::string
   GstElement* out = gst_bin_get_by_name(GST_BIN(pipe), "out");
   g_object_set(out, "location", path.c_str(), nullptr);
   gst_object_unref(out);
+  if (spec.wallClock) {
+    GstElement* wall = gst_bin_get_by_name(GST_BIN(pipe), "wall");
+    GDateTime* epoch = g_date_time_new_from_unix_local(spec.wallClock);
+    g_object_set(wall, "datetime-epoch", epoch, nullptr);
+    g_date_time_unref(epoch);
+    gst_object_unref(wall);
+  }
   ProbeState state;
+  state.firstNumber = spec.firstNumber;
   if (texture) {
     state.texture = true;
     state.tile[0] = MakeTile(kTile, 1, 24, 228);

@@ -22,7 +22,7 @@ struct TestClipSpec {
   int width = 352;
   int height = 288;
   int frames = 50;
-  int fps = 25;
+  int fps = 25;  // frames per fpsDen seconds (25 / 2 is 12.5 frames a second)
   bool audio = false;
   // 0xAARRGGBB of a plain picture behind the barcode; 0: the pattern below.
   uint32_t solidColour = 0;
@@ -31,6 +31,13 @@ struct TestClipSpec {
   int keyInterval = 50;
   // Only the tone track (audio is then implied), frames / fps seconds long.
   bool noVideo = false;
+  int fpsDen = 1;
+  // Barcode of the first frame (the others count on from it), so that the clips of one camera
+  // can be told apart.
+  int firstNumber = 0;
+  // Not 0: the wall-clock time of each frame (this start, seconds since 1970, plus the frame's
+  // stream time) drawn at the bottom in local time, "YYYY-MM-DD HH:MM:SS.ffffff".
+  int64_t wallClock = 0;
 };
 
 // Writes the AVI file; false with a reason in *error.
@@ -42,6 +49,8 @@ std::vector<int> ReadKeyFrames(const std::string& path);
 // buffers pass until `buffers` have gone, then the next push returns a flow error. False when
 // the pipeline has no demuxer with a video pad yet.
 bool FailStreamAfter(GstElement* pipeline, int buffers);
+// Largest number the barcode carries.
+constexpr int kMaxFrameNumber = 4095;
 // Frame number carried by a packed bitmap (I420, YV12, YUY2, UYVY, YVYU or 32-bit BI_RGB), or
 // -1 when no barcode can be read.
 int ReadFrameNumber(const uint8_t* bitmap, size_t size);
