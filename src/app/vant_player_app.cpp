@@ -71,6 +71,7 @@ FrameContext CVantPlayerApp::MakeFrameContext() {
   ctx.showAbout = [this] { ShowAbout(); };
   ctx.pRecorder = &m_recorder;
   ctx.pLink = &m_playerLink;
+  ctx.pSnapshot = &m_snapshot;
   ctx.makePlayer = [this](QWidget* parent) {
     PlayerHooks hooks;
     hooks.textById = [this](uint32_t id) { return GetText(id); };

@@ -45,6 +45,7 @@ inline constexpr uint32_t ID_VIEW_NEWEST_FIRST = 33105;
 inline constexpr uint32_t ID_VIEW_FULL_SCREEN = 33106;
 // Evidence export.
 inline constexpr uint32_t ID_EXPORT_CLIP = 33110;
+inline constexpr uint32_t ID_VIEW_SIDE_BY_SIDE = 33120;
 
 inline constexpr uint32_t IDS_READY = res::kIdsReady;
 inline constexpr uint32_t IDS_MSG_DELETE_ALL_RECORD = res::kIdsMsgDeleteAllRecord;

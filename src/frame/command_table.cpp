@@ -31,6 +31,7 @@ CommandUi PlayAcross(const CommandState& s, uint32_t) { return {true, s.bPlayAcr
 CommandUi FullScreen(const CommandState& s, uint32_t) { return {true, s.bFullScreen}; }
 CommandUi NewestFirst(const CommandState& s, uint32_t) { return {true, s.bNewestFirst}; }
 CommandUi HasRecords(const CommandState& s, uint32_t) { return {!s.bListEmpty, false}; }
+CommandUi GridShown(const CommandState& s, uint32_t) { return {s.bHasCameras, s.bGridShown}; }
 
 using T = CCommandTarget;
 constexpr auto C = MenuKind::Command;
@@ -97,6 +98,8 @@ const CommandDef kTable[] = {
     VT_SEP(kMenuView),
     VT_REVIEW(kMenuView, ID_VIEW_DAY_TIMELINE, "&Day Timeline", nullptr, TimelineShown, true),
     VT_REVIEW(kMenuView, ID_VIEW_NEWEST_FIRST, "&Newest Days First", nullptr, NewestFirst, true),
+    {kMenuView, C, ID_VIEW_SIDE_BY_SIDE, "Cameras Side by &Side", nullptr, -1, -1, 0, &T::OnMultiViewCommand, GridShown,
+     nullptr, true},
     VT_SEP(kMenuView),
     VT_REVIEW(kMenuView, ID_VIEW_FULL_SCREEN, "&Full Screen\tF11", "F11", FullScreen, true),
 

@@ -29,6 +29,9 @@ struct CommandState {
   bool bPlayAcross = false;
   bool bFullScreen = false;
   bool bNewestFirst = false;
+  // Cameras side by side.
+  bool bHasCameras = false;   // the camera list is not empty
+  bool bGridShown = false;    // the side-by-side window is open
 };
 
 struct CommandUi {
@@ -49,6 +52,7 @@ class CCommandTarget {
   virtual void OnAbout(uint32_t id) = 0;
   virtual void OnReviewCommand(uint32_t id) = 0;    // 33100-33106
   virtual void OnExportCommand(uint32_t id) = 0;    // 33110
+  virtual void OnMultiViewCommand(uint32_t id) = 0;  // 33120
 };
 
 enum class MenuKind : uint8_t { Command, Separator, SubmenuBegin, SubmenuEnd };

@@ -76,6 +76,7 @@ CMainFrame::~CMainFrame() {
   // The navigator uses the panes and the Player: it goes first.
   delete m_pReview;
   m_pReview = nullptr;
+  DeleteMultiView();
   if (GetMainWndTarget() == this) SetMainWndTarget(nullptr);
   m_settings.SaveAutoPlay();
   TearDownLog();
@@ -313,6 +314,7 @@ CommandState CMainFrame::GatherCommandState() const {
   s.bDataLocked = !DataLockedReason().empty();
   s.bLongWork = IsLongWorkRunning();
   FillReviewState(&s);
+  FillMultiViewState(&s);
   return s;
 }
 

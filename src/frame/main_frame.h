@@ -31,12 +31,14 @@ class QToolBar;
 
 namespace vt {
 
+class CGridWindow;
 class CHelpLauncher;
 class CLinkListener;
 class CReviewNavigator;
 class CFullScreen;
 struct RecordJobResult;
 struct DeleteItem;
+class CSnapshotSettings;
 
 inline constexpr const char* kToolbarPicture = "ui_p/bg/toolbar24.bmp";
 inline constexpr QRgb kToolbarTransparent = 0xFF446D8C;  // RGB(68, 109, 140)
@@ -64,6 +66,7 @@ struct FrameContext {
   // none is given and bListen is set, the window takes the class itself.
   CLinkListener* pLink = nullptr;
   bool bListen = true;
+  CSnapshotSettings* pSnapshot = nullptr;  // the snapshots' caption settings; null: defaults
 };
 
 // Process-wide busy cursor: on remembers the cursor it replaces unless already on.
@@ -123,6 +126,7 @@ class CMainFrame : public QMainWindow, public CMessageWindow, public CCommandTar
   void OnAbout(uint32_t id) override;
   void OnReviewCommand(uint32_t id) override;
   void OnExportCommand(uint32_t id) override;  // main_frame_export.cpp
+  void OnMultiViewCommand(uint32_t id) override;
 
   // The day timeline, Go to Time and playing across recordings; null before Create.
   CReviewNavigator* GetReview() const { return m_pReview; }
@@ -132,6 +136,10 @@ class CMainFrame : public QMainWindow, public CMessageWindow, public CCommandTar
   // (main_frame_longwork.cpp); its progress dialog, null when none runs.
   bool IsLongWorkRunning() const;
   CLongWorkDlg* GetLongWork() const { return m_pLongWork; }
+  // Cameras side by side (main_frame_multiview.cpp); null until first opened.
+  CGridWindow* GetGridWindow() const { return m_pGridWindow; }
+  // The camera in this window's single view, paused on the frame that holds t (100 ns since 1970).
+  void ShowMoment(const CameraEntry& camera, int64_t t);
 
  protected:
   bool event(QEvent* e) override;
@@ -147,6 +155,8 @@ class CMainFrame : public QMainWindow, public CMessageWindow, public CCommandTar
   void BuildReview();
   void FillReviewState(CommandState* s) const;
   void ShowMuteState();
+  void FillMultiViewState(CommandState* s) const;
+  void DeleteMultiView();
   void ConnectRecordList();
   void SetMessageText(const QString& text);
   // Why the recorder's data cannot be changed (review mode, a folder that cannot be written);
@@ -198,6 +208,7 @@ class CMainFrame : public QMainWindow, public CMessageWindow, public CCommandTar
   CFullScreen* m_pFullScreen = nullptr;   // child object
   CLongWorkDlg* m_pLongWork = nullptr;    // child dialog while long work runs
   bool m_bNewestFirst = false;            // the record tree lists the newest days first
+  CGridWindow* m_pGridWindow = nullptr;   // child window, deleted with the window
   std::unique_ptr<CHelpLauncher> m_pHelp;
   std::unique_ptr<CLinkListener> m_pOwnLink;
   CLinkListener* m_pLink = nullptr;

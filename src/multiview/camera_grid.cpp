@@ -15,7 +15,7 @@ CCameraGrid::~CCameraGrid() {
   }
 }
 
-CCameraRecords* CCameraGrid::RecordsFor(const GridCamera& camera) {
+CCameraRecords* CCameraGrid::RecordsFor(const CameraEntry& camera) {
   auto& slot = m_records[camera.strFolder];
   if (!slot) {
     slot = std::make_unique<CCameraRecords>(camera);
@@ -24,7 +24,7 @@ CCameraRecords* CCameraGrid::RecordsFor(const GridCamera& camera) {
   return slot.get();
 }
 
-void CCameraGrid::SetCameras(const std::vector<std::optional<GridCamera>>& cameras) {
+void CCameraGrid::SetCameras(const std::vector<std::optional<CameraEntry>>& cameras) {
   std::vector<int> changed;
   if (cameras.size() < m_tiles.size()) {
     for (size_t i = cameras.size(); i < m_tiles.size(); ++i) {
@@ -344,7 +344,7 @@ TileState CCameraGrid::State(int tile) const {
   return tile >= 0 && tile < TileCount() ? m_tiles[static_cast<size_t>(tile)].state : TileState::kNoCamera;
 }
 
-const GridCamera* CCameraGrid::Camera(int tile) const {
+const CameraEntry* CCameraGrid::Camera(int tile) const {
   if (tile < 0 || tile >= TileCount() || !m_tiles[static_cast<size_t>(tile)].camera) return nullptr;
   return &*m_tiles[static_cast<size_t>(tile)].camera;
 }

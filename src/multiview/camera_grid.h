@@ -54,7 +54,7 @@ class CCameraGrid {
   CCameraGrid& operator=(const CCameraGrid&) = delete;
 
   // The camera of every tile (none: an empty tile); the tile count is the list's size.
-  void SetCameras(const std::vector<std::optional<GridCamera>>& cameras);
+  void SetCameras(const std::vector<std::optional<CameraEntry>>& cameras);
   // Reads every camera's index again (after the record database changed).
   void ReloadRecords();
   int TileCount() const { return static_cast<int>(m_tiles.size()); }
@@ -79,7 +79,7 @@ class CCameraGrid {
 
   // Tiles.
   TileState State(int tile) const;
-  const GridCamera* Camera(int tile) const;
+  const CameraEntry* Camera(int tile) const;
   const CCameraRecords* Records(int tile) const;
   // The engine whose picture the tile shows; null when none.
   IMediaEngine* Engine(int tile) const;
@@ -101,7 +101,7 @@ class CCameraGrid {
     bool bRunning = false;
   };
   struct Tile {
-    std::optional<GridCamera> camera;
+    std::optional<CameraEntry> camera;
     CCameraRecords* pRecords = nullptr;
     Source cur, next;
     TileState state = TileState::kNoCamera;
@@ -114,7 +114,7 @@ class CCameraGrid {
     uint32_t nMsg = 0;
   };
 
-  CCameraRecords* RecordsFor(const GridCamera& camera);
+  CCameraRecords* RecordsFor(const CameraEntry& camera);
   void SetState(int index, TileState state, std::string failure = {});
   bool Open(int index, Source& src, int record);
   void Close(Source& src);

@@ -2,7 +2,7 @@
 
 namespace vt {
 
-CCameraRecords::CCameraRecords(GridCamera camera) : m_camera(std::move(camera)) {}
+CCameraRecords::CCameraRecords(CameraEntry camera) : m_camera(std::move(camera)) {}
 
 bool CCameraRecords::Load() {
   m_db.SetFolder(m_camera.strFolder);

@@ -8,26 +8,19 @@
 
 #include "multiview/camera_frames.h"
 #include "recorddb/record_db.h"
+#include "recorddb/record_list.h"
 
 namespace vt {
 
-// A camera of the camera list.
-struct GridCamera {
-  int nChannel = -1;  // 0-15
-  std::string strLabel;
-  std::string strFolder;
-  bool operator==(const GridCamera&) const = default;
-};
-
 class CCameraRecords {
  public:
-  explicit CCameraRecords(GridCamera camera);
+  explicit CCameraRecords(CameraEntry camera);
   CCameraRecords(const CCameraRecords&) = delete;
   CCameraRecords& operator=(const CCameraRecords&) = delete;
 
   // Reads the index again; false when neither the index nor the folder could be read.
   bool Load();
-  const GridCamera& Camera() const { return m_camera; }
+  const CameraEntry& Camera() const { return m_camera; }
   const std::vector<TimelineSpan>& Sequence() const { return m_seq; }
   // The file of recording index, empty when it is not found inside the camera folder.
   std::string FileOf(int index);
@@ -38,7 +31,7 @@ class CCameraRecords {
   }
 
  private:
-  GridCamera m_camera;
+  CameraEntry m_camera;
   CRecordDB m_db;
   std::vector<TimelineSpan> m_seq;
   std::vector<const RDB_RECORD*> m_records;  // of m_seq, in m_db's index

@@ -18,6 +18,7 @@ struct CameraEntry {
   int nChannel = 0;  // 0-15
   std::string strLabel;
   std::string strFolder;
+  bool operator==(const CameraEntry&) const = default;
 };
 
 // The camera selector as Backup sees it.

@@ -50,6 +50,29 @@ QImage SnapshotPictureToImage(const BITMAPINFOHEADER* h, const uint8_t* pixels) 
   return img;
 }
 
+PackedDib ImageToSnapshotPicture(const QImage& image) {
+  if (image.isNull()) return {};
+  const QImage bgr = image.convertToFormat(QImage::Format_BGR888);
+  BITMAPINFOHEADER h{};
+  h.biSize = sizeof h;
+  h.biWidth = bgr.width();
+  h.biHeight = bgr.height();
+  h.biPlanes = 1;
+  h.biBitCount = 24;
+  h.biCompression = BI_RGB;
+  const int64_t stride = Stride24(bgr.width());
+  h.biSizeImage = static_cast<uint32_t>(stride * bgr.height());
+  PackedDib out(sizeof h + h.biSizeImage);
+  std::memcpy(out.data(), &h, sizeof h);
+  uint8_t* pixels = out.data() + sizeof h;
+  for (int y = 0; y < bgr.height(); ++y) {
+    uint8_t* row = pixels + (bgr.height() - 1 - y) * stride;
+    std::memcpy(row, bgr.constScanLine(y), static_cast<size_t>(bgr.width()) * 3);
+    std::memset(row + static_cast<size_t>(bgr.width()) * 3, 0, static_cast<size_t>(stride - bgr.width() * 3));
+  }
+  return out;
+}
+
 CSnapshotDlg::CSnapshotDlg(QWidget* parent)
     : QDialog(parent),
       m_chooseFont(ChooseCaptionFont),

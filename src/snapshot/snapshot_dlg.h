@@ -115,5 +115,7 @@ std::string ChooseSnapshotSavePath(QWidget* parent, const std::string& proposedN
 
 // The picture as an image (top row first), or a null image when it is unusable.
 QImage SnapshotPictureToImage(const BITMAPINFOHEADER* header, const uint8_t* pixels);
+// An image as a picture (24-bit bottom-up); empty for a null image.
+PackedDib ImageToSnapshotPicture(const QImage& image);
 
 }  // namespace vt

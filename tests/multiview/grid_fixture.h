@@ -71,11 +71,11 @@ class GridData {
   const fs::path& Root() const { return root_; }
   fs::path CameraFolder(int cam) const { return root_ / ("cam" + std::to_string(cam + 1)); }
   fs::path IniPath() const { return root_ / "data/vantor.ini"; }
-  GridCamera Camera(int cam) const {
+  CameraEntry Camera(int cam) const {
     return {cam, "C" + std::to_string(cam + 1) + ":" + GridCams()[static_cast<size_t>(cam)].name, CameraFolder(cam).string()};
   }
-  std::vector<std::optional<GridCamera>> Cameras() const {
-    std::vector<std::optional<GridCamera>> out;
+  std::vector<std::optional<CameraEntry>> Cameras() const {
+    std::vector<std::optional<CameraEntry>> out;
     for (int c = 0; c < 4; ++c) out.push_back(Camera(c));
     return out;
   }

@@ -41,8 +41,8 @@ class CameraGrid : public ::testing::Test {
 
   void Show(std::vector<int> cams) {
     cams_ = std::move(cams);
-    std::vector<std::optional<GridCamera>> list;
-    for (int c : cams_) list.push_back(c < 0 ? std::nullopt : std::optional<GridCamera>(GridData::Get().Camera(c)));
+    std::vector<std::optional<CameraEntry>> list;
+    for (int c : cams_) list.push_back(c < 0 ? std::nullopt : std::optional<CameraEntry>(GridData::Get().Camera(c)));
     grid_.SetCameras(list);
   }
   // Every tile shows the frame of its camera that covers the grid's time, or is dark.
@@ -274,7 +274,7 @@ TEST(CameraGridData, WindowsIndexPathsAndReadOnlyDataAreShownWithoutWritingAnyth
   SetReadOnlyData(true);
   {
     CCameraGrid grid([] { return CreateGstEngine(EngineOptions{true}); });
-    grid.SetCameras({GridCamera{2, "C3:Door", cam.string()}, GridCamera{3, "C4:Lane", cam4.string()}});
+    grid.SetCameras({CameraEntry{2, "C3:Door", cam.string()}, CameraEntry{3, "C4:Lane", cam4.string()}});
     for (int64_t t : {At(1, 500), At(5, 500)}) {
       grid.GoTo(t);
       EXPECT_EQ(ShownNumber(grid, 0), GridData::ExpectedNumber(2, t));
@@ -289,6 +289,78 @@ TEST(CameraGridData, WindowsIndexPathsAndReadOnlyDataAreShownWithoutWritingAnyth
   SetReadOnlyData(false);
   EXPECT_EQ(stamp(copy.path()), before);
   EXPECT_FALSE(fs::exists(cam4 / "rdb.ndx"));
+}
+
+// The engine following an outside clock: frames never ahead of it, key frames only when asked,
+// and an ordinary pause and run afterwards going on from the frame reached.
+class EngineRunAt : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    ASSERT_TRUE(gst_init_check(nullptr, nullptr, nullptr));
+    s_dir = new TempDir("vt_runat");
+    TestClipSpec spec{TestClipSpec::kMpeg4, 192, 144, 75, 25, false};
+    spec.keyInterval = 10;
+    std::string error;
+    ASSERT_TRUE(MakeTestClip(spec, *s_dir / "gop10.avi", &error)) << error;
+  }
+  static void TearDownTestSuite() {
+    delete s_dir;
+    s_dir = nullptr;
+  }
+  // Watches the picture for ms: every frame shown and whether any came before its time.
+  std::vector<int64_t> Watch(IMediaEngine& e, int64_t pos, int64_t due, double rate, int ms, bool* early) {
+    std::vector<int64_t> shown;
+    const int64_t end = SteadyNowNs() + ms * 1000000LL;
+    while (SteadyNowNs() < end) {
+      int64_t p = -1;
+      const int64_t now = SteadyNowNs();
+      if (Succeeded(e.GetShownPosition(&p)) && (shown.empty() || shown.back() != p)) {
+        shown.push_back(p);
+        // The clock's position now, with a millisecond of slack for the reading.
+        const int64_t clock = pos + static_cast<int64_t>(static_cast<double>(now - due) * rate / 100.0);
+        if (now >= due && p > clock + kMs) *early = true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return shown;
+  }
+  static TempDir* s_dir;
+};
+TempDir* EngineRunAt::s_dir = nullptr;
+
+TEST_F(EngineRunAt, FramesComeAtTheirTimeAndKeyFramesOnlyWhenAsked) {
+  auto e = CreateGstEngine(EngineOptions{true});
+  ASSERT_EQ(e->RenderFile(*s_dir / "gop10.avi"), S_OK);
+  bool early = false;
+  int64_t due = SteadyNowNs() + 200 * 1000000LL;
+  ASSERT_EQ(e->RunAt(100 * kMs, 2.0, due, true), S_OK);
+  std::vector<int64_t> shown = Watch(*e, 100 * kMs, due, 2.0, 1200, &early);
+  EXPECT_FALSE(early);
+  // Before the start the frame on screen stays (the first one, 0); then key frames alone.
+  ASSERT_GE(shown.size(), 3u);
+  EXPECT_EQ(shown.front(), 0);
+  for (size_t i = 1; i < shown.size(); ++i) EXPECT_EQ(shown[i] % (10 * 400000), 0) << shown[i];
+
+  ASSERT_EQ(e->Pause(), S_OK);
+  int64_t paused = 0;
+  ASSERT_EQ(e->GetShownPosition(&paused), S_OK);
+  due = SteadyNowNs() + 100 * 1000000LL;
+  ASSERT_EQ(e->RunAt(paused, 1.0, due, false), S_OK);
+  shown = Watch(*e, paused, due, 1.0, 500, &early);
+  EXPECT_FALSE(early);
+  EXPECT_GE(shown.size(), 5u);  // every frame again
+  // An ordinary pause and run go on from the frame reached, not from the outside clock's time.
+  ASSERT_EQ(e->Pause(), S_OK);
+  int32_t state = 0;
+  e->GetState(5000, &state);
+  ASSERT_EQ(e->GetShownPosition(&paused), S_OK);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  ASSERT_EQ(e->Run(), S_OK);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  int64_t now = 0;
+  ASSERT_EQ(e->GetShownPosition(&now), S_OK);
+  EXPECT_GT(now, paused);
+  EXPECT_LT(now, paused + 400 * kMs);  // not the 500 ms the outside clock went on meanwhile
 }
 
 }  // namespace

@@ -304,9 +304,10 @@ bool MakeTestClip(const TestClipSpec& spec, const std::string& path, std::string
       desc += "timeoverlay valignment=bottom halignment=right font-desc=\"Sans Bold " +
               std::to_string(std::max(10, spec.height / 24)) + "\" ! ";
     if (spec.wallClock)
+      // Just under the barcode band, left.
       desc += "timeoverlay name=wall show-times-as-dates=true datetime-format=\"%Y-%m-%d %H:%M:%S.%f\" "
-              "valignment=bottom halignment=left font-desc=\"Sans Bold " +
-              std::to_string(std::max(8, spec.height / 20)) + "\" ! ";
+              "valignment=top halignment=left ypad=" + std::to_string(BandHeight(spec.height) + 4) +
+              " font-desc=\"Sans Bold " + std::to_string(std::max(6, spec.height / 24)) + "\" ! ";
     desc += encoder + " ! mux.";
   }
   if (spec.audio || spec.noVideo) {
