@@ -9,7 +9,13 @@
 #include "multiview/camera_frames.h"
 #include "multiview/common_clock.h"
 #include "multiview/drift_watch.h"
+#include "multiview/grid_choice.h"
 #include "multiview/grid_geometry.h"
+#include "multiview/grid_texts.h"
+#include "common/scoped_tz.h"
+#include "common/temp_dir.h"
+
+#include <fstream>
 
 namespace vt {
 namespace {
@@ -313,6 +319,50 @@ TEST(DriftWatch, ResyncsFarApartNeverLeadToKeyFrames) {
     w.Resynced(now, now, false);
     now += kKeyOnlyWindowNs + kStartGraceNs + 1;
   }
+}
+
+TEST(GridChoice, RememberedCamerasReadBackAndNewTilesTakeUnshownCameras) {
+  struct {
+    const char* text;
+    int tiles;
+    std::vector<int> channels;
+  } cases[] = {
+      {"1,2,3,4", 4, {0, 1, 2, 3}},
+      {"1,0,16", 4, {0, -1, 15, -1}},          // shorter than the grid
+      {"3,17,x,,2", 4, {2, -1, -1, -1}},       // not channels
+      {"1,2,3,4,5", 1, {0}},
+      {"", 0, {}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ParseTileChannels(c.text, c.tiles), c.channels) << c.text;
+  EXPECT_EQ(FormatTileChannels({0, -1, 15, 3}), "1,0,16,4");
+  EXPECT_EQ(ParseTileChannels(FormatTileChannels({4, -1, 9}), 3), (std::vector<int>{4, -1, 9}));
+  const std::vector<int> cams{0, 1, 2, 5};
+  EXPECT_EQ(FillTileChannels({}, 4, cams), (std::vector<int>{0, 1, 2, 5}));
+  EXPECT_EQ(FillTileChannels({5, -1, 0, 2}, 9, cams), (std::vector<int>{5, -1, 0, 2, 1, -1, -1, -1, -1}));
+  EXPECT_EQ(FillTileChannels({5, 1, 0, 2}, 1, cams), (std::vector<int>{5}));
+}
+
+TEST(GridTexts, TimeNamesAndTheDriftLine) {
+  test::ScopedTz utc("UTC0");
+  EXPECT_EQ(FormatGridTime(S + 1234 * kMs + 5), "2024-05-10 10:00:01.234");
+  EXPECT_EQ(TileSnapshotName(S + 999 * kMs, 3), "20240510-100000-C3.jpg");
+  test::TempDir dir("vt_grid_names");
+  EXPECT_EQ(UniqueFileName(dir.path(), "a.jpg"), "a.jpg");
+  std::ofstream(dir / "a.jpg") << "x";
+  std::ofstream(dir / "a-1.jpg") << "x";
+  EXPECT_EQ(UniqueFileName(dir.path(), "a.jpg"), "a-2.jpg");
+
+  EXPECT_EQ(DriftSummary({}, {}), "");
+  TileStats a, b;
+  a.nSamples = 10;
+  a.llWorstLag = 12 * kMs;
+  b.nSamples = 10;
+  b.llWorstLag = 300 * kMs;
+  b.nResyncs = 2;
+  b.bKeyOnly = true;
+  const TileStats both[] = {a, b};
+  const int64_t frames[] = {400000, 800000};
+  EXPECT_EQ(DriftSummary(both, frames), "Worst drift 300 ms (3.8 frames), 1 tile caught up by seeking, 1 tile on key frames only");
 }
 
 }  // namespace
