@@ -128,7 +128,13 @@ TEST(CommandRules, EveryCommandForFixtureStates) {
       {33106, on, on, on, on, on},  // Full Screen: checked while on
       // Evidence export: Export Clip when the camera has recordings.
       {33110, off, on, on, on, off},
+      {33120, off, off, off, off, off},  // Cameras Side by Side: only with cameras listed
   };
+  CommandState cameras = idle;
+  cameras.bHasCameras = true;
+  EXPECT_EQ(EvaluateCommand(33120, cameras), on);
+  cameras.bGridShown = true;
+  EXPECT_EQ(EvaluateCommand(33120, cameras), onChk);
   for (uint32_t id = 32771; id <= 32779; ++id)
     rows.push_back({id, off, off, id == 32776 ? onChk : on, off, off});
   for (uint32_t id = 32791; id <= 32800; ++id) {
