@@ -98,7 +98,7 @@ const CommandDef kTable[] = {
     VT_SEP(kMenuView),
     VT_REVIEW(kMenuView, ID_VIEW_DAY_TIMELINE, "&Day Timeline", nullptr, TimelineShown, true),
     VT_REVIEW(kMenuView, ID_VIEW_NEWEST_FIRST, "&Newest Days First", nullptr, NewestFirst, true),
-    {kMenuView, C, ID_VIEW_SIDE_BY_SIDE, "Cameras Side by &Side", nullptr, -1, -1, 0, &T::OnMultiViewCommand, GridShown,
+    {kMenuView, C, ID_VIEW_SIDE_BY_SIDE, "Ca&meras Side by Side", nullptr, -1, -1, 0, &T::OnMultiViewCommand, GridShown,
      nullptr, true},
     VT_SEP(kMenuView),
     VT_REVIEW(kMenuView, ID_VIEW_FULL_SCREEN, "&Full Screen\tF11", "F11", FullScreen, true),

@@ -53,7 +53,7 @@ void CCameraGrid::SetCameras(const std::vector<std::optional<CameraEntry>>& came
   }
   if (m_clock.IsRunning()) {
     const int64_t now = SteadyNowNs();
-    for (int i : changed) Join(i, now, false);
+    for (int i : changed) m_tiles[static_cast<size_t>(i)].watch.Restart(Join(i, now, false));
   } else {
     std::vector<IMediaEngine*> settle;
     for (int i : changed) Settle(i, m_clock.AnchorTime(), &settle);
@@ -184,14 +184,13 @@ void CCameraGrid::StartAll() {
   }
 }
 
-void CCameraGrid::Join(int index, int64_t monoNow, bool keyOnly) {
+int64_t CCameraGrid::Join(int index, int64_t monoNow, bool keyOnly) {
   const int64_t due = monoNow + kResyncLeadNs;
   const int64_t t = m_clock.Now(due);
-  if (!Prepare(index, t)) return;
+  if (!Prepare(index, t)) return due;
   Tile& tile = m_tiles[static_cast<size_t>(index)];
-  tile.cur.bRunning =
-      Succeeded(tile.cur.engine->RunAt(t - tile.cur.frames.llStart, m_dRate, due, keyOnly || tile.watch.KeyFramesOnly()));
-  tile.watch.Resynced(monoNow, due, keyOnly);
+  tile.cur.bRunning = Succeeded(tile.cur.engine->RunAt(t - tile.cur.frames.llStart, m_dRate, due, keyOnly));
+  return due;
 }
 
 int64_t CCameraGrid::Now() const { return m_clock.Now(SteadyNowNs()); }
@@ -333,11 +332,13 @@ void CCameraGrid::TickTile(int index, int64_t now, int64_t t) {
     s.llWorstAhead = std::max(s.llWorstAhead, -std::min<int64_t>(0, lag));
   }
   const int64_t lagNs = lag > 0 ? static_cast<int64_t>(static_cast<double>(lag) * 100.0 / m_dRate) : 0;
-  const DriftAction action = tile.watch.Judge(now, lagNs, newFrame);
+  const DriftAction action = tile.watch.Judge(now, lagNs);
   if (action == DriftAction::kNone) return;
+  const bool keyOnly = action == DriftAction::kKeyFramesOnly ||
+                       (action == DriftAction::kResync && tile.watch.KeyFramesOnly());
   ++tile.stats.nResyncs;
-  tile.stats.bKeyOnly = tile.stats.bKeyOnly || action == DriftAction::kKeyFramesOnly;
-  Join(index, now, action == DriftAction::kKeyFramesOnly);
+  tile.stats.bKeyOnly = tile.stats.bKeyOnly || keyOnly;
+  tile.watch.Resynced(now, Join(index, now, keyOnly), keyOnly);
 }
 
 TileState CCameraGrid::State(int tile) const {

@@ -124,8 +124,9 @@ class CCameraGrid {
   void Settle(int index, int64_t t, std::vector<IMediaEngine*>* settle);
   void SettleAll();
   void StartAll();
-  // Starts one tile while the others play: at where the clock will be a moment later.
-  void Join(int index, int64_t monoNow, bool keyOnly);
+  // Starts one tile while the others play, at where the clock will be a moment later; on key
+  // frames only when keyOnly. Returns when its first frame is due.
+  int64_t Join(int index, int64_t monoNow, bool keyOnly);
   void TickTile(int index, int64_t monoNow, int64_t t);
   void DrainEvents(int index, Source& src);
 

@@ -18,16 +18,12 @@ void CDriftWatch::Restart(int64_t dueNs) {
   m_resyncs.clear();
   m_bKeyOnly = false;
   m_llGraceUntil = dueNs + kStartGraceNs;
-  m_llLastFrame = dueNs;
 }
 
-DriftAction CDriftWatch::Judge(int64_t monoNow, int64_t lagNs, bool newFrame) {
-  if (newFrame) m_llLastFrame = monoNow;
+DriftAction CDriftWatch::Judge(int64_t monoNow, int64_t lagNs) {
   if (monoNow < m_llGraceUntil) return DriftAction::kNone;
-  if (m_bKeyOnly) {
-    // Key frames come seconds apart: only a tile that shows none at all is sought again.
-    return monoNow - m_llLastFrame > kKeyOnlyStallNs ? DriftAction::kResync : DriftAction::kNone;
-  }
+  // Key frames come seconds apart: no reason to seek; after a while every frame is tried again.
+  if (m_bKeyOnly) return monoNow - m_llKeyOnlySince > kKeyOnlyRetryNs ? DriftAction::kAllFrames : DriftAction::kNone;
   if (lagNs <= kResyncLagNs) return DriftAction::kNone;
   while (!m_resyncs.empty() && monoNow - m_resyncs.front() > kKeyOnlyWindowNs) m_resyncs.pop_front();
   return static_cast<int>(m_resyncs.size()) >= kResyncsBeforeKeyOnly ? DriftAction::kKeyFramesOnly
@@ -36,9 +32,9 @@ DriftAction CDriftWatch::Judge(int64_t monoNow, int64_t lagNs, bool newFrame) {
 
 void CDriftWatch::Resynced(int64_t monoNow, int64_t dueNs, bool keyOnly) {
   m_resyncs.push_back(monoNow);
-  m_bKeyOnly = m_bKeyOnly || keyOnly;
+  if (keyOnly && !m_bKeyOnly) m_llKeyOnlySince = monoNow;
+  m_bKeyOnly = keyOnly;
   m_llGraceUntil = dueNs + kStartGraceNs;
-  m_llLastFrame = dueNs;
 }
 
 }  // namespace vt

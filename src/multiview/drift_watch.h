@@ -25,25 +25,26 @@ inline constexpr int kResyncsBeforeKeyOnly = 2;
 inline constexpr int64_t kKeyOnlyWindowNs = 5'000'000'000;
 // After a start or resync the first frame gets this long past its due moment to come.
 inline constexpr int64_t kStartGraceNs = 500'000'000;
-// A tile on key frames that shows none for this long is sought again.
-inline constexpr int64_t kKeyOnlyStallNs = 20'000'000'000;
+// A tile on key frames tries every frame again after this long (the machine may have time again).
+inline constexpr int64_t kKeyOnlyRetryNs = 10'000'000'000;
 
-enum class DriftAction { kNone, kResync, kKeyFramesOnly };
+// kResync seeks the tile; kKeyFramesOnly seeks it on key frames only; kAllFrames seeks it on
+// every frame again.
+enum class DriftAction { kNone, kResync, kKeyFramesOnly, kAllFrames };
 
 class CDriftWatch {
  public:
   // A new start of the whole grid (play, go to time, rate): forgets the resyncs, full frames.
   void Restart(int64_t dueNs);
-  // What to do about a picture lagging lagNs of wall time at monoNow. newFrame: the picture
-  // changed since the last look.
-  DriftAction Judge(int64_t monoNow, int64_t lagNs, bool newFrame);
-  // The caller sought the tile (key frames only when keyOnly); its first frame is due at dueNs.
+  // What to do about a picture lagging lagNs of wall time at monoNow.
+  DriftAction Judge(int64_t monoNow, int64_t lagNs);
+  // The caller sought the tile, on key frames only when keyOnly; its first frame is due at dueNs.
   void Resynced(int64_t monoNow, int64_t dueNs, bool keyOnly);
   bool KeyFramesOnly() const { return m_bKeyOnly; }
 
  private:
   int64_t m_llGraceUntil = 0;
-  int64_t m_llLastFrame = 0;
+  int64_t m_llKeyOnlySince = 0;
   bool m_bKeyOnly = false;
   std::deque<int64_t> m_resyncs;  // monotonic moments of the recent resyncs
 };

@@ -315,7 +315,20 @@ void CGridWindow::UpdateTimelineRows() {
                      rec->Sequence().begin() + static_cast<std::ptrdiff_t>(last));
     rows.push_back(std::move(row));
   }
+  // Zoomed to the day's recordings of the cameras shown (a few seconds of recording are not a
+  // pixel wide across a whole day).
+  double from = day.tEnd, to = day.tStart;
+  for (const TimelineRow& r : rows)
+    for (const TimelineSpan& sp : r.spans) {
+      from = std::min(from, std::max<double>(sp.tStart, day.tStart));
+      to = std::max(to, std::min<double>(sp.tEnd, day.tEnd));
+    }
   m_pTimeline->SetRows(std::move(rows));
+  if (from < to) {
+    const TimelineView whole = WholeDayView(day, m_pTimeline->PlotRect().width());
+    const double span = std::max(kTimelineMinSpan, (to - from) * kTimelineFitMargin);
+    m_pTimeline->SetView(ZoomAt(whole, TimeToX(whole, (from + to) / 2), whole.Span() / span, day));
+  }
 }
 
 void CGridWindow::UpdateClockDisplay() {

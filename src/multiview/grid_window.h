@@ -35,6 +35,8 @@ inline constexpr const char* kPrefGridCameras = "MultiView/Cameras";
 // How often a playing grid is kept in step, and how often the time shown follows.
 inline constexpr int kGridTickMs = 20;
 inline constexpr int kGridTimeEveryTicks = 5;
+// The timeline shows the day's recordings with this much room around them.
+inline constexpr double kTimelineFitMargin = 1.2;
 
 struct GridWindowContext {
   // The cameras of the main window's camera list.

@@ -3,19 +3,61 @@
 #include <algorithm>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace vt {
 
 namespace {
 
-inline uint8_t Clamp(int v) { return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); }
+// BT.601 studio range in 16-bit fixed point with 5 fraction bits, the same in the vector and the
+// scalar code: with d = u - 128 and e = v - 128, Y = 1.164 (y - 16), R = Y + 1.596 e,
+// G = Y - 0.391 d - 0.813 e, B = Y + 2.018 d. Each product is the high half of a 16 x 16-bit
+// multiply of the value x 128 (luma) or x 256 (chroma) by the coefficient x 2^13.
+constexpr int kCoefY = 19071;   // 1.164 x 2^14 (the luma value is x 128)
+constexpr int kCoefVR = 13075;  // 1.596 x 2^13
+constexpr int kCoefUG = 3203;   // 0.391 x 2^13
+constexpr int kCoefVG = 6660;   // 0.813 x 2^13
+constexpr int kCoefUB = 16531;  // 2.018 x 2^13
 
-// BT.601 studio range, 16-bit fixed point.
+inline int MulHi(int a, int b) { return (a * b) >> 16; }
+inline int Byte(int v) { return std::clamp((v + 16) >> 5, 0, 255); }
+
 inline uint32_t YuvToRgb(int y, int u, int v) {
-  const int c = (y - 16) * 76309, d = u - 128, e = v - 128;
-  const uint8_t r = Clamp((c + 104597 * e + 32768) >> 16);
-  const uint8_t g = Clamp((c - 25675 * d - 53279 * e + 32768) >> 16);
-  const uint8_t b = Clamp((c + 132201 * d + 32768) >> 16);
-  return 0xFF000000u | (static_cast<uint32_t>(r) << 16) | (static_cast<uint32_t>(g) << 8) | b;
+  const int yt = MulHi((y - 16) * 128, kCoefY);
+  const int d = (u - 128) * 256, e = (v - 128) * 256;
+  const int r = Byte(yt + MulHi(e, kCoefVR));
+  const int g = Byte(yt - MulHi(d, kCoefUG) - MulHi(e, kCoefVG));
+  const int b = Byte(yt + MulHi(d, kCoefUB));
+  return 0xFF000000u | static_cast<uint32_t>(r << 16 | g << 8 | b);
+}
+
+// A row from gathered Y, U and V bytes into 0xFFRRGGBB words; eight pixels at a time with SSE2.
+// Every sum stays inside 16 bits (at most 8157 + 6538 in size).
+void ConvertRow(const uint8_t* ys, const uint8_t* us, const uint8_t* vs, uint32_t* out, int n) {
+  int x = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128(), c128 = _mm_set1_epi16(128), c16 = _mm_set1_epi16(16);
+  const __m128i cy = _mm_set1_epi16(kCoefY), cvr = _mm_set1_epi16(kCoefVR), cug = _mm_set1_epi16(kCoefUG),
+                cvg = _mm_set1_epi16(kCoefVG), cub = _mm_set1_epi16(kCoefUB);
+  const __m128i round = _mm_set1_epi16(16), alpha = _mm_set1_epi8(static_cast<char>(0xFF));
+  auto load = [&](const uint8_t* p) { return _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), zero); };
+  auto toByte = [&](__m128i v) { return _mm_packus_epi16(_mm_srai_epi16(_mm_add_epi16(v, round), 5), zero); };
+  for (; x + 8 <= n; x += 8) {
+    const __m128i yt = _mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(load(ys + x), c16), 7), cy);
+    const __m128i d = _mm_slli_epi16(_mm_sub_epi16(load(us + x), c128), 8);
+    const __m128i e = _mm_slli_epi16(_mm_sub_epi16(load(vs + x), c128), 8);
+    const __m128i r = _mm_add_epi16(yt, _mm_mulhi_epi16(e, cvr));
+    const __m128i g = _mm_sub_epi16(_mm_sub_epi16(yt, _mm_mulhi_epi16(d, cug)), _mm_mulhi_epi16(e, cvg));
+    const __m128i b = _mm_add_epi16(yt, _mm_mulhi_epi16(d, cub));
+    const __m128i bg = _mm_unpacklo_epi8(toByte(b), toByte(g));
+    const __m128i ra = _mm_unpacklo_epi8(toByte(r), alpha);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_unpacklo_epi16(bg, ra));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x + 4), _mm_unpackhi_epi16(bg, ra));
+  }
+#endif
+  for (; x < n; ++x) out[x] = YuvToRgb(ys[x], us[x], vs[x]);
 }
 
 bool PlaneFits(const VideoFrame& f, int plane, int rows, int rowBytes) {
@@ -32,6 +74,11 @@ bool ScaleFrameToRgb32(const VideoFrame& f, uint32_t* dst, int dw, int dh, int d
   std::vector<int> xs(static_cast<size_t>(dw));
   for (int x = 0; x < dw; ++x) xs[x] = static_cast<int>(static_cast<int64_t>(x) * w / dw);
   auto rowOf = [&](int y) { return static_cast<int>(static_cast<int64_t>(y) * h / dh); };
+  // One output row's samples, gathered before they are converted together.
+  std::vector<uint8_t> gathered(3 * static_cast<size_t>(dw));
+  uint8_t* ry = gathered.data();
+  uint8_t* ru = ry + dw;
+  uint8_t* rv = ru + dw;
   switch (f.fourcc) {
     case MakeFourCC('I', '4', '2', '0'):
     case MakeFourCC('Y', 'V', '1', '2'): {
@@ -39,13 +86,22 @@ bool ScaleFrameToRgb32(const VideoFrame& f, uint32_t* dst, int dw, int dh, int d
       if (f.nPlanes < 3 || !PlaneFits(f, 0, h, w) || !PlaneFits(f, 1, ch, cw) || !PlaneFits(f, 2, ch, cw)) return false;
       const bool yv12 = f.fourcc == MakeFourCC('Y', 'V', '1', '2');
       const int up = yv12 ? 2 : 1, vp = yv12 ? 1 : 2;
+      std::vector<int> xc(static_cast<size_t>(dw));
+      for (int x = 0; x < dw; ++x) xc[x] = xs[x] / 2;
+      const uint8_t* lastU = nullptr;
       for (int y = 0; y < dh; ++y) {
         const int sy = rowOf(y);
         const uint8_t* yr = d + f.offset[0] + static_cast<size_t>(f.stride[0]) * sy;
         const uint8_t* ur = d + f.offset[up] + static_cast<size_t>(f.stride[up]) * (sy / 2);
         const uint8_t* vr = d + f.offset[vp] + static_cast<size_t>(f.stride[vp]) * (sy / 2);
-        uint32_t* out = dst + static_cast<size_t>(ds) * y;
-        for (int x = 0; x < dw; ++x) out[x] = YuvToRgb(yr[xs[x]], ur[xs[x] / 2], vr[xs[x] / 2]);
+        for (int x = 0; x < dw; ++x) ry[x] = yr[xs[x]];
+        // Two rows in a row share their chroma row.
+        if (ur != lastU) {
+          for (int x = 0; x < dw; ++x) ru[x] = ur[xc[x]];
+          for (int x = 0; x < dw; ++x) rv[x] = vr[xc[x]];
+          lastU = ur;
+        }
+        ConvertRow(ry, ru, rv, dst + static_cast<size_t>(ds) * y, dw);
       }
       return true;
     }
@@ -58,11 +114,13 @@ bool ScaleFrameToRgb32(const VideoFrame& f, uint32_t* dst, int dw, int dh, int d
       if (f.fourcc == MakeFourCC('Y', 'V', 'Y', 'U')) yo = 0, uo = 3, vo = 1;
       for (int y = 0; y < dh; ++y) {
         const uint8_t* row = d + f.offset[0] + static_cast<size_t>(f.stride[0]) * rowOf(y);
-        uint32_t* out = dst + static_cast<size_t>(ds) * y;
         for (int x = 0; x < dw; ++x) {
           const uint8_t* pair = row + (xs[x] & ~1) * 2;
-          out[x] = YuvToRgb(pair[yo + (xs[x] & 1) * 2], pair[uo], pair[vo]);
+          ry[x] = pair[yo + (xs[x] & 1) * 2];
+          ru[x] = pair[uo];
+          rv[x] = pair[vo];
         }
+        ConvertRow(ry, ru, rv, dst + static_cast<size_t>(ds) * y, dw);
       }
       return true;
     }

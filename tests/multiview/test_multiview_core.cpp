@@ -290,22 +290,27 @@ TEST(DriftWatch, ALateTileIsSoughtThenPutOnKeyFrames) {
   const int64_t ms = kNsPerMs;
   w.Restart(1000 * ms);
   const int64_t late = kResyncLagNs + 1;
-  EXPECT_EQ(w.Judge(1000 * ms + kStartGraceNs - 1, late, false), DriftAction::kNone);  // still starting
-  EXPECT_EQ(w.Judge(1000 * ms + kStartGraceNs, kResyncLagNs, true), DriftAction::kNone);
+  EXPECT_EQ(w.Judge(1000 * ms + kStartGraceNs - 1, late), DriftAction::kNone);  // still starting
+  EXPECT_EQ(w.Judge(1000 * ms + kStartGraceNs, kResyncLagNs), DriftAction::kNone);
   int64_t now = 1000 * ms + kStartGraceNs;
   for (int i = 0; i < kResyncsBeforeKeyOnly; ++i) {
-    EXPECT_EQ(w.Judge(now, late, false), DriftAction::kResync) << i;
+    EXPECT_EQ(w.Judge(now, late), DriftAction::kResync) << i;
     w.Resynced(now, now + 300 * ms, false);
-    EXPECT_EQ(w.Judge(now + 300 * ms, late, false), DriftAction::kNone);  // its own grace
+    EXPECT_EQ(w.Judge(now + 300 * ms, late), DriftAction::kNone);  // its own grace
     now += 300 * ms + kStartGraceNs;
   }
-  EXPECT_EQ(w.Judge(now, late, false), DriftAction::kKeyFramesOnly);
+  EXPECT_EQ(w.Judge(now, late), DriftAction::kKeyFramesOnly);
   w.Resynced(now, now + 300 * ms, true);
   EXPECT_TRUE(w.KeyFramesOnly());
-  // Key frames seconds apart are no reason to seek; none at all for long is.
-  EXPECT_EQ(w.Judge(now + 10 * kStartGraceNs, 100 * late, false), DriftAction::kNone);
-  EXPECT_EQ(w.Judge(now + 300 * ms + kKeyOnlyStallNs + 1, 100 * late, false), DriftAction::kResync);
+  // Key frames seconds apart are no reason to seek.
+  EXPECT_EQ(w.Judge(now + 10 * kStartGraceNs, 100 * late), DriftAction::kNone);
+  // After a while every frame is tried again.
+  EXPECT_EQ(w.Judge(now + kKeyOnlyRetryNs + 1, 0), DriftAction::kAllFrames);
+  w.Resynced(now + kKeyOnlyRetryNs + 1, now + kKeyOnlyRetryNs + 300 * ms, false);
+  EXPECT_FALSE(w.KeyFramesOnly());
   // A new start of the grid goes back to every frame.
+  w.Resynced(now, now, true);
+  EXPECT_TRUE(w.KeyFramesOnly());
   w.Restart(now);
   EXPECT_FALSE(w.KeyFramesOnly());
 }
@@ -315,7 +320,7 @@ TEST(DriftWatch, ResyncsFarApartNeverLeadToKeyFrames) {
   w.Restart(0);
   int64_t now = kStartGraceNs;
   for (int i = 0; i < 5; ++i) {
-    EXPECT_EQ(w.Judge(now, kResyncLagNs + 1, false), DriftAction::kResync) << i;
+    EXPECT_EQ(w.Judge(now, kResyncLagNs + 1), DriftAction::kResync) << i;
     w.Resynced(now, now, false);
     now += kKeyOnlyWindowNs + kStartGraceNs + 1;
   }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "playback/frame_paint.h"
@@ -45,6 +46,38 @@ TEST(FramePaint, ScalesEachFormat) {
     ASSERT_TRUE(ScaleFrameToRgb32(f, out.data(), 8, 3, 8));
     for (int y = 0; y < 3; ++y)
       for (int x = 0; x < 8; ++x) EXPECT_EQ(x < 4 ? 0xFF000000u : 0xFFFFFFFFu, out[y * 8 + x]) << x << "," << y;
+  }
+}
+
+// Colours against the BT.601 studio-range rule, within two steps, the same from the vector code
+// (rows of eight pixels and more) and the scalar code (the rest of a row).
+TEST(FramePaint, ColoursFollowBt601InEveryPixelOfARow) {
+  const int samples[][3] = {{16, 128, 128}, {235, 128, 128}, {126, 128, 128}, {81, 90, 240}, {145, 54, 34},
+                            {41, 240, 110}, {0, 0, 0},       {255, 255, 255}, {200, 16, 16}, {60, 240, 240}};
+  constexpr int kWidth = 11;  // one block of eight and three more
+  for (const auto& s : samples) {
+    VideoFrame f;
+    f.fourcc = MakeFourCC('I', '4', '2', '0');
+    f.width = kWidth;
+    f.height = 2;
+    f.nPlanes = 3;
+    const int cw = (kWidth + 1) / 2;
+    f.stride[0] = kWidth, f.stride[1] = cw, f.stride[2] = cw;
+    f.offset[0] = 0, f.offset[1] = 2 * kWidth, f.offset[2] = 2 * kWidth + cw;
+    f.data.assign(2 * kWidth, static_cast<uint8_t>(s[0]));
+    f.data.insert(f.data.end(), cw, static_cast<uint8_t>(s[1]));
+    f.data.insert(f.data.end(), cw, static_cast<uint8_t>(s[2]));
+    std::vector<uint32_t> out(kWidth);
+    ASSERT_TRUE(ScaleFrameToRgb32(f, out.data(), kWidth, 1, kWidth));
+    const double y = 1.164 * (s[0] - 16), u = s[1] - 128, v = s[2] - 128;
+    const double want[3] = {y + 1.596 * v, y - 0.391 * u - 0.813 * v, y + 2.018 * u};
+    for (int x = 0; x < kWidth; ++x) {
+      EXPECT_EQ(out[x], out[0]) << x;  // vector and scalar agree
+      for (int c = 0; c < 3; ++c) {
+        const int got = static_cast<int>((out[x] >> (16 - 8 * c)) & 0xFF);
+        EXPECT_NEAR(got, std::clamp(want[c], 0.0, 255.0), 2.0) << s[0] << "," << s[1] << "," << s[2] << " channel " << c;
+      }
+    }
   }
 }
 

@@ -621,6 +621,10 @@ GstFlowReturn CGstEngine::OnNewSample(GstElement* sink, gpointer self) {
   GstSample* s = gst_app_sink_pull_sample(GST_APP_SINK(sink));
   if (!s) return GST_FLOW_EOS;
   auto* engine = static_cast<CGstEngine*>(self);
+  if (engine->m_bFollowsClock && engine->LateForOutsideClock(s)) {
+    gst_sample_unref(s);
+    return GST_FLOW_OK;
+  }
   ++engine->m_nRendered;
   engine->TakeSample(s, false);
   return GST_FLOW_OK;

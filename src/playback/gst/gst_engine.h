@@ -18,6 +18,10 @@
 
 namespace vt {
 
+// Following an outside clock, the sink drops a frame that comes later than this after its
+// moment (less at fast rates: half a frame's time).
+constexpr gint64 kFollowMaxLatenessNs = 20 * GST_MSECOND;
+
 class CGstEngine : public IMediaEngine {
  public:
   explicit CGstEngine(const EngineOptions& options = {});
@@ -75,6 +79,10 @@ class CGstEngine : public IMediaEngine {
   HRESULT DoSeek(int64_t t, double rate, bool holdShown = false, bool keyFramesOnly = false);
   // Pausing after RunAt: the pipeline keeps its own time again, from where it stopped.
   void LeaveOutsideClock();
+  // Following the outside clock, a frame later than the sink's limit is not shown: the sink
+  // itself renders one anyway after a second of dropping, "so that the user sees something",
+  // which here would be a picture of another moment.
+  bool LateForOutsideClock(GstSample* sample) const;
   // Leaving the running state: the frame the sink prerolls next has not been shown yet.
   void HoldShownFrame();
   void ReadStreamFacts();
@@ -108,7 +116,12 @@ class CGstEngine : public IMediaEngine {
   int64_t m_llFrames = 0;
   int64_t m_llFrameDur = 0;    // 100 ns, from the stream's frame rate; 0 unknown
   int64_t m_llLastSeek = 0;    // position of the last seek, for a failing position query
-  bool m_bFollowsClock = false;  // running by RunAt: base time set from the outside clock
+  // Running by RunAt: base time set from the outside clock. Read by the streaming thread.
+  std::atomic<bool> m_bFollowsClock{false};
+  std::atomic<int64_t> m_llClockLatenessNs{kFollowMaxLatenessNs};  // what the sink was told
+  // The sink's own lateness settings, put back when the outside clock is left.
+  gint64 m_llOwnMaxLateness = -1;
+  gboolean m_bOwnQos = FALSE;
   bool m_bKeyFramesOnly = false;
   bool m_bHasVideo = false;
   bool m_bHasAudio = false;

@@ -3,6 +3,7 @@
 // the one the pipeline would pick when it starts: after the flushing seek the position's frame
 // has running time 0, so a base time at the due moment makes the sink render it then, and every
 // later frame when the outside clock reaches it. The sink drops frames that come too late.
+#include <algorithm>
 #include <cmath>
 
 #include "playback/gst/gst_engine.h"
@@ -25,8 +26,19 @@ HRESULT CGstEngine::RunAt(int64_t position, double rate, int64_t dueNs, bool key
   const int64_t base = gstNow + (dueNs - steadyNow);
   gst_element_set_start_time(m_pPipeline, GST_CLOCK_TIME_NONE);
   gst_element_set_base_time(m_pPipeline, static_cast<GstClockTime>(std::max<int64_t>(0, base)));
+  // A step under way ends first; frames kept for stepping back are of no use once playing.
+  WaitStepDone();
+  m_cache.Clear();
+  if (!m_bFollowsClock) g_object_get(m_pAppSink, "max-lateness", &m_llOwnMaxLateness, "qos", &m_bOwnQos, nullptr);
   m_bFollowsClock = true;
   m_bKeyFramesOnly = keyFramesOnly;
+  // Late frames are dropped, and the decoder is told so that it can skip work: a tile that cannot
+  // keep up shows fewer pictures, never a picture of another moment.
+  m_llClockLatenessNs =
+      m_llFrameDur > 0
+          ? std::min<int64_t>(kFollowMaxLatenessNs, static_cast<int64_t>(static_cast<double>(m_llFrameDur) * 100 / rate / 2))
+          : kFollowMaxLatenessNs;
+  g_object_set(m_pAppSink, "max-lateness", static_cast<gint64>(m_llClockLatenessNs), "qos", TRUE, nullptr);
   {
     // The frame on screen stays through the seek: held in a sample of our own, since the sink
     // changes its own sample objects when the stream's caps come again after the flush.
@@ -43,6 +55,7 @@ HRESULT CGstEngine::RunAt(int64_t position, double rate, int64_t dueNs, bool key
   m_dRate = rate;
   if (gst_element_set_state(m_pPipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) return E_FAIL;
   m_nState = State_Running;
+  m_pacer.SetRunning(true);
   return S_OK;
 }
 
@@ -50,6 +63,7 @@ void CGstEngine::LeaveOutsideClock() {
   if (!m_bFollowsClock || !m_pPipeline) return;
   m_bFollowsClock = false;
   m_bKeyFramesOnly = false;
+  g_object_set(m_pAppSink, "max-lateness", m_llOwnMaxLateness, "qos", m_bOwnQos, nullptr);
   // The running time reached: a later Run goes on from there, as after an ordinary pause.
   gint64 running = 0;
   if (GstClock* clock = gst_element_get_clock(m_pPipeline)) {
@@ -57,6 +71,22 @@ void CGstEngine::LeaveOutsideClock() {
     gst_object_unref(clock);
   }
   gst_element_set_start_time(m_pPipeline, static_cast<GstClockTime>(std::max<gint64>(0, running)));
+}
+
+bool CGstEngine::LateForOutsideClock(GstSample* sample) const {
+  const GstSegment* seg = gst_sample_get_segment(sample);
+  const GstClockTime pts = GST_BUFFER_PTS(gst_sample_get_buffer(sample));
+  if (!seg || seg->format != GST_FORMAT_TIME || !GST_CLOCK_TIME_IS_VALID(pts)) return false;
+  const guint64 running = gst_segment_to_running_time(seg, GST_FORMAT_TIME, pts);
+  GstClock* clock = gst_element_get_clock(m_pAppSink);
+  if (!clock || !GST_CLOCK_TIME_IS_VALID(running)) {
+    if (clock) gst_object_unref(clock);
+    return false;
+  }
+  const auto now = static_cast<int64_t>(gst_clock_get_time(clock));
+  gst_object_unref(clock);
+  const auto due = static_cast<int64_t>(gst_element_get_base_time(m_pAppSink) + running);
+  return now - due > m_llClockLatenessNs;
 }
 
 }  // namespace vt
