@@ -6,10 +6,8 @@
 #include "multiview/grid_texts.h"
 #include "multiview/tile_widget.h"
 #include "playback/frame_paint.h"
-#include "snapshot/caption_font.h"
 #include "snapshot/snapshot_dlg.h"
-#include "snapshot/snapshot_layout.h"
-#include "snapshot/snapshot_picture.h"
+#include "snapshot/snapshot_caption.h"
 #include "snapshot/snapshot_save.h"
 
 namespace vt {
@@ -65,21 +63,6 @@ TileSnapshotResult SaveTileSnapshots(CCameraGrid& grid, const std::string& folde
   TileSnapshotResult result;
   const int64_t t = grid.Now();
   const time32 seconds = SecondsOf(t);
-  const QFont font = LogFontToQFont(settings.m_lf);
-  const QColor colour = ColorRefToQColor(settings.m_crColor);
-  auto burn = [&](PackedDib* picture) {
-    const BITMAPINFOHEADER* h = SnapshotPictureHeader(picture->data(), picture->size());
-    if (!h) return false;
-    QImage img = SnapshotPictureToImage(h, picture->data() + sizeof(BITMAPINFOHEADER));
-    if (img.isNull()) return false;
-    QPainter p(&img);
-    p.setFont(font);
-    p.setPen(colour);
-    p.drawText(img.rect(), Qt::AlignLeft | Qt::AlignTop, QString::fromLocal8Bit(SnapshotCaptionText(seconds).c_str()));
-    p.end();
-    *picture = ImageToSnapshotPicture(img);
-    return !picture->empty();
-  };
   for (int i = 0; i < grid.TileCount(); ++i) {
     IMediaEngine* e = grid.Engine(i);
     const CameraEntry* cam = grid.Camera(i);
@@ -90,9 +73,11 @@ TileSnapshotResult SaveTileSnapshots(CCameraGrid& grid, const std::string& folde
       frame.resize(static_cast<size_t>(size));
       if (Failed(e->GetCurrentImage(&size, frame.data()))) frame.clear();
     }
-    const PackedDib picture = frame.empty() ? PackedDib() : MakeSnapshotPicture(frame.data(), frame.size());
+    const PackedDib picture = frame.empty() ? PackedDib()
+                                            : RenderSnapshotPicture(frame.data(), frame.size(), seconds, true,
+                                                                    settings.m_lf, settings.m_crColor);
     const std::string name = UniqueFileName(folder, TileSnapshotName(t, cam->nChannel + 1));
-    if (!picture.empty() && SaveSnapshotAs(folder + "/" + name, picture.data(), picture.size(), seconds, burn))
+    if (!picture.empty() && SaveSnapshotAs(folder + "/" + name, picture.data(), picture.size(), seconds, nullptr))
       result.written.push_back(name);
     else
       result.failed.push_back(cam->strLabel);

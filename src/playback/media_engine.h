@@ -109,9 +109,9 @@ class IMediaEngine {
   // Text of the last failure, in the formats of engine_errors.h.
   virtual const std::string& ErrorText() const = 0;
 
-  // Plays in step with an outside clock, for pictures shown side by side: the frame that holds
-  // position (100 ns) is due when std::chrono::steady_clock reads dueNs (ns since its epoch), and
-  // the frames after it follow at rate. A frame whose time has passed is dropped, so a decoder
+  // Plays in step with an outside clock, for pictures shown side by side: position (100 ns) is
+  // reached when std::chrono::steady_clock reads dueNs (ns since its epoch), so the frame that
+  // holds it is on screen then, and the frames after it follow at rate. A frame whose time has passed is dropped, so a decoder
   // that cannot keep up shows fewer frames, never late ones. keyFramesOnly decodes and shows key
   // frames alone (each at its own time). The frame on screen stays until the first one is due.
   // Returns at once; Pause ends it. E_NOTIMPL when the engine cannot follow an outside clock.

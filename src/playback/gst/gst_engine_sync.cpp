@@ -23,7 +23,13 @@ HRESULT CGstEngine::RunAt(int64_t position, double rate, int64_t dueNs, bool key
   const int64_t steadyNow = SteadyNowNs();
   const auto gstNow = static_cast<int64_t>(gst_clock_get_time(clock));
   gst_object_unref(clock);
-  const int64_t base = gstNow + (dueNs - steadyNow);
+  // The seek goes to the start of the frame that holds position: a seek inside a frame would give
+  // that frame the seek's time instead of its own. The base time counts from that start, earlier
+  // by the part of the frame before position (at most a frame, also past the last one).
+  int64_t start = std::clamp<int64_t>(position, 0, LastFrameStart());
+  if (m_llFrameDur > 0) start = start / m_llFrameDur * m_llFrameDur;
+  const int64_t inFrame = std::clamp<int64_t>(position - start, 0, std::max<int64_t>(0, m_llFrameDur - 1));
+  const int64_t base = gstNow + (dueNs - steadyNow) - static_cast<int64_t>(static_cast<double>(inFrame) * 100 / rate);
   gst_element_set_start_time(m_pPipeline, GST_CLOCK_TIME_NONE);
   gst_element_set_base_time(m_pPipeline, static_cast<GstClockTime>(std::max<int64_t>(0, base)));
   // A step under way ends first; frames kept for stepping back are of no use once playing.
@@ -50,7 +56,7 @@ HRESULT CGstEngine::RunAt(int64_t position, double rate, int64_t dueNs, bool key
       m_pSample = own;
     }
   }
-  const HRESULT hr = DoSeek(position, rate, true, keyFramesOnly);
+  const HRESULT hr = DoSeek(start, rate, true, keyFramesOnly);
   if (Failed(hr)) return hr;
   m_dRate = rate;
   if (gst_element_set_state(m_pPipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) return E_FAIL;
