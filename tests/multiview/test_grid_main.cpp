@@ -52,19 +52,7 @@ class GridFromMainWindow : public ::testing::Test {
 
   int PlayerNumber() {
     Pump(30);
-    const QImage img = player_->grab().toImage();
-    const QRect v = player_->VideoRect();
-    struct Ctx {
-      const QImage* img;
-      QRect rc;
-    } ctx{&img, v};
-    return ReadFrameNumber(
-        v.width(), v.height(),
-        [](const void* c, int x, int y) {
-          const auto* k = static_cast<const Ctx*>(c);
-          return qGreen(k->img->pixel(k->rc.x() + x, k->rc.y() + y));
-        },
-        &ctx);
+    return PaintedFrame(player_->grab().toImage(), player_->PictureRect());
   }
 
   ScopedTz tz_{"UTC0"};
