@@ -41,6 +41,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench_clip.h"
 #include "bench_report.h"
 #include "multiview/camera_grid.h"
 #include "playback/frame_paint.h"
@@ -68,18 +69,9 @@ constexpr double kGoalDriftFrames = 1.0;
 constexpr double kGoalCpuRatio = 2.0;  // ours paints every picture into its tile too
 constexpr time32 kStart = 1715335200;  // 2024-05-10 10:00:00 UTC
 
-fs::path CacheDir() {
-  const char* xdg = std::getenv("XDG_CACHE_HOME");
-  const char* home = std::getenv("HOME");
-  const fs::path base = xdg && *xdg ? fs::path(xdg) : fs::path(home ? home : "/tmp") / ".cache";
-  return base / "vtplayer-bench";
-}
-
 fs::path EnsureClip() {
-  const fs::path path = CacheDir() / ("mpeg4_720x576_" + std::to_string(kFrames) + "f_gop" + std::to_string(kGroup) +
-                                      "_v" + std::to_string(kClipVersion) + ".avi");
-  if (fs::exists(path)) return path;
-  fs::create_directories(path.parent_path());
+  const fs::path path = BenchCacheDir() / ("mpeg4_720x576_" + std::to_string(kFrames) + "f_gop" + std::to_string(kGroup) +
+                                           "_v" + std::to_string(kClipVersion) + ".avi");
   TestClipSpec spec;
   spec.codec = TestClipSpec::kMpeg4;
   spec.width = 720;
@@ -88,13 +80,11 @@ fs::path EnsureClip() {
   spec.fps = kFps;
   spec.pattern = TestClipSpec::kTexture;
   spec.keyInterval = kGroup;
-  const fs::path part = path.string() + ".part";
   std::string err;
-  if (!MakeTestClip(spec, part.string(), &err)) {
+  if (!EnsureCachedClip(spec, path, &err)) {
     std::fprintf(stderr, "clip: %s\n", err.c_str());
     std::exit(2);
   }
-  fs::rename(part, path);
   return path;
 }
 
@@ -344,7 +334,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const fs::path clip = EnsureClip();
-  const fs::path root = CacheDir() / "multiview-cameras";
+  const fs::path root = BenchCacheDir() / "multiview-cameras";
   const std::vector<CameraEntry> cams = MakeCameras(root, clip, 16);
   std::printf("clip %s: 720x576 MPEG-4, %d frames at %d fps, key frame every %d, %.1f Mbit/s\n", clip.filename().c_str(),
               kFrames, kFps, kGroup, fs::file_size(clip) * 8.0 / (kFrames / static_cast<double>(kFps)) / 1e6);

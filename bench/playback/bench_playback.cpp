@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "bare_pipeline.h"
+#include "bench_clip.h"
 #include "bench_report.h"
 #include "mpv_ipc.h"
 #include "player_run.h"
@@ -77,13 +78,6 @@ struct ClipDef {
   bool Intra() const { return codec == TestClipSpec::kMjpeg; }
 };
 
-fs::path CacheDir() {
-  const char* xdg = std::getenv("XDG_CACHE_HOME");
-  const char* home = std::getenv("HOME");
-  const fs::path base = xdg && *xdg ? fs::path(xdg) : fs::path(home ? home : "/tmp") / ".cache";
-  return base / "vtplayer-bench";
-}
-
 bool EnsureClip(const ClipDef& c, const fs::path& path) {
   if (fs::exists(path)) return true;
   TestClipSpec spec;
@@ -94,14 +88,12 @@ bool EnsureClip(const ClipDef& c, const fs::path& path) {
   spec.fps = kFps;
   spec.pattern = TestClipSpec::kTexture;
   spec.keyInterval = kGroup;
-  const fs::path part = path.string() + ".part";
   std::string err;
   const auto t0 = Clock::now();
-  if (!MakeTestClip(spec, part.string(), &err)) {
+  if (!EnsureCachedClip(spec, path, &err)) {
     std::fprintf(stderr, "%s: %s\n", c.Name().c_str(), err.c_str());
     return false;
   }
-  fs::rename(part, path);
   std::printf("  made %s in %.1f s\n", path.c_str(), Ms(Clock::now() - t0) / 1000);
   return true;
 }
@@ -272,7 +264,7 @@ int main(int argc, char** argv) {
   const ClipDef clips[] = {{TestClipSpec::kMjpeg, 720, 576},   {TestClipSpec::kMpeg4, 720, 576},
                            {TestClipSpec::kH264, 720, 576},    {TestClipSpec::kMjpeg, 1920, 1080},
                            {TestClipSpec::kMpeg4, 1920, 1080}, {TestClipSpec::kH264, 1920, 1080}};
-  const fs::path dir = CacheDir();
+  const fs::path dir = BenchCacheDir();
   fs::create_directories(dir);
   std::printf("bench_playback: clips in %s\n", dir.c_str());
   std::printf("reference: bare playbin ! videoconvert ! appsink (the engine's formats); mpv %s\n",

@@ -17,6 +17,7 @@
 #include "multiview/grid_view.h"
 #include "multiview/grid_window.h"
 #include "multiview/tile_widget.h"
+#include "playback/player_wnd_util.h"
 #include "snapshot/snapshot_picture.h"
 #include "snapshot/snapshot_settings.h"
 #include "timeline/day_timeline.h"
@@ -43,31 +44,6 @@ class GridEnvironment : public ::testing::Environment {
   }
 };
 [[maybe_unused]] auto* g_env = ::testing::AddGlobalTestEnvironment(new GridEnvironment);
-
-bool WaitFor(const std::function<bool()>& pred, int timeoutMs = 8000) {
-  QElapsedTimer t;
-  t.start();
-  while (!pred()) {
-    if (t.elapsed() > timeoutMs) return false;
-    QTest::qWait(10);
-  }
-  return true;
-}
-
-// The barcode in a picture drawn at rect of img, -1 when none reads.
-int NumberIn(const QImage& img, const QRect& rect) {
-  struct Ctx {
-    const QImage* img;
-    QRect rc;
-  } ctx{&img, rect};
-  return ReadFrameNumber(
-      rect.width(), rect.height(),
-      [](const void* c, int x, int y) {
-        const auto* k = static_cast<const Ctx*>(c);
-        return qGreen(k->img->pixel(k->rc.x() + x, k->rc.y() + y));
-      },
-      &ctx);
-}
 
 class GridWindow : public ::testing::Test {
  protected:
@@ -105,7 +81,7 @@ class GridWindow : public ::testing::Test {
     const QRect pic = w->PictureRect();
     if (pic.isEmpty()) return -1;
     if (getenv("VT_DUMP")) w->grab().toImage().save(QStringLiteral("/tmp/tile%1.png").arg(tile));
-    return NumberIn(w->grab().toImage(), pic);
+    return PaintedFrame(w->grab().toImage(), pic);
   }
   void ExpectScreenCovers(const char* when) {
     const int64_t t = win_->Grid().Now();
@@ -201,7 +177,7 @@ TEST_F(GridWindow, SnapshotOfTheGridAndOfEachTile) {
   for (int i = 0; i < 4; ++i) {
     const QRect cell((i % 2) * (kGridClipWidth + kGridGap), (i / 2) * (kGridClipHeight + kGridGap), kGridClipWidth,
                      kGridClipHeight);
-    EXPECT_EQ(NumberIn(up, cell), GridData::ExpectedNumber(i, At(2, 40))) << i;
+    EXPECT_EQ(PaintedFrame(up, cell), GridData::ExpectedNumber(i, At(2, 40))) << i;
   }
   win_->SnapshotTiles();
   for (int ch = 1; ch <= 4; ++ch) {
