@@ -73,7 +73,7 @@ int ShowQtMessageBox(const MessageBoxRequest& request) {
   QMessageBox box(icon, UiText(request.caption), UiText(request.text),
                   yesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, request.owner);
   if (yesNo) {
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton((request.style & MB_DEFBUTTON2) ? QMessageBox::No : QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
   }
   box.setTextFormat(Qt::PlainText);
@@ -85,6 +85,11 @@ int ShowQtMessageBox(const MessageBoxRequest& request) {
 int MessageBoxByKey(const char* key, int stringId, uint32_t style) {
   const MessageBoxContext& ctx = Context();
   return Show(MessageBoxKind::kByKey, ctx.textByKey ? ctx.textByKey(key, stringId) : std::string(" "), style);
+}
+
+std::string MessageTextByKey(const char* key, int stringId) {
+  const MessageBoxContext& ctx = Context();
+  return ctx.textByKey ? ctx.textByKey(key, stringId) : std::string(" ");
 }
 
 int MessageBoxById(int stringId, uint32_t style) {

@@ -48,6 +48,8 @@ void SetMessageBoxDisplay(MessageBoxDisplay display);
 int ShowQtMessageBox(const MessageBoxRequest& request);
 
 int MessageBoxByKey(const char* key, int stringId, uint32_t style);
+// The text MessageBoxByKey would show, for a box that adds to it.
+std::string MessageTextByKey(const char* key, int stringId);
 int MessageBoxById(int stringId, uint32_t style);
 int MessageBoxText(const std::string& text, uint32_t style);
 

@@ -171,7 +171,10 @@ class CMainFrame : public QMainWindow, public CMessageWindow, public CCommandTar
   RecorderWindow FindRecorderWindow() const;
   bool RecorderRunningRefuses();
   void ReportDeleteNotice(DeleteNotice notice);
-  void ReportCopyFailures(const CopyReport& report);
+  // Status text of an export (destination and counts); a message box when it was refused or
+  // something is missing from it.
+  void ReportCopyFailures(const CopyReport& report, bool backup);
+  std::string CurrentCameraLabel() const;
   bool PickFolder(std::string& path, bool allowNew, const std::string& title);
   // Long work (main_frame_longwork.cpp).
   CLongWorkDlg* StartLongWork(const char* title, CLongWorkDlg::Work work, CLongWorkDlg::Finished finished);
@@ -179,7 +182,7 @@ class CMainFrame : public QMainWindow, public CMessageWindow, public CCommandTar
   void StartBackup(CRecordList* list);
   void StartSaveRecords(CRecordList* list, time32 t, bool day);
   void StartRebuild(CRecordList* list);
-  void FinishCopy(const RecordJobResult& result, bool cancelled);
+  void FinishCopy(const RecordJobResult& result, bool cancelled, bool backup);
   // Deleting a day (day set) or every record; false when there is nothing to delete.
   bool StartDelete(CRecordList* list, time32 t, bool day, RecorderWindow recorder);
   void FinishDelete(const std::string& folder, int camera, time32 t, bool day, const std::vector<DeleteItem>& items,

@@ -48,13 +48,28 @@ bool CMainFrame::RecorderRunningRefuses() {
   return false;
 }
 
-void CMainFrame::ReportCopyFailures(const CopyReport& report) {
-  if (report.nFailed <= 0) return;
-  std::string text = std::to_string(report.nFailed) +
-                     (report.nFailed == 1 ? " record file could not be copied" : " record files could not be copied") +
-                     ":\n" + report.strFirstFailed;
+void CMainFrame::ReportCopyFailures(const CopyReport& report, bool backup) {
+  // Cancelled before anything was chosen: nothing to say.
+  if (report.strDestination.empty()) return;
+  const std::string status = CopyReportText(report, backup);
+  SetMessageText(QString::fromLocal8Bit(status.data(), static_cast<qsizetype>(status.size())));
+  if (!report.strRefused.empty()) {
+    MessageBoxText(report.strRefused, MB_ICONEXCLAMATION);
+    return;
+  }
+  if (report.nFailed <= 0 && report.nIndexFailed <= 0) return;
+  std::string text = CopyReportText(report, backup);
+  if (report.nFailed > 0) text += ":\n" + report.strFirstFailed + "\n(" + report.strFirstReason + ")";
   if (report.nFailed > 1) text += "\n...";
   MessageBoxText(text, MB_ICONEXCLAMATION);
+}
+
+std::string CMainFrame::CurrentCameraLabel() const {
+  ICameraQuery* cameras = m_pLeftPane ? m_pLeftPane->GetCameraQuery() : nullptr;
+  if (!cameras) return {};
+  const std::vector<CameraEntry> rows = cameras->GetCameras();
+  const int current = cameras->GetCurrentCamera();
+  return current >= 0 && current < static_cast<int>(rows.size()) ? rows[current].strLabel : std::string();
 }
 
 void CMainFrame::OnDatabaseCommand(uint32_t id) {
@@ -85,19 +100,28 @@ void CMainFrame::OnDatabaseCommand(uint32_t id) {
       const RecorderWindow recorder = FindRecorderWindow();
       time32 t = 0;
       const int kind = m_pLeftPane->GetSelectionTime(&t);
-      m_pPlayer->CloseClip();
       if (kind == kSelectionNone) return;
       const bool day = kind == kSelectionDay;
+      // Asked once, naming what goes, with No as the default: a second press of Delete must not
+      // take the next selection with it.
+      if (MessageBoxText(DeleteRecordQuestion(CurrentCameraLabel(), t, day), MB_YESNO | MB_DEFBUTTON2) != IDYES) return;
+      m_pPlayer->CloseClip();
       // A day's files go in the background; the tree and the recorder learn of it at the end.
       if (day && StartDelete(list, t, true, recorder)) return;
-      list->Delete(t, true, day);
-      m_pLeftPane->DeleteSelectedItem();
+      const bool removed = list->Delete(t, true, day);
+      // Another process had changed the index: the tree shows the reloaded one.
+      if (list->ChangeReloadedIndex())
+        list->GetDB().FillTree(tree);
+      else if (removed)
+        m_pLeftPane->DeleteSelectedItem();
       ReportDeleteNotice(
           list->NotifyDeleted(m_ctx.pRecorder, recorder, day ? kMsgDayDeleted : kMsgRecordDeleted, t, m_nCurrentCamera));
       return;
     }
     case ID_DELETE_ALL: {
-      if (MessageBoxByKey(kKeyDeleteAll, IDS_MSG_DELETE_ALL_RECORD, MB_YESNO) != IDYES) return;
+      const std::string question =
+          DeleteAllQuestion(MessageTextByKey(kKeyDeleteAll, IDS_MSG_DELETE_ALL_RECORD), CurrentCameraLabel());
+      if (MessageBoxText(question, MB_YESNO | MB_DEFBUTTON2) != IDYES) return;
       const RecorderWindow recorder = FindRecorderWindow();
       m_pPlayer->CloseClip();
       if (StartDelete(list, 0, false, recorder)) return;

@@ -49,25 +49,36 @@ void CMainFrame::StopLongWork() {
 
 void CMainFrame::StartBackup(CRecordList* list) {
   auto job = std::make_shared<BackupJob>();
-  if (!PlanBackup(*list, job.get())) return;
+  CopyReport refusal;
+  if (!PlanBackup(*list, job.get(), &refusal)) {
+    ReportCopyFailures(refusal, true);
+    return;
+  }
   auto result = std::make_shared<RecordJobResult>();
   StartLongWork(
       kTitleBackup, [job, result](CWorkControl& control) { *result = RunBackup(*job, control); },
-      [this, result](bool cancelled) { FinishCopy(*result, cancelled); });
+      [this, result](bool cancelled) { FinishCopy(*result, cancelled, true); });
 }
 
 void CMainFrame::StartSaveRecords(CRecordList* list, time32 t, bool day) {
   auto job = std::make_shared<SaveRecordsJob>();
-  if (!PlanSaveRecords(*list, t, day, m_nCurrentCamera, job.get())) return;
+  CopyReport refusal;
+  if (!PlanSaveRecords(*list, t, day, m_nCurrentCamera, job.get(), &refusal)) {
+    ReportCopyFailures(refusal, false);
+    return;
+  }
   auto result = std::make_shared<RecordJobResult>();
   StartLongWork(
       kTitleSave, [job, result](CWorkControl& control) { *result = RunSaveRecords(*job, control); },
-      [this, result](bool cancelled) { FinishCopy(*result, cancelled); });
+      [this, result](bool cancelled) { FinishCopy(*result, cancelled, false); });
 }
 
-void CMainFrame::FinishCopy(const RecordJobResult& result, bool cancelled) {
-  if (cancelled) SetMessageText(QString::fromLatin1(kCancelledCopy));
-  ReportCopyFailures(result.report);
+void CMainFrame::FinishCopy(const RecordJobResult& result, bool cancelled, bool backup) {
+  if (cancelled) {
+    SetMessageText(QString::fromLatin1(kCancelledCopy));
+    return;
+  }
+  ReportCopyFailures(result.report, backup);
 }
 
 void CMainFrame::StartRebuild(CRecordList* list) {
@@ -88,8 +99,13 @@ void CMainFrame::StartRebuild(CRecordList* list) {
 }
 
 bool CMainFrame::StartDelete(CRecordList* list, time32 t, bool day, RecorderWindow recorder) {
+  // Planned under the lock: the index may have been reloaded with another process's change.
+  if (!list->BeginFileDeletion()) return false;
   auto items = std::make_shared<std::vector<DeleteItem>>(PlanDelete(list->GetDB(), t, day));
-  if (items->empty()) return false;
+  if (items->empty()) {
+    list->EndFileDeletion();
+    return false;
+  }
   const std::string folder = list->GetCameraFolder();
   const int camera = m_nCurrentCamera;
   auto done = std::make_shared<size_t>(0);
@@ -127,6 +143,8 @@ void CMainFrame::FinishDelete(const std::string& folder, int camera, time32 t, b
   }
   for (size_t i = 0; i < done; ++i) list->GetDB().RemoveRecord(items[i].tStart, false);
   if (tree) list->GetDB().FillTree(tree);
+  // Nothing done: the index stays as it was and the lock goes.
+  if (done == 0) list->EndFileDeletion();
   if (done > 0 && recorder != RecorderWindow::kNone) {
     for (size_t i = 0; i < done; ++i)
       ReportDeleteNotice(list->NotifyDeleted(m_ctx.pRecorder, recorder, kMsgRecordDeleted, items[i].tStart, camera));

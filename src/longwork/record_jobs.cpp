@@ -36,9 +36,17 @@ void CountRecords(const RdbIndex* index, int64_t* files, uint64_t* bytes) {
         }
 }
 
+// Refuses the file-system root, system folders and the data under review, and makes root.
+bool RefuseDestination(const std::string& root, CopyReport* refusal) {
+  refusal->strDestination = root;
+  refusal->strRefused = ExportDestinationRefusal(root);
+  if (refusal->strRefused.empty() && !MakeFolderPath(root)) refusal->strRefused = "cannot make the folder " + root;
+  return refusal->strRefused.empty();
+}
+
 }  // namespace
 
-bool PlanBackup(CRecordList& list, BackupJob* job) {
+bool PlanBackup(CRecordList& list, BackupJob* job, CopyReport* refusal) {
   const RecordListContext& ctx = list.GetContext();
   std::vector<CameraEntry> cameras;
   int current = -1;
@@ -51,8 +59,9 @@ bool PlanBackup(CRecordList& list, BackupJob* job) {
   std::string root = list.m_strBackupFolder;
   if (!ctx.pickFolder || !ctx.pickFolder(root, true, FormatTextInt(format, number)) || root.empty()) return false;
   list.m_strBackupFolder = root;
+  root = AbsolutePath(root);
   for (const CameraEntry& cam : cameras) ProtectDataFolder(cam.strFolder);
-  if (IsWriteRefused(root) || !MakeFolderPath(root)) return false;
+  if (!RefuseDestination(root, refusal)) return false;
   job->root = root;
   job->iniPath = ctx.strIniPath;
   job->text = ctx.text;
@@ -62,6 +71,7 @@ bool PlanBackup(CRecordList& list, BackupJob* job) {
 
 RecordJobResult RunBackup(const BackupJob& job, CWorkControl& control) {
   RecordJobResult result;
+  result.report.strDestination = job.root;
   control.SetPhase(kPhaseReading);
   struct Opened {
     const CameraEntry* camera;
@@ -75,8 +85,11 @@ RecordJobResult RunBackup(const BackupJob& job, CWorkControl& control) {
     // As opening a camera does: a missing folder is made where the data may be written.
     if (DataWriteBlockedReason(cam.strFolder).empty()) MakeFolderPath(cam.strFolder);
     auto db = std::make_unique<CRecordDB>();
-    // A camera whose database cannot be opened is skipped.
-    if (!db->Open(cam.strFolder)) continue;
+    // A camera whose database cannot be opened is skipped, and counted.
+    if (!db->Open(cam.strFolder)) {
+      ++result.report.nCamerasSkipped;
+      continue;
+    }
     CountRecords(db->GetIndex(), &files, &bytes);
     opened.push_back({&cam, std::move(db)});
   }
@@ -86,12 +99,16 @@ RecordJobResult RunBackup(const BackupJob& job, CWorkControl& control) {
   SendProgress(&control, kProgressBegin, 1);
   for (Opened& o : opened) {
     if (control.IsCancelled()) break;
-    WriteCameraEntry(job.root, job.iniPath, o.camera->nChannel, job.text);
+    ++result.report.nCameras;
+    if (!WriteCameraEntry(job.root, job.iniPath, o.camera->nChannel, job.text)) ++result.report.nIndexFailed;
     const std::string target = JoinPath(job.root, CameraFolderName(o.camera->nChannel));
-    if (!MakeFolderPath(target)) continue;
+    if (!MakeFolderPath(target)) {
+      ++result.report.nIndexFailed;
+      continue;
+    }
     o.db->SetProgressTarget(&control);
     o.db->SetWorkHooks(control.Hooks());
-    o.db->SaveTo(target, &result.report);
+    if (!o.db->SaveTo(target, &result.report)) ++result.report.nIndexFailed;
     ++result.cameras;
   }
   SendProgress(&control, kProgressEnd, 0);
@@ -99,15 +116,18 @@ RecordJobResult RunBackup(const BackupJob& job, CWorkControl& control) {
   return result;
 }
 
-bool PlanSaveRecords(CRecordList& list, time32 t, bool day, int channelIndex, SaveRecordsJob* job) {
+bool PlanSaveRecords(CRecordList& list, time32 t, bool day, int channelIndex, SaveRecordsJob* job,
+                     CopyReport* refusal) {
   CRecordDB& db = list.GetDB();
   RdbDay records;
+  RdbYear* yearNode = nullptr;
+  RdbMonth* monthNode = nullptr;
+  RdbDay* dayNode = nullptr;
   if (day) {
-    RdbDay* dayNode = nullptr;
-    if (!db.FindDay(t, nullptr, nullptr, &dayNode, nullptr)) return false;
+    if (!db.FindDay(t, &yearNode, &monthNode, &dayNode, nullptr)) return false;
     records = *dayNode;
   } else {
-    RDB_RECORD* record = db.FindRecordAt(t);
+    RDB_RECORD* record = db.FindRecord(t, &yearNode, &monthNode, &dayNode, nullptr);
     if (!record) return false;
     records.records.push_back(*record);
     records.node.nCount = 1;
@@ -117,12 +137,17 @@ bool PlanSaveRecords(CRecordList& list, time32 t, bool day, int channelIndex, Sa
   std::string root = list.m_strSaveFolder;
   if (!ctx.pickFolder(root, true, "") || root.empty()) return false;
   list.m_strSaveFolder = root;
-  if (IsWriteRefused(root)) return false;
-  LocalFields lf;
-  if (!SplitLocalTime(t, &lf)) return false;
+  root = AbsolutePath(root);
+  if (!RefuseDestination(root, refusal)) return false;
+  // Filed under the day the records belong to, which for a time inside a recording that began
+  // the evening before is that evening's day.
   const std::string dayFolder =
-      CRecordDB::DayFolderName(JoinPath(root, CameraFolderName(channelIndex)), lf.year, lf.month, lf.day);
-  if (!MakeFolderPath(dayFolder)) return false;
+      CRecordDB::DayFolderName(JoinPath(root, CameraFolderName(channelIndex)), yearNode->node.wKey & 0xFFFF,
+                               monthNode->node.wKey & 0xFF, dayNode->node.wKey & 0xFF);
+  if (!MakeFolderPath(dayFolder)) {
+    refusal->strRefused = "cannot make the folder " + dayFolder;
+    return false;
+  }
   job->root = root;
   job->iniPath = ctx.strIniPath;
   job->text = ctx.text;
@@ -136,6 +161,7 @@ bool PlanSaveRecords(CRecordList& list, time32 t, bool day, int channelIndex, Sa
 
 RecordJobResult RunSaveRecords(const SaveRecordsJob& job, CWorkControl& control) {
   RecordJobResult result;
+  result.report.strDestination = job.root;
   int64_t files = 0;
   uint64_t bytes = 0;
   for (const auto& r : job.records.records) {
@@ -148,7 +174,7 @@ RecordJobResult RunSaveRecords(const SaveRecordsJob& job, CWorkControl& control)
     SendProgress(&control, kProgressFormat, kIdsSaveProgress);
     SendProgress(&control, kProgressBegin, static_cast<LPARAM>(job.records.records.size()));
   }
-  WriteCameraEntry(job.root, job.iniPath, job.channelIndex, job.text);
+  if (!WriteCameraEntry(job.root, job.iniPath, job.channelIndex, job.text)) ++result.report.nIndexFailed;
   CRecordDB db;
   db.SetFolder(job.cameraFolder);
   db.SetProgressTarget(&control);
@@ -159,12 +185,13 @@ RecordJobResult RunSaveRecords(const SaveRecordsJob& job, CWorkControl& control)
     SendProgress(&control, kProgressEnd, 0);
   } else if (!copy.records.empty()) {
     bool ok = false;
-    db.CopyRecordFile(job.dayFolder, &copy.records[0], &ok);
+    std::string why;
+    db.CopyRecordFile(job.dayFolder, &copy.records[0], &ok, &why);
     if (ok) {
       ++result.report.nCopied;
       control.AddFiles(1);
     } else if (!control.IsCancelled()) {
-      result.report.Fail(job.records.records[0].szFilePath);
+      result.report.Fail(job.records.records[0].szFilePath, why);
     }
   }
   result.cameras = 1;

@@ -30,8 +30,8 @@ struct RecordJobResult {
 
 // Builds the job of Backup Record DB: asks for the root with the list's picker (its title names
 // the current camera), protects the cameras' folders and makes the root. False when cancelled
-// or the root is refused or cannot be made.
-bool PlanBackup(CRecordList& list, BackupJob* job);
+// or the root is refused or cannot be made; *refusal then names the folder and why.
+bool PlanBackup(CRecordList& list, BackupJob* job, CopyReport* refusal);
 // Every camera's database is opened first (rebuilt and saved when its index is unreadable) to
 // know the total; then each camera gets its recorddb.ini entry, its folder, its copies and an
 // index that lists exactly the finished copies. Cancelled: the cameras not begun are left out.
@@ -50,9 +50,11 @@ struct SaveRecordsJob {
 
 // Builds the job of Save Record to for the selection at t (a day or a record): finds it, asks
 // for the folder with the list's picker and makes the day folder, as the command does before
-// copying. False when there is nothing to do (no such record or day, picker cancelled, a
-// refused or unmade folder).
-bool PlanSaveRecords(CRecordList& list, time32 t, bool day, int channelIndex, SaveRecordsJob* job);
+// copying. The records are filed under the date of the day they belong to. False when there is
+// nothing to do (no such record or day, picker cancelled, a refused or unmade folder: *refusal
+// then names the folder and why).
+bool PlanSaveRecords(CRecordList& list, time32 t, bool day, int channelIndex, SaveRecordsJob* job,
+                     CopyReport* refusal);
 RecordJobResult RunSaveRecords(const SaveRecordsJob& job, CWorkControl& control);
 
 // One record file of a deletion.

@@ -26,16 +26,16 @@ bool PathIsFd(const std::string& path, int fd) {
   return ::fstat(fd, &a) == 0 && ::lstat(path.c_str(), &b) == 0 && SameInode(a, b);
 }
 
-// Another open file description holds a record lock that conflicts with a write lock.
-bool HasRecordLock(int fd) {
+// Another open file description holds a record lock that conflicts with a lock of type.
+bool HasRecordLock(int fd, short type = F_WRLCK) {
   struct flock fl {};
-  fl.l_type = F_WRLCK;
+  fl.l_type = type;
   fl.l_whence = SEEK_SET;
   fl.l_start = 0;
   fl.l_len = 0;
   if (::fcntl(fd, F_OFD_GETLK, &fl) == 0) return fl.l_type != F_UNLCK;
   fl = {};
-  fl.l_type = F_WRLCK;
+  fl.l_type = type;
   fl.l_whence = SEEK_SET;
   if (::fcntl(fd, F_GETLK, &fl) == 0) return fl.l_type != F_UNLCK;
   return false;
@@ -153,6 +153,23 @@ bool IsFileHeld(const std::string& path) {
   const int fd = LockTargetForRename(path, &held);
   if (fd >= 0) ::close(fd);
   return held;
+}
+
+int OpenRegularShared(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat st {};
+  int error = 0;
+  if (::fstat(fd, &st) != 0)
+    error = errno;
+  else if (!S_ISREG(st.st_mode))
+    error = EINVAL;
+  else if (::flock(fd, LOCK_SH | LOCK_NB) != 0 || HasRecordLock(fd, F_RDLCK))
+    error = EBUSY;
+  if (error == 0) return fd;
+  ::close(fd);
+  errno = error;
+  return -1;
 }
 
 void SyncParentFolder(const std::string& path) {

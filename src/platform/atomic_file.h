@@ -64,6 +64,11 @@ bool WriteAllToFd(int fd, const void* data, size_t size);
 // cannot be opened without blocking is not held.
 bool IsFileHeld(const std::string& path);
 
+// Opens a regular file for reading with a shared flock, without ever blocking: FIFOs, devices,
+// sockets and folders are refused (errno EINVAL), and so is a file that another process holds
+// exclusively (flock or POSIX write lock; errno EBUSY). -1 on failure; the caller closes the fd.
+int OpenRegularShared(const std::string& path);
+
 // Flushes the folder that holds path, so a rename in it survives a power loss.
 void SyncParentFolder(const std::string& path);
 

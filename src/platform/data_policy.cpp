@@ -68,6 +68,25 @@ bool IsInProtectedData(const std::string& path) {
   return false;
 }
 
+std::string ExportDestinationRefusal(const std::string& folder) {
+  // Trees that hold the system; nothing of an export belongs in them.
+  static const char* const kSystemTrees[] = {"/bin", "/boot", "/dev",  "/etc",   "/lib", "/lib32",
+                                             "/lib64", "/libx32", "/proc", "/sbin", "/sys", "/usr"};
+  // Folders that only hold other folders (homes, mount points); their sub-folders are fine.
+  static const char* const kSystemFolders[] = {"/home", "/media", "/mnt", "/run", "/var", "/srv", "/opt"};
+  const std::string c = Canonical(folder);
+  if (c == "/") return "refused: " + folder + " is the root of the file system";
+  for (const char* tree : kSystemTrees) {
+    const std::string t = tree;
+    if (c == t || (c.size() > t.size() && c.compare(0, t.size(), t) == 0 && c[t.size()] == '/'))
+      return "refused: " + folder + " is a system folder";
+  }
+  for (const char* f : kSystemFolders)
+    if (c == f) return "refused: " + folder + " is a system folder";
+  if (IsWriteRefused(folder)) return "refused: " + folder + " lies inside the data under review";
+  return {};
+}
+
 bool IsWriteRefused(const std::string& path) { return IsReadOnlyData() && IsInProtectedData(path); }
 
 void SetReadOnlyData(bool on) { g_readOnlyData.store(on); }

@@ -18,6 +18,11 @@ bool IsInProtectedData(const std::string& path);
 // Review mode is on and path lies in the protected data: writing there is refused.
 bool IsWriteRefused(const std::string& path);
 
+// Why folder cannot take an export: the file-system root, a system folder (/etc, /usr, /proc,
+// ... and what lies below them; /home, /media, /mnt, /run, /var themselves), or in review mode
+// a folder inside the data. Links are resolved first. Empty when it can.
+std::string ExportDestinationRefusal(const std::string& folder);
+
 // Whether folder can be written by this process, found out without creating anything in it
 // (access W_OK|X_OK on the folder, or on its nearest existing ancestor when it is missing).
 bool IsFolderWritable(const std::string& folder);

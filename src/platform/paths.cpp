@@ -3,6 +3,9 @@
 #include <dirent.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
 
 #include <algorithm>
 #include <vector>
@@ -64,6 +67,26 @@ std::string ResolvePathCase(const std::string& path) {
   }
   if (path.back() == '/' && resolved.back() != '/') resolved += '/';
   return resolved;
+}
+
+std::string AbsolutePath(const std::string& path) {
+  std::string in = path;
+  if (in.empty() || in[0] != '/') {
+    char buf[PATH_MAX];
+    if (!::getcwd(buf, sizeof buf)) return path;
+    in = JoinPath(buf, path);
+  }
+  std::string out;
+  size_t pos = 0;
+  while (pos < in.size()) {
+    size_t slash = in.find('/', pos);
+    if (slash == std::string::npos) slash = in.size();
+    const std::string part = in.substr(pos, slash - pos);
+    pos = slash + 1;
+    if (part.empty() || part == ".") continue;
+    out += "/" + part;
+  }
+  return out.empty() ? "/" : out;
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {

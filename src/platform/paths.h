@@ -15,6 +15,10 @@ std::string StoredPath(const std::string& native);
 // case-insensitively (first match in directory order); otherwise path unchanged.
 std::string ResolvePathCase(const std::string& path);
 
+// path when it is absolute, else the working folder joined with it; "." components and a
+// trailing '/' dropped. Links are not resolved (the name the user gave stays).
+std::string AbsolutePath(const std::string& path);
+
 // Joins folder and name with exactly one '/'.
 std::string JoinPath(const std::string& folder, const std::string& name);
 

@@ -92,6 +92,7 @@ static_assert(sizeof(LOGFONT) == 60);
 // Message-box styles and answers.
 constexpr uint32_t MB_OK = 0x0;
 constexpr uint32_t MB_YESNO = 0x4;
+constexpr uint32_t MB_DEFBUTTON2 = 0x100;  // the second button (No) is the default
 constexpr uint32_t MB_ICONEXCLAMATION = 0x30;
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;

@@ -204,6 +204,8 @@ uint64_t FileLengthOrDiscard(const std::string& path) { return LengthOrDiscardAt
 int CRecordDB::Rebuild() {
   if (!NewEmpty()) return 0;
   m_finder.Forget();
+  m_stamp = StampOf(m_strIndexPath);
+  m_bStale = false;
   RDB_CURSOR cursor;
   // One look at the system's file locks instead of a lock attempt on every non-empty file.
   CLockedFiles locks;

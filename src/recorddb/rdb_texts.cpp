@@ -1,5 +1,7 @@
 #include "recorddb/rdb_texts.h"
 
+#include "platform/local_time.h"
+
 #include <cstdio>
 
 namespace vt {
@@ -33,6 +35,18 @@ std::string FormatTextInt(const std::string& format, int value) {
   std::snprintf(buf, sizeof buf, format.c_str(), value);
 #pragma GCC diagnostic pop
   return buf;
+}
+
+std::string DeleteRecordQuestion(const std::string& cameraLabel, time32 t, bool day) {
+  if (day)
+    return "Delete every recording of camera " + cameraLabel + " on " + FormatLocalTime(t, "%Y-%m-%d") +
+           ", with its files?";
+  return "Delete the recording of camera " + cameraLabel + " that starts at " + FormatLocalTime(t, "%Y-%m-%d %H:%M:%S") +
+         ", with its file?";
+}
+
+std::string DeleteAllQuestion(const std::string& question, const std::string& cameraLabel) {
+  return question + "\n\nCamera " + cameraLabel;
 }
 
 }  // namespace vt

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/win_types.h"
 #include "res/strings.h"
 
 namespace vt {
@@ -19,5 +20,11 @@ constexpr int kIdsBackupTitle = static_cast<int>(res::kIdsBackupTitle);
 std::string RdbBuiltInText(int id);
 // The text with one integer argument formatted in (printf rules of the format).
 std::string FormatTextInt(const std::string& format, int value);
+
+// Questions before a deletion, naming what goes: the record of camera label starting at t, or
+// (day) every record of camera label on t's day; and Delete All's question text with the camera
+// on a line of its own.
+std::string DeleteRecordQuestion(const std::string& cameraLabel, time32 t, bool day);
+std::string DeleteAllQuestion(const std::string& question, const std::string& cameraLabel);
 
 }  // namespace vt

@@ -387,17 +387,44 @@ bool CRecordDB::LoadFromBytes(const void* data, size_t size) {
   return true;
 }
 
-bool CRecordDB::Load() {
-  if (m_strIndexPath.empty()) return false;
-  ExclusiveFile file(m_strIndexPath, O_RDONLY);
-  if (!file.ok()) return false;
+CRecordDB::FileStamp CRecordDB::StampOf(const std::string& path) {
+  FileStamp f;
   struct stat st {};
-  if (::fstat(file.fd(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  if (path.empty() || ::lstat(path.c_str(), &st) != 0) return f;
+  f.bExists = true;
+  f.dev = st.st_dev;
+  f.ino = st.st_ino;
+  f.size = static_cast<uint64_t>(st.st_size);
+  f.mtimeNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  return f;
+}
+
+bool CRecordDB::Load() {
+  if (InChange()) return LoadLocked();
+  CFolderLock lock;
+  if (!lock.Lock(m_strFolder, CFolderLock::Mode::kShared)) return false;
+  return LoadLocked();
+}
+
+bool CRecordDB::LoadLocked() {
+  if (m_strIndexPath.empty()) return false;
+  const int fd = OpenRegularShared(m_strIndexPath);
+  if (fd < 0) return false;
+  struct stat st {};
+  bool ok = ::fstat(fd, &st) == 0;
   auto index = std::make_unique<RdbIndex>();
-  auto src = std::make_unique<FileSource>(file.fd(), static_cast<size_t>(st.st_size));
-  if (!ParseIndex(src.get(), index.get())) return false;
+  if (ok) {
+    auto src = std::make_unique<FileSource>(fd, static_cast<size_t>(st.st_size));
+    ok = ParseIndex(src.get(), index.get());
+  }
+  ::close(fd);
+  if (!ok) return false;
   m_pHeader = std::move(index);
   m_bUnsaved = false;
+  m_bStale = false;
+  m_stamp = FileStamp{true, static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
+                      static_cast<uint64_t>(st.st_size),
+                      static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
   m_finder.Forget();
   return true;
 }
@@ -408,56 +435,198 @@ std::string CRecordDB::Serialize(const RdbIndex& index) {
   return std::move(sink.data);
 }
 
-bool CRecordDB::WriteIndexFile(const std::string& path, const RdbIndex& index) {
+namespace {
+WriteResult WriteIndexAtomically(const std::string& path, const RdbIndex& index) {
   AtomicWriteOptions options;
   // The recorder family's temporary name; an index another process holds is not replaced and
   // the finished temporary stays for it.
   options.tempPath = path + "1";
   options.refuseHeldTarget = true;
   options.keepTempWhenHeld = true;
-  return WriteFileAtomically(path, [&](int fd) {
-           FdSink sink(fd);
-           return WriteIndex(index, &sink);
-         }, options).ok();
+  return WriteFileAtomically(
+      path,
+      [&](int fd) {
+        FdSink sink(fd);
+        return WriteIndex(index, &sink);
+      },
+      options);
+}
+}  // namespace
+
+bool CRecordDB::WriteIndexFile(const std::string& path, const RdbIndex& index) {
+  return WriteIndexAtomically(path, index).ok();
 }
 
 bool CRecordDB::Save() {
   if (!m_pHeader) return true;
-  if (m_strIndexPath.empty() || IsReadOnlyData()) return false;
+  if (m_strIndexPath.empty()) {
+    m_eLastSave = SaveStatus::kFailed;
+    return false;
+  }
+  if (IsReadOnlyData()) {
+    m_eLastSave = SaveStatus::kReadOnly;
+    return false;
+  }
+  if (InChange()) return SaveLocked();
+  CFolderLock lock;
+  if (!lock.Lock(m_strFolder, CFolderLock::Mode::kExclusive)) {
+    m_eLastSave = SaveStatus::kBusy;
+    return false;
+  }
+  if (StampOf(m_strIndexPath) != m_stamp) {
+    m_eLastSave = SaveStatus::kChangedOnDisk;
+    return false;
+  }
+  return SaveLocked();
+}
+
+bool CRecordDB::SaveLocked() {
   m_pHeader->header.tUpdated = Now32();
-  if (!WriteIndexFile(m_strIndexPath, *m_pHeader)) return false;
+  const WriteResult r = WriteIndexAtomically(m_strIndexPath, *m_pHeader);
+  if (!r.ok()) {
+    m_eLastSave = r.outcome == WriteOutcome::kTargetHeld ? SaveStatus::kHeld
+                  : r.outcome == WriteOutcome::kBusy     ? SaveStatus::kBusy
+                                                         : SaveStatus::kFailed;
+    // A change that deleted files was not written; its mark stays for the next writer.
+    return false;
+  }
   m_pHeader->header.bModified = 0;
   m_bUnsaved = false;
+  m_bChangeMarked = false;  // the save replaced the mark
+  m_stamp = StampOf(m_strIndexPath);
+  m_eLastSave = SaveStatus::kSaved;
   return true;
 }
 
+bool CRecordDB::HasLeftoverChange() const {
+  struct stat st {};
+  const std::string temp = m_strIndexPath + "1";
+  // A temporary that a live writer holds is its business, not a leftover.
+  return !m_strIndexPath.empty() && ::lstat(temp.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !IsFileHeld(temp);
+}
+
+void CRecordDB::MarkChangeStarted() {
+  if (!InChange() || m_bChangeMarked || IsReadOnlyData()) return;
+  // O_EXCL|O_NOFOLLOW: an existing temporary (a leftover, or a planted link) already marks.
+  const int fd = ::open((m_strIndexPath + "1").c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+    SyncParentFolder(m_strIndexPath);
+  }
+  m_bChangeMarked = true;
+}
+
+void CRecordDB::RepairAfterKilledChange() {
+  if (!m_pHeader) return;
+  // The index on disk may list records whose files the killed writer had already deleted.
+  bool dropped = false;
+  for (auto& y : m_pHeader->years)
+    for (auto& m : y.months)
+      for (auto& d : m.days) {
+        const size_t before = d.records.size();
+        d.records.erase(std::remove_if(d.records.begin(), d.records.end(),
+                                       [this](const RDB_RECORD& r) { return ResolvePath(r).empty(); }),
+                        d.records.end());
+        dropped = dropped || d.records.size() != before;
+      }
+  if (dropped) {
+    Recompute(m_pHeader.get());
+    m_pHeader->header.bModified = 1;
+    m_bUnsaved = true;
+  }
+  if (IsReadOnlyData()) return;
+  // Saving replaces the leftover; with nothing dropped it is simply removed.
+  if (dropped)
+    SaveLocked();
+  else
+    ::unlink((m_strIndexPath + "1").c_str());
+}
+
+bool CRecordDB::BeginChange(bool reload) {
+  if (m_nChangeDepth > 0) {
+    ++m_nChangeDepth;
+    return true;
+  }
+  m_bReloaded = false;
+  if (!m_lock.Lock(m_strFolder, CFolderLock::Mode::kExclusive)) return false;
+  m_nChangeDepth = 1;
+  m_bChangeMarked = false;
+  const bool leftover = HasLeftoverChange();
+  if (reload && (!m_pHeader || m_bStale || leftover || StampOf(m_strIndexPath) != m_stamp)) {
+    if (!LoadLocked()) {
+      NewEmpty();
+      Rebuild();
+    }
+    m_bReloaded = true;
+  }
+  if (leftover && reload) RepairAfterKilledChange();
+  return true;
+}
+
+void CRecordDB::EndChange() {
+  if (m_nChangeDepth == 0 || --m_nChangeDepth > 0) return;
+  // Nothing was saved after files were deleted (the recorder writes the index): the mark goes.
+  if (m_bChangeMarked) ::unlink((m_strIndexPath + "1").c_str());
+  m_bChangeMarked = false;
+  m_lock.Unlock();
+}
+
 bool CRecordDB::Open(const std::string& folder) {
+  while (InChange()) EndChange();
   const std::string oldFolder = m_strFolder;
   const bool oldUnsaved = m_bUnsaved;
+  const FileStamp oldStamp = m_stamp;
   std::unique_ptr<RdbIndex> aside = std::move(m_pHeader);
   SetFolder(folder);
+  m_stamp = FileStamp{};
+  m_bReloaded = false;
   bool ok = NewEmpty();
-  if (ok && !Load()) {
-    ok = Rebuild() == 1;
-    if (ok) Save();
+  CFolderLock lock;
+  ok = ok && lock.Lock(m_strFolder, CFolderLock::Mode::kShared);
+  bool loaded = ok && !HasLeftoverChange() && LoadLocked();
+  if (ok && !loaded) {
+    // Another reader may be rebuilding right now: wait for it, then look again.
+    lock.Unlock();
+    m_bStale = true;
+    ok = BeginChange(true);
+    if (ok) {
+      // BeginChange loaded, repaired or rebuilt; a rebuilt index is saved.
+      if (m_bUnsaved && !IsReadOnlyData()) SaveLocked();
+      EndChange();
+    }
   }
   if (!ok) {
     SetFolder(oldFolder);
     m_pHeader = std::move(aside);
     m_bUnsaved = oldUnsaved;
+    m_stamp = oldStamp;
     return false;
   }
   return true;
 }
 
 bool CRecordDB::Reload(IRecordTree* tree) {
+  while (InChange()) EndChange();
   const bool oldUnsaved = m_bUnsaved;
+  const FileStamp oldStamp = m_stamp;
   std::unique_ptr<RdbIndex> aside = std::move(m_pHeader);
   bool ok = NewEmpty();
-  if (ok && !Load()) ok = Rebuild() == 1;
+  CFolderLock lock;
+  ok = ok && lock.Lock(m_strFolder, CFolderLock::Mode::kShared);
+  if (ok && !LoadLocked()) {
+    lock.Unlock();
+    // The rebuild deletes empty files: it runs alone. Not saved here.
+    ok = m_lock.Lock(m_strFolder, CFolderLock::Mode::kExclusive);
+    if (ok) {
+      ok = LoadLocked() || Rebuild() == 1;
+      m_lock.Unlock();
+    }
+  }
   if (!ok) {
     m_pHeader = std::move(aside);
     m_bUnsaved = oldUnsaved;
+    m_stamp = oldStamp;
     return false;
   }
   if (tree) FillTree(tree);
@@ -666,7 +835,10 @@ bool CRecordDB::RemoveRecord(time32 t, bool deleteFile) {
   if (deleteFile && IsReadOnlyData()) return false;
   RDB_RECORD* r = FindRecord(t, &y, &m, &d, &i);
   if (!r) return false;
-  if (deleteFile) DeleteFileIfExists(ResolvePath(*r));
+  if (deleteFile) {
+    MarkChangeStarted();
+    DeleteFileIfExists(ResolvePath(*r));
+  }
   const uint64_t size = r->qwSize;
   d->node.qwSize -= size;
   m->node.qwSize -= size;
@@ -698,6 +870,7 @@ bool CRecordDB::RemoveDay(time32 t, bool deleteFiles) {
   if (deleteFiles && IsReadOnlyData()) return false;
   if (!FindDay(t, &y, &m, &d, &i)) return false;
   if (deleteFiles) {
+    MarkChangeStarted();
     for (const auto& r : d->records) {
       const std::string path = ResolvePath(r);
       if (FileExists(path)) {

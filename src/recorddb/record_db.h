@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/folder_lock.h"
 #include "platform/message.h"
 #include "recorddb/rdb_types.h"
 #include "recorddb/record_path.h"
@@ -85,16 +86,28 @@ struct RdbDayRef {
 std::string RdbDayText(int year, int month, int day);  // "%04d-%02d-%02d"
 std::string RdbRecordText(const RDB_RECORD& record);   // start time "%H:%M:%S", local
 
-// Copies that an export could not complete. The operations keep their bool result; a record
-// counted here is not listed in any index they write.
+// What an export did. The operations keep their bool result; a record counted as failed is
+// not listed in any index they write.
 struct CopyReport {
+  std::string strDestination;  // root folder of the export
   int nCopied = 0;
   int nFailed = 0;
-  std::string strFirstFailed;  // source path of the first failed copy
-  void Fail(const std::string& path) {
-    if (nFailed++ == 0) strFirstFailed = path;
+  std::string strFirstFailed;  // stored path of the first failed copy
+  std::string strFirstReason;  // and why it failed
+  int nCameras = 0;            // Backup: cameras exported
+  int nCamerasSkipped = 0;     // Backup: cameras whose database could not be opened
+  int nIndexFailed = 0;        // Backup: camera indexes that could not be written
+  std::string strRefused;      // why the destination was refused; empty when it was used
+  void Fail(const std::string& path, const std::string& reason) {
+    if (nFailed++ == 0) {
+      strFirstFailed = path;
+      strFirstReason = reason;
+    }
   }
 };
+// One line for the status bar: destination and counts ("Saved 4 record files to /media/usb";
+// "Backed up 7 record files of 3 cameras to /media/usb; 1 could not be copied").
+std::string CopyReportText(const CopyReport& report, bool backup);
 
 // Long work on another thread: bytes as a copy goes on, and a flag that stops copies and scans
 // between two blocks or files. Both may be empty.
@@ -125,13 +138,38 @@ class CRecordDB {
   void SetProgressTarget(IMessageTarget* target) { m_pProgress = target; }
   IMessageTarget* GetProgressTarget() const { return m_pProgress; }
 
+  // Loads under a shared lock of the camera folder; an index that is missing, unreadable or
+  // held is rebuilt and saved under the exclusive lock. An index left behind by a change that
+  // was killed half way is repaired first (see BeginChange).
   bool Open(const std::string& folder);
+  // Reads the index file (regular files only, never blocking; one another process holds
+  // exclusively counts as unreadable). Takes a shared lock unless a change is open.
   bool Load();
   // Parses an index held in memory; on success replaces the hierarchy. Used by Load and the fuzzer.
   bool LoadFromBytes(const void* data, size_t size);
   // Writes the index atomically: temp file (index path + "1"), fsync, rename over the index.
-  // False without writing in read-only review mode.
+  // False without writing in read-only review mode, when another process holds the index (the
+  // finished temporary then stays for it), and, outside a change, when another process has
+  // replaced the index since this one was loaded or saved (saving would undo its change).
   bool Save();
+  enum class SaveStatus { kSaved, kFailed, kHeld, kChangedOnDisk, kReadOnly, kBusy };
+  SaveStatus LastSaveStatus() const { return m_eLastSave; }
+
+  // Writers hold the camera folder's lock alone from BeginChange to EndChange (calls nest), so
+  // load -> change -> save of two processes never interleave. BeginChange first brings the
+  // hierarchy up to date with the index on disk when another process changed it (reload, or a
+  // rebuild when it is unreadable; reload false skips that, for a rebuild that follows), and
+  // repairs what a killed writer left: a leftover temporary index means a change was cut off,
+  // so records whose files are gone are dropped and the index is saved. False when the lock
+  // could not be had within kFolderLockWait.
+  bool BeginChange(bool reload = true);
+  void EndChange();
+  // Marks the index as being changed on disk (an empty temporary index), before the first
+  // record file is deleted; a save clears it. Left behind, it asks the next writer to repair.
+  void MarkChangeStarted();
+  bool InChange() const { return m_nChangeDepth > 0; }
+  // The last BeginChange or Open replaced the hierarchy with what another process had written.
+  bool WasReloaded() const { return m_bReloaded; }
   bool Reload(IRecordTree* tree);
   bool NewEmpty();
   bool IsEmpty() const;
@@ -167,9 +205,11 @@ class CRecordDB {
   // Writes the index with copies of every record file under folder (camera folder of an
   // export). Records whose copy failed are counted in report and left out of that index.
   bool SaveTo(const std::string& folder, CopyReport* report);
-  // Copies the record's file into folder (same name, replacing a target) and points the
-  // record at the copy. Returns the target path; *ok false when the copy is incomplete.
-  std::string CopyRecordFile(const std::string& folder, RDB_RECORD* record, bool* ok);
+  // Copies the record's file (ResolvePath) into folder under the same name and points the
+  // record at the copy. The copy is atomic; an existing file of that name is kept, and counts as
+  // the copy only when it has the same contents. Returns the target path; *ok false (and *why)
+  // when there is no complete copy.
+  std::string CopyRecordFile(const std::string& folder, RDB_RECORD* record, bool* ok, std::string* why = nullptr);
   // Copies every record of day (a private copy) into dayFolder, one progress step per file;
   // records whose copy failed are removed from day and counted in report.
   void CopyDayFiles(const std::string& dayFolder, RdbDay* day, CopyReport* report);
@@ -206,6 +246,26 @@ class CRecordDB {
   std::function<void()> m_fnRepaint;
   RdbWorkHooks m_hooks;
   bool m_bUnsaved = false;
+  // Identity of the index file the hierarchy was last synchronised with (loaded, saved, or seen
+  // when a rebuild began); tells whether another process has replaced it since.
+  struct FileStamp {
+    bool bExists = false;
+    uint64_t dev = 0, ino = 0, size = 0;
+    int64_t mtimeNs = 0;
+    bool operator==(const FileStamp&) const = default;
+  };
+  static FileStamp StampOf(const std::string& path);
+  bool LoadLocked();
+  bool SaveLocked();
+  bool HasLeftoverChange() const;
+  void RepairAfterKilledChange();
+  FileStamp m_stamp;
+  CFolderLock m_lock;  // held during a change
+  int m_nChangeDepth = 0;
+  bool m_bReloaded = false;
+  bool m_bStale = false;  // the hierarchy must be loaded or rebuilt before it is changed
+  bool m_bChangeMarked = false;
+  SaveStatus m_eLastSave = SaveStatus::kSaved;
   size_t m_nReserveHint = 0;  // files in the day folder being scanned
   const class CLockedFiles* m_pLocks = nullptr;  // during Rebuild
   mutable CRecordFileFinder m_finder;             // of m_strFolder; forgets on every (re)load

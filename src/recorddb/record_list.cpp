@@ -19,6 +19,7 @@ CRecordList::CRecordList() = default;
 // Only a changed index is written back: an unchanged copy may be older than the file the
 // recorder has written meanwhile.
 CRecordList::~CRecordList() {
+  EndChange();
   if (m_db.HasUnsavedChanges()) m_db.Save();
 }
 
@@ -41,6 +42,7 @@ bool CRecordList::Pick(std::string* buffer, bool allowNew, const std::string& ti
 }
 
 int CRecordList::OpenCamera(const std::string& folder, IRecordTree* tree) {
+  EndChange();
   std::string target = folder;
   if (target.empty()) {
     if (!Pick(&m_strOpenFolder, false, "")) return 0;
@@ -65,6 +67,7 @@ int CRecordList::OpenCamera(const std::string& folder, IRecordTree* tree) {
 std::string CRecordList::ResolvePath(const RDB_RECORD& record) const { return m_db.ResolvePath(record); }
 
 int CRecordList::Update(IRecordTree* tree) {
+  EndChange();
   if (tree) m_db.Reload(tree);
   return 1;
 }

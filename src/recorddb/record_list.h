@@ -76,15 +76,30 @@ class CRecordList {
 
   // Maintenance (record_maintenance.cpp).
   // In read-only review mode Delete, DeleteAll (with files) and RebuildAndSave refuse: false / 0.
+  // Delete and DeleteAll hold the camera folder's lock alone (CRecordDB::BeginChange) until
+  // NotifyDeleted has saved the index or told the recorder, or until the next operation. When
+  // another process had changed the index, it was reloaded first (ChangeReloadedIndex): the tree
+  // then has to be filled again rather than losing one item.
   bool Delete(time32 t, bool deleteFiles, bool day);
   int DeleteAll(bool deleteFiles, IRecordTree* tree);
+  bool ChangeReloadedIndex() const { return m_db.WasReloaded(); }
+  // Record files deleted by someone else (a worker): holds the camera folder's lock and marks
+  // the index as being changed until NotifyDeleted or EndFileDeletion, so no other process
+  // writes in between and a kill half way is repaired by the next writer.
+  bool BeginFileDeletion();
+  void EndFileDeletion() { EndChange(); }
   // After a deletion, with the recorder window looked up before it started: post msg
   // (kMsgRecordDeleted, kMsgDayDeleted or kMsgAllDeleted) with t and the camera number and leave
   // the index to the recorder; without a recorder save the index. A recorder that does not take
   // the message (stopped, busy) would never learn of the deletion, so the index is saved here.
+  // Ends the change that Delete or DeleteAll began.
   DeleteNotice NotifyDeleted(IRecorderLink* recorder, RecorderWindow window, uint32_t msg, time32 t,
                              int channelIndex);
-  // In review mode both refuse (false) a destination inside the data (ProtectDataFolder).
+  // Exports: report tells what was done (CopyReportText). Both refuse (false, report's
+  // strRefused) the file-system root, system folders and, in review mode, a destination inside
+  // the data; they return false as well when a database file of the export (recorddb.ini, a
+  // camera's rdb.ndx) could not be written. A relative destination is made absolute.
+  // SaveRecordsTo files the copies under the date of the day the records belong to.
   bool SaveRecordsTo(time32 t, bool day, int channelIndex, CopyReport* report = nullptr);
   // Empty root: ask with the picker. Exports every camera of the selector.
   bool Backup(const std::string& root, CopyReport* report = nullptr);
@@ -97,6 +112,8 @@ class CRecordList {
 
  private:
   void Busy(bool on) const;
+  bool BeginChange();
+  void EndChange();
   bool Pick(std::string* buffer, bool allowNew, const std::string& title) const;
 
   CRecordDB m_db;
@@ -104,6 +121,7 @@ class CRecordList {
   std::string m_strReopenFolder;  // kept alive for the posted open-camera message
   RecordListContext m_ctx;
   bool m_bLastOpenOk = false;
+  bool m_bChangeOpen = false;  // Delete/DeleteAll waiting for NotifyDeleted
   std::string m_strWriteBlocked;
 };
 

@@ -60,7 +60,8 @@ class RecorderE2E : public ::testing::Test {
     data_->AddRecord(1, "2026-12-09", "090000", "091000");
     SetMessageBoxDisplay([this](const MessageBoxRequest& r) {
       boxes_.push_back(r.text);
-      return IDNO;
+      styles_.push_back(r.style);
+      return answer_;
     });
     SetMessageBoxContext({[] { return std::string("Vantor 2 Player"); }, [] { return nullptr; },
                           [this](const char* key, int id) { return std::string(lang_.GetTextByKey(key, id)); },
@@ -117,6 +118,8 @@ class RecorderE2E : public ::testing::Test {
   ChildProcess recorder_;
   std::unique_ptr<CMainFrame> frame_;
   std::vector<std::string> boxes_;
+  std::vector<uint32_t> styles_;
+  int answer_ = IDNO;
 };
 
 TEST_F(RecorderE2E, DeleteRecordWithRecorderPostsStartTimeAndCameraAndLeavesIndex) {
@@ -125,6 +128,7 @@ TEST_F(RecorderE2E, DeleteRecordWithRecorderPostsStartTimeAndCameraAndLeavesInde
   const std::string indexBefore = Index(1);
   ASSERT_FALSE(indexBefore.empty());
   Select("2026-12-08", "12:00:00");
+  answer_ = IDYES;
   f->RunCommand(ID_DELETE_RECORD);
   const time32 t = MakeLocalTime(2026, 12, 8, 12, 0, 0);
   char want[96];
@@ -174,8 +178,25 @@ TEST_F(RecorderE2E, DeleteRecordWithoutRecorderSavesIndex) {
   const time32 t = MakeLocalTime(2026, 12, 8, 8, 0, 0);
   ASSERT_TRUE(Listed(data_->Camera(1), t));
   Select("2026-12-08", "08:00:00");
+  // Asked once, naming camera and time, No the default; No keeps everything.
   f->RunCommand(ID_DELETE_RECORD);
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_NE(boxes_[0].find("camera C1:"), std::string::npos) << boxes_[0];
+  EXPECT_NE(boxes_[0].find("2026-12-08 08:00:00"), std::string::npos) << boxes_[0];
+  EXPECT_EQ(styles_[0], MB_YESNO | MB_DEFBUTTON2);
+  EXPECT_TRUE(Listed(data_->Camera(1), t));
+  EXPECT_TRUE(Tree()->FindItem("2026-12-08", "08:00:00").isValid());
+  answer_ = IDYES;
+  f->RunCommand(ID_DELETE_RECORD);
+  EXPECT_EQ(boxes_.size(), 2u);
   EXPECT_FALSE(Listed(data_->Camera(1), t)) << "the index on disk no longer lists the record";
+  EXPECT_TRUE(Listed(data_->Camera(1), MakeLocalTime(2026, 12, 8, 12, 0, 0)));
+  // Delete All names the camera and defaults to No.
+  answer_ = IDNO;
+  f->RunCommand(ID_DELETE_ALL);
+  ASSERT_EQ(boxes_.size(), 3u);
+  EXPECT_NE(boxes_[2].find("Camera C1:"), std::string::npos) << boxes_[2];
+  EXPECT_EQ(styles_[2], MB_YESNO | MB_DEFBUTTON2);
   EXPECT_TRUE(Listed(data_->Camera(1), MakeLocalTime(2026, 12, 8, 12, 0, 0)));
 }
 

@@ -134,16 +134,23 @@ TEST_F(VtdbTest, DeleteBySecondsAndByDay) {
 
 TEST_F(VtdbTest, SaveToAndBackupReportFailedCopies) {
   MakeCamera();
-  Result r = Run({"save-to", dir / "cam", "--day", "2008-05-10 10:20:30", "--channel", "3", "--dest", dir / "out",
-                  "--ini", dir / "vantor.ini"});
+  // Another channel than the one the configuration stores in this folder is refused.
+  Result r = Run({"save-to", dir / "cam", "--day", "2008-05-10", "--channel", "3", "--dest", dir / "out", "--ini",
+                  dir / "vantor.ini"});
+  EXPECT_EQ(r.rc, 1);
+  EXPECT_NE(r.err.find("--channel 3 does not match"), std::string::npos) << r.err;
+  EXPECT_FALSE(test::Exists(dir / "out"));
+  r = Run({"save-to", dir / "cam", "--day", "2008-05-10", "--channel", "1", "--dest", dir / "out", "--ini",
+           dir / "vantor.ini"});
   ASSERT_EQ(r.rc, 0) << r.err;
-  EXPECT_EQ(test::ReadFile(dir / "out/camera03/2008-05-10/011200001230001.avi"), "bbbbbb");
+  EXPECT_EQ(r.out, "Saved 2 record files to " + dir / "out" + "\n");
+  EXPECT_EQ(test::ReadFile(dir / "out/camera01/2008-05-10/011200001230001.avi"), "bbbbbb");
   Result saved = Run({"cameras", "--saved", dir / "out"});
-  EXPECT_EQ(saved.out, "2\tC3:Camera 03\t" + dir / "out/camera03" + "\n");
+  EXPECT_EQ(saved.out, "0\tC1:Door\t" + dir / "out/camera01" + "\n");
 
   r = Run({"backup", "--ini", dir / "vantor.ini", "--dest", dir / "bak"});
   ASSERT_EQ(r.rc, 0) << r.err;
-  EXPECT_EQ(r.out, "Back up record database ( 3 file saved )\n");
+  EXPECT_EQ(r.out, "Backed up 3 record files of 1 camera to " + dir / "bak" + "\n");
   // A file lost after indexing: the backup says so and does not list it.
   std::filesystem::remove(dir / "cam/2008-05-11/010800000900000.avi");
   r = Run({"backup", "--ini", dir / "vantor.ini", "--dest", dir / "bak2"});

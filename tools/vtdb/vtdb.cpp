@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/atomic_file.h"
 #include "platform/data_policy.h"
 #include "platform/file_utils.h"
 #include "platform/local_time.h"
@@ -45,14 +46,20 @@ constexpr const char kUsage[] =
     "                                  the stored szFilePath); an index that is missing or\n"
     "                                  unreadable is rebuilt and saved first\n"
     "  rebuild FOLDER                  rebuild the index from the folder and save it\n"
-    "  delete FOLDER (--record T | --day T | --all)\n"
-    "                                  delete the record at T, the day of the record at T, or all\n"
-    "                                  records, with their files, then save the index\n"
-    "  save-to FOLDER (--record T | --day T) --channel N --dest ROOT --ini INI\n"
-    "                                  copy the record or day at T of camera channel N (1-16) to\n"
-    "                                  ROOT/cameraNN/YYYY-MM-DD and describe it in ROOT/recorddb.ini\n"
+    "  delete FOLDER (--record T | --day D | --all)\n"
+    "                                  delete the record at T, the day D, or all records, with\n"
+    "                                  their files, then save the index; refused while another\n"
+    "                                  process (the recorder) holds the index\n"
+    "  save-to FOLDER (--record T | --day D) --channel N --dest ROOT --ini INI\n"
+    "                                  copy the record at T or the day D of camera channel N (1-16)\n"
+    "                                  to ROOT/cameraNN/YYYY-MM-DD (the day the records belong to)\n"
+    "                                  and describe it in ROOT/recorddb.ini; FOLDER must be channel\n"
+    "                                  N's folder in INI (or a saved database's cameraNN); a file\n"
+    "                                  of the same name with other contents is never replaced\n"
     "  backup --ini INI --dest ROOT [--remote-viewer]\n"
     "                                  back up every camera of INI under ROOT with its own index\n"
+    "                                  save-to and backup print what they copied where, and fail\n"
+    "                                  (exit 1) when a file or an index could not be written\n"
     "  demo DIR                        create a sample recorder data folder in DIR (new, empty or\n"
     "                                  made by an earlier vtdb demo): DIR/vantor.ini and cameraNN\n"
     "  --help                          this text\n"
@@ -72,7 +79,10 @@ constexpr const char kUsage[] =
     "camera folder) are found under the camera folder by day folder and file name.\n"
     "A data folder this process cannot write is reported with a warning on stderr.\n"
     "\n"
-    "Times T are \"YYYY-MM-DD HH:MM:SS\" in local time or seconds since 1970-01-01 UTC.\n"
+    "Times T are \"YYYY-MM-DD HH:MM:SS\" in local time or seconds since 1970-01-01 UTC. A day D is\n"
+    "a date YYYY-MM-DD, or a time T for the day of the record at T.\n"
+    "Every index and copy is written to a temporary file and renamed into place; writers lock\n"
+    "the camera folder, so two vtdb processes (or vtdb and the player) never undo each other.\n"
     "Errors go to stderr with exit status 1.\n";
 
 struct Failure : std::runtime_error {
@@ -172,17 +182,86 @@ struct ProgressCounter : IMessageTarget {
   std::string Text(int id) const { return FormatTextInt(RdbBuiltInText(id), steps); }
 };
 
-// Opens a camera folder: the index, or a rebuild when it is unreadable (not saved here).
-void OpenForChange(CRecordDB* db, const std::string& folder) {
-  RequireFolder(folder);
-  db->SetFolder(folder);
-  db->NewEmpty();
-  if (!db->Load() && db->Rebuild() != 1) Fail("cannot read or rebuild the index of " + folder);
+// FOLDER must be channel's camera: its storage folder in INI, or the camera folder of that
+// channel in a saved database (ROOT/cameraNN). Else the export would be labelled as another camera.
+void RequireChannelOf(const std::string& folder, int channel, const std::string& ini) {
+  char savedName[16];
+  std::snprintf(savedName, sizeof savedName, "camera%02d", channel);
+  std::string name;
+  std::string trimmed = AbsolutePath(folder);
+  if (SplitPath(trimmed, nullptr, &name) && name == savedName) return;
+  CameraTable table;
+  LoadMainCameras(ini, false, &table);
+  struct stat a {}, b {};
+  for (const auto& row : table.rows) {
+    if (row.nChannel != channel - 1) continue;
+    if (::stat(row.strFolder.c_str(), &a) == 0 && ::stat(folder.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+        a.st_ino == b.st_ino)
+      return;
+    Fail("--channel " + std::to_string(channel) + " does not match " + folder + ": " + ini + " stores channel " +
+         std::to_string(channel) + " in " + row.strFolder);
+  }
+  Fail("--channel " + std::to_string(channel) + " does not match " + folder + ": " + ini + " has no channel " +
+       std::to_string(channel) + " and the folder is not named " + savedName);
 }
 
-void ReportCopies(const CopyReport& report) {
+// Why Save did not write the index.
+std::string SaveFailure(const CRecordDB& db) {
+  const std::string index = db.GetIndexPath();
+  switch (db.LastSaveStatus()) {
+    case CRecordDB::SaveStatus::kHeld:
+      return index + " is held by another process (the recorder?) and was not replaced; the new index is in " +
+             index + "1";
+    case CRecordDB::SaveStatus::kChangedOnDisk: return index + " was changed by another process meanwhile";
+    case CRecordDB::SaveStatus::kBusy: return index + " is being written by another process";
+    case CRecordDB::SaveStatus::kReadOnly: return "nothing is written with --read-only";
+    default: return "cannot write " + index;
+  }
+}
+
+// Takes a camera folder for a change: its lock alone, and its index loaded (or rebuilt in
+// memory when it is missing or unreadable).
+void BeginChange(CRecordDB* db, const std::string& folder, bool load = true) {
+  RequireFolder(folder);
+  db->SetFolder(folder);
+  if (!db->BeginChange(load)) Fail(folder + " is locked by another process");
+}
+
+// A camera folder whose index another process (the recorder) holds: vtdb cannot write the index
+// and cannot tell that process, so it changes nothing there.
+void RefuseHeldIndex(const CRecordDB& db) {
+  if (IsFileHeld(db.GetIndexPath()))
+    Fail(db.GetIndexPath() + " is held by another process (the recorder?); nothing was changed");
+}
+
+void SaveChange(CRecordDB* db) {
+  if (!db->Save()) Fail(SaveFailure(*db));
+  db->EndChange();
+}
+
+// Prints what the export did; fails (exit 1) when it was refused or anything is missing from it.
+void ReportExport(bool ok, const CopyReport& report, bool backup) {
+  if (!report.strRefused.empty()) Fail(report.strRefused);
+  std::cout << CopyReportText(report, backup) << "\n";
   if (report.nFailed > 0)
-    Fail(std::to_string(report.nFailed) + " file(s) could not be copied, first: " + report.strFirstFailed);
+    Fail(std::to_string(report.nFailed) + " file(s) could not be copied, first: " + report.strFirstFailed + " (" +
+         report.strFirstReason + ")");
+  if (!ok || report.nIndexFailed > 0) Fail("the exported database is incomplete: a database file could not be written");
+  if (report.nCamerasSkipped > 0) Fail(std::to_string(report.nCamerasSkipped) + " camera(s) could not be opened");
+}
+
+// T of --day: a plain date YYYY-MM-DD names that day of the index (its first record); else a
+// time, whose day is the day of the record at T.
+time32 DayTime(CRecordDB* db, const std::string& text) {
+  int y = 0, mo = 0, d = 0, used = 0;
+  if (std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &y, &mo, &d, &used) == 3 && static_cast<size_t>(used) == text.size()) {
+    for (const RdbDayRef& ref : db->ListDays())
+      if (ref.nYear == y && ref.nMonth == mo && ref.nDay == d) return ref.pDay->records.front().tStart;
+    Fail("no day " + text);
+  }
+  const time32 t = ParseTime(text);
+  if (!db->FindDay(t, nullptr, nullptr, nullptr, nullptr)) Fail("no day at " + text);
+  return t;
 }
 
 int Cameras(const std::vector<std::string>& in) {
@@ -221,6 +300,8 @@ int List(const std::vector<std::string>& in) {
   WarnIfNotWritable(a.positional[0]);
   CRecordDB db;
   if (!db.Open(a.positional[0])) Fail("cannot open " + a.positional[0]);
+  if (db.HasUnsavedChanges() && !IsReadOnlyData())
+    std::cerr << "vtdb: warning: listed from a rebuild of the folder; " << SaveFailure(db) << "\n";
   std::cout << (a.Has("json") ? ListJson(db) : ListText(db));
   return 0;
 }
@@ -233,10 +314,11 @@ int Rebuild(const std::vector<std::string>& in) {
   WarnIfNotWritable(a.positional[0]);
   CRecordDB db;
   ProgressCounter progress;
-  db.SetFolder(a.positional[0]);
   db.SetProgressTarget(&progress);
+  BeginChange(&db, a.positional[0], false);
+  RefuseHeldIndex(db);
   if (db.Rebuild() != 1) Fail("rebuild failed");
-  if (!db.Save()) Fail("cannot write " + db.GetIndexPath());
+  SaveChange(&db);
   std::cout << progress.Text(kIdsRebuildProgress) << "\n";
   return 0;
 }
@@ -247,24 +329,31 @@ int Delete(const std::vector<std::string>& in) {
   if (a.Has("record") + a.Has("day") + a.Has("all") != 1) Fail("give exactly one of --record, --day, --all");
   RefuseInReviewMode("delete");
   WarnIfNotWritable(a.positional[0]);
-  const time32 t = a.Has("all") ? 0 : ParseTime(a.Value(a.Has("record") ? "record" : "day"));
+  const time32 t = a.Has("record") ? ParseTime(a.Value("record")) : 0;
   CRecordDB db;
   ProgressCounter progress;
   db.SetProgressTarget(&progress);
-  OpenForChange(&db, a.positional[0]);
+  BeginChange(&db, a.positional[0]);
+  RefuseHeldIndex(db);
   if (a.Has("record")) {
-    if (!db.FindRecordAt(t)) Fail("no record at " + a.Value("record"));
+    const RDB_RECORD* r = db.FindRecordAt(t);
+    if (!r) Fail("no record at " + a.Value("record"));
+    const std::string file = db.ResolvePath(*r);
     db.RemoveRecord(t, true);
-    std::cout << "deleted 1 record\n";
+    if (!file.empty() && FileExists(file))
+      std::cout << "removed 1 record from the index; its file " << file << " is held by another process and was kept\n";
+    else if (file.empty())
+      std::cout << "removed 1 record from the index; it had no file in the camera folder\n";
+    else
+      std::cout << "deleted 1 record\n";
   } else if (a.Has("day")) {
-    if (!db.FindDay(t, nullptr, nullptr, nullptr, nullptr)) Fail("no day at " + a.Value("day"));
-    db.RemoveDay(t, true);
+    db.RemoveDay(DayTime(&db, a.Value("day")), true);
     std::cout << progress.Text(kIdsDeleteProgress) << "\n";
   } else {
     db.ClearAll(true);
     std::cout << "deleted all records\n";
   }
-  if (!db.Save()) Fail("cannot write " + db.GetIndexPath());
+  SaveChange(&db);
   return 0;
 }
 
@@ -273,19 +362,20 @@ int SaveTo(const std::vector<std::string>& in) {
   ExpectPositionals(a, 1, "save-to FOLDER (--record T | --day T) --channel N --dest ROOT --ini INI");
   if (a.Has("record") == a.Has("day")) Fail("give exactly one of --record, --day");
   const bool day = a.Has("day");
-  const time32 t = ParseTime(a.Value(day ? "day" : "record"));
   const std::string channelText = a.Value("channel");
   if (channelText.empty() || channelText.size() > 2 || channelText.find_first_not_of("0123456789") != std::string::npos)
     Fail("--channel takes a channel number 1-16");
   const int channel = std::atoi(channelText.c_str());
   if (channel < 1 || channel > kMaxChannels) Fail("--channel takes a channel number 1-16");
-  const std::string dest = a.Value("dest"), ini = a.Value("ini");
+  const std::string dest = AbsolutePath(a.Value("dest")), ini = a.Value("ini");
   if (!IsFile(ini)) Fail("cannot read " + ini);
+  RequireFolder(a.positional[0]);
+  RequireChannelOf(a.positional[0], channel, ini);
   RefuseDestinationInData(ini, {a.positional[0]}, dest);
   CRecordDB probe;
-  OpenForChange(&probe, a.positional[0]);
-  if (day ? !probe.FindDay(t, nullptr, nullptr, nullptr, nullptr) : !probe.FindRecordAt(t))
-    Fail(std::string("no ") + (day ? "day" : "record") + " at " + a.Value(day ? "day" : "record"));
+  if (!probe.Open(a.positional[0])) Fail("cannot open " + a.positional[0]);
+  const time32 t = day ? DayTime(&probe, a.Value("day")) : ParseTime(a.Value("record"));
+  if (!day && !probe.FindRecordAt(t)) Fail("no record at " + a.Value("record"));
 
   ProgressCounter progress;
   CRecordList list;
@@ -299,16 +389,15 @@ int SaveTo(const std::vector<std::string>& in) {
   list.SetContext(ctx);
   if (list.OpenCamera(a.positional[0], nullptr) != 1 || !list.LastOpenSucceeded()) Fail("cannot open " + a.positional[0]);
   CopyReport report;
-  if (!list.SaveRecordsTo(t, day, channel - 1, &report)) Fail("cannot save to " + dest);
-  ReportCopies(report);
-  std::cout << "saved " << report.nCopied << " file(s) to " << dest << "\n";
+  const bool ok = list.SaveRecordsTo(t, day, channel - 1, &report);
+  ReportExport(ok, report, false);
   return 0;
 }
 
 int Backup(const std::vector<std::string>& in) {
   Args a = Parse(in, {"ini", "dest"}, {"remote-viewer"});
   ExpectPositionals(a, 0, "backup --ini INI --dest ROOT");
-  const std::string ini = a.Value("ini"), dest = a.Value("dest");
+  const std::string ini = a.Value("ini"), dest = AbsolutePath(a.Value("dest"));
   if (!IsFile(ini)) Fail("cannot read " + ini);
   CameraTable cameras;
   LoadMainCameras(ini, a.Has("remote-viewer"), &cameras);
@@ -324,9 +413,8 @@ int Backup(const std::vector<std::string>& in) {
   ctx.pCameras = &cameras;
   list.SetContext(ctx);
   CopyReport report;
-  if (!list.Backup(dest, &report)) Fail("cannot back up to " + dest);
-  ReportCopies(report);
-  std::cout << FormatTextInt(RdbBuiltInText(kIdsBackupProgress), report.nCopied) << "\n";
+  const bool ok = list.Backup(dest, &report);
+  ReportExport(ok, report, true);
   return 0;
 }
 

@@ -88,7 +88,8 @@ void RebuildIndexes(const Options& o) {
   for (const std::string& folder : folders) {
     vt::CRecordDB db;
     db.SetFolder(folder);
-    bool ok = db.NewEmpty() && db.Rebuild() == 1 && db.Save();
+    bool ok = db.BeginChange(false) && db.Rebuild() == 1 && db.Save();
+    db.EndChange();
     std::printf("rebuilt %s: %s\n", folder.c_str(), ok ? "ok" : "FAILED");
   }
 }
