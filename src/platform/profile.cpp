@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <string_view>
 
+#include "platform/atomic_file.h"
+
 namespace vt {
 namespace {
 
@@ -141,22 +143,8 @@ bool ReadWholeFile(const std::string& path, std::string* out) {
   return ok;
 }
 
-bool WriteAll(int fd, const std::string& data) {
-  size_t done = 0;
-  while (done < data.size()) {
-    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
-// Replaces the file through a temporary file and rename, so that a crash or a full disk never
-// leaves a half-written configuration. Falls back to rewriting in place when the folder is not
-// writable but the file is.
+// Replaces the file atomically (platform/atomic_file), so that a crash or a full disk never
+// leaves a half-written configuration and a planted link never redirects the write.
 bool ReplaceFileContents(const std::string& givenPath, const std::string& data) {
   // A linked configuration stays a link: the file it points to is replaced.
   std::string path = givenPath;
@@ -164,23 +152,12 @@ bool ReplaceFileContents(const std::string& givenPath, const std::string& data) 
     path = real;
     std::free(real);
   }
-  struct stat st {};
-  bool exists = ::stat(path.c_str(), &st) == 0;
   // A read-only configuration stays unchanged, as it would with an in-place write.
-  if (exists && ::access(path.c_str(), W_OK) != 0) return false;
-  std::string tmp = path + ".vtnew";
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd >= 0) {
-    bool ok = (!exists || ::fchmod(fd, st.st_mode & 07777) == 0) && WriteAll(fd, data) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok && ::rename(tmp.c_str(), path.c_str()) == 0) return true;
-    ::unlink(tmp.c_str());
-    if (!exists) return false;
-  }
-  fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, data);
-  return (::close(fd) == 0) && ok;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0 && ::access(path.c_str(), W_OK) != 0) return false;
+  AtomicWriteOptions options;
+  options.tempPath = path + ".vtnew";
+  return WriteBytesAtomically(path, data.data(), data.size(), options).ok();
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "skin/dib.h"
 
+#include "platform/atomic_file.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -42,18 +44,6 @@ bool CheckHeaders(const uint8_t* first, uint64_t available, Layout* out) {
   if (block - kInfoHeaderSize > available) return false;
   out->blockSize = static_cast<size_t>(block);
   out->pixelOffset = static_cast<size_t>(ih.biSize + table);
-  return true;
-}
-
-bool WriteAll(int fd, const void* data, size_t size) {
-  const auto* p = static_cast<const uint8_t*>(data);
-  while (size > 0) {
-    ssize_t n = ::write(fd, p, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    p += n;
-    size -= static_cast<size_t>(n);
-  }
   return true;
 }
 
@@ -214,11 +204,11 @@ std::string CDib::FileBytes() const {
 int CDib::Save(const std::string& path) const {
   if (!m_pDib) return 0;
   const std::string bytes = FileBytes();
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) return 0;
-  // Truncate only once the lock is held, so a file another process is writing is left alone.
-  bool ok = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::ftruncate(fd, 0) == 0 && WriteAll(fd, bytes.data(), bytes.size());
-  if (::close(fd) != 0) ok = false;
+  // Whole or not at all: a full disk leaves an existing picture as it was. A file another
+  // process holds locked (being written) is left alone.
+  AtomicWriteOptions options;
+  options.refuseHeldTarget = true;
+  const bool ok = WriteBytesAtomically(path, bytes.data(), bytes.size(), options).ok();
   return ok ? 1 : 0;
 }
 

@@ -1,5 +1,7 @@
 #include "snapshot/jpeg_encoder.h"
 
+#include "platform/atomic_file.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -118,22 +120,6 @@ bool Encode(const BitmapView& v, int quality, unsigned char** jpeg, unsigned lon
   return true;
 }
 
-bool WriteWholeFile(const std::string& path, const unsigned char* data, size_t size) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  bool ok = true;
-  size_t done = 0;
-  while (ok && done < size) {
-    ssize_t n = ::write(fd, data + done, size - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) ok = false;
-    else done += static_cast<size_t>(n);
-  }
-  if (::close(fd) != 0) ok = false;
-  if (!ok) ::unlink(path.c_str());
-  return ok;
-}
-
 }  // namespace
 
 bool EncodePictureToJpeg(const BITMAPINFOHEADER& header, const uint8_t* pixels, size_t pixelBytes, int quality,
@@ -168,7 +154,8 @@ int EncodeBitmapFileToJpeg(const std::string& bitmapPath, const std::string& jpe
   unsigned char* jpeg = nullptr;
   unsigned long jpegSize = 0;
   const bool encoded = Encode(view, quality, &jpeg, &jpegSize);
-  const bool written = encoded && WriteWholeFile(jpegPath, jpeg, jpegSize);
+  // Whole or not at all: a failed overwrite leaves the old picture.
+  const bool written = encoded && WriteBytesAtomically(jpegPath, jpeg, jpegSize).ok();
   std::free(jpeg);
   return written ? 1 : 0;
 }

@@ -16,6 +16,7 @@
 
 #include <jpeglib.h>
 
+#include "common/child_process.h"
 #include "platform/local_time.h"
 #include "skin/dib.h"
 #include "snapshot/jpeg_encoder.h"
@@ -126,6 +127,28 @@ TEST(SnapshotBmp, AutomaticNameNeverTouchesAnExistingFile) {
   EXPECT_EQ(name, "20080314-092605-1.bmp");
   EXPECT_EQ(ReadFile(dir.path() + "20080314-092605.bmp").size(), 7u);
   EXPECT_EQ(ReadFile(dir.path() + name).size(), 54u + pic.header.biSizeImage);
+}
+
+// A full disk (a file-size limit in a child process): a failed overwrite keeps the old picture
+// and leaves no partial or temporary file, for the bitmap and for the JPEG with its temporary
+// bitmap.
+TEST(SnapshotFiles, FullDiskKeepsTheOldPictureAndLeavesNothing) {
+  TempFolder dir;
+  Picture pic(256, 256);
+  WriteFile(dir.path() + "a.bmp", "old bitmap");
+  WriteFile(dir.path() + "a.jpg", "old jpeg");
+  const int child = test::RunInChild([&] {
+    test::LimitFileSize(16 * 1024);  // the bitmap needs 192 KiB, the JPEG well over 1 KiB
+    std::string bmp = "a.bmp", jpg = "a.jpg";
+    const int b = SaveSnapshotBmp(&pic.header, pic.pixels.data(), pic.pixels.size(), &kShotTime, dir.path(), &bmp, 0);
+    const int j = SaveSnapshotJpeg(&pic.header, pic.pixels.data(), pic.pixels.size(), &kShotTime, dir.path(), &jpg, 0);
+    return b == 0 && j == 0 ? 0 : 1;
+  });
+  EXPECT_EQ(child, 0) << "both report the failure";
+  const std::vector<uint8_t> oldBmp = ReadFile(dir.path() + "a.bmp"), oldJpg = ReadFile(dir.path() + "a.jpg");
+  EXPECT_EQ(std::string(oldBmp.begin(), oldBmp.end()), "old bitmap");
+  EXPECT_EQ(std::string(oldJpg.begin(), oldJpg.end()), "old jpeg");
+  EXPECT_EQ(dir.Names(), (std::set<std::string>{"a.bmp", "a.jpg"}));
 }
 
 TEST(SnapshotBmp, MissingArgumentsWriteNothing) {
