@@ -5,6 +5,8 @@ vt_core_library(NAME vt_shellcore SOURCES
   ${CMAKE_CURRENT_SOURCE_DIR}/single_instance.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/command_line.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/app_paths.cpp)
+set_source_files_properties(${CMAKE_CURRENT_SOURCE_DIR}/command_line.cpp PROPERTIES
+  COMPILE_DEFINITIONS "VT_VERSION=\"${PROJECT_VERSION}\"")
 
 if(NOT VT_CORE_ONLY)
   add_library(vt_shell STATIC ${CMAKE_CURRENT_SOURCE_DIR}/vant_player_app.cpp)

@@ -119,6 +119,11 @@ bool WriteCameraEntry(const std::string& root, const std::string& recorderIni, i
   return ok;
 }
 
+std::string StorageFolderProblem(const std::string& folder) {
+  if (!folder.empty() && folder[0] == '/') return {};
+  return "camera unavailable: its storage folder " + folder + " is not an absolute Linux path";
+}
+
 bool DecodeMaskData(const std::string& text, std::string* password) {
   password->clear();
   if (text.empty()) return true;

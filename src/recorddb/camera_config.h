@@ -37,6 +37,11 @@ void LoadCamerasFromFolder(const std::string& root, ICameraList* list);
 bool WriteCameraEntry(const std::string& root, const std::string& recorderIni, int channelIndex,
                       const TextLookup& text = {});
 
+// Why a camera's storage folder cannot be used, for the status bar and vtdb: a folder that is not
+// an absolute Linux path ("D:\rec\ch01", "rel\cam2" as a Windows recorder stores them), which
+// would otherwise name folders below the working folder. Empty when it can be used.
+std::string StorageFolderProblem(const std::string& folder);
+
 // Decodes MaskData ("B-N1-...-Nk"). False (and an empty password) when the text has no dash
 // or a token is not a decimal number.
 bool DecodeMaskData(const std::string& text, std::string* password);

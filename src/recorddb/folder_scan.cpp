@@ -242,8 +242,11 @@ void CRecordDB::Scan(RDB_CURSOR* cursor, const std::string& folder, int year, in
     struct stat st {};
     if (m_pLocks && ::fstatat(listing.fd(), e.name.c_str(), &st, 0) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
       // A non-empty file nobody holds locked: its length is all we need. Empty files and
-      // anything else take the full test, which may delete them.
+      // anything else take the full test, which may delete them. A file this user cannot
+      // read is skipped, as the full test's open would skip it; most files are readable by
+      // everyone and need no further look.
       if (m_pLocks->IsLocked(st)) continue;
+      if (!(st.st_mode & S_IROTH) && ::faccessat(listing.fd(), e.name.c_str(), R_OK, AT_EACCESS) != 0) continue;
       length = static_cast<uint64_t>(st.st_size);
     } else {
       length = LengthOrDiscardAt(listing.fd(), e.name.c_str());

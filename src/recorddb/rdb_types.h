@@ -51,7 +51,7 @@ struct RDB_NODE {
 };
 
 struct RDB_RECORD {
-  char szFilePath[kRdbPathSize];  // zero-terminated, native path in memory
+  char szFilePath[kRdbPathSize];  // zero-terminated, as stored (a Windows path keeps its backslashes)
   int32_t nKind;                  // kind digit of the file name
   time32 tStart;
   time32 tEnd;  // always > tStart

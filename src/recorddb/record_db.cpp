@@ -176,14 +176,9 @@ bool ReadRecords(ByteSource* src, RdbDay* day) {
   if (n.nCapacity == 0 || n.nCount == 0) return true;
   day->records.resize(n.nCount);
   if (!src->Read(day->records.data(), n.nCount * sizeof(RDB_RECORD))) return false;
-  for (auto& r : day->records) {
-    r.szFilePath[kRdbPathSize - 1] = '\0';
-    // Paths of the recorder family use backslashes; native ones are left as they are.
-    if (std::strchr(r.szFilePath, '\\') != nullptr) {
-      std::string native = NativePath(r.szFilePath);
-      std::snprintf(r.szFilePath, sizeof r.szFilePath, "%s", native.c_str());
-    }
-  }
+  // Paths stay in their stored form (backslashes of the recorder family included), so a save
+  // writes them back unchanged; ResolvePath reads either form.
+  for (auto& r : day->records) r.szFilePath[kRdbPathSize - 1] = '\0';
   return true;
 }
 
@@ -257,27 +252,9 @@ void PutNodes(BufferedSink* s, const std::vector<Child>& children) {
   }
 }
 
-// A path of the recorder family that was made native on reading ("D:/rec/..", "//server/..").
-bool IsFamilyPath(const char* p) {
-  const bool drive = ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z')) && p[1] == ':' && p[2] == '/';
-  return drive || (p[0] == '/' && p[1] == '/');
-}
-
-// Records as the family stores them: paths read with backslashes get them back.
+// Records exactly as held: their paths keep the form they were read or built in.
 void PutRecords(BufferedSink* s, const RdbRecordArray& records) {
-  bool family = false;
-  for (const auto& r : records) family = family || IsFamilyPath(r.szFilePath);
-  if (!family) {
-    s->Put(records.data(), records.size() * sizeof(RDB_RECORD));
-    return;
-  }
-  for (RDB_RECORD r : records) {
-    if (IsFamilyPath(r.szFilePath)) {
-      const std::string stored = StoredPath(r.szFilePath);
-      std::snprintf(r.szFilePath, sizeof r.szFilePath, "%s", stored.c_str());
-    }
-    s->Put(&r, sizeof r);
-  }
+  s->Put(records.data(), records.size() * sizeof(RDB_RECORD));
 }
 
 // Header, then each node's complete child array before the children's own arrays.
@@ -359,9 +336,10 @@ std::string CRecordDB::ResolvePath(const RDB_RECORD& record) const {
 }
 
 void CRecordDB::SetFolder(const std::string& folder) {
-  m_strFolder = folder;
-  m_strIndexPath = JoinPath(folder, kIndexName);
-  m_finder.SetCameraFolder(folder);
+  // Absolute, so that a rebuild never stores paths relative to the working folder.
+  m_strFolder = folder.empty() ? folder : AbsolutePath(folder);
+  m_strIndexPath = folder.empty() ? std::string() : JoinPath(m_strFolder, kIndexName);
+  m_finder.SetCameraFolder(m_strFolder);
 }
 
 std::unique_ptr<RdbIndex> CRecordDB::MakeEmptyIndex() {
@@ -404,6 +382,19 @@ bool CRecordDB::Load() {
   CFolderLock lock;
   if (!lock.Lock(m_strFolder, CFolderLock::Mode::kShared)) return false;
   return LoadLocked();
+}
+
+bool CRecordDB::LoadFromFile(const std::string& path) {
+  const std::string own = m_strIndexPath;
+  m_strIndexPath = path;
+  const bool ok = LoadLocked();
+  m_strIndexPath = own;
+  if (ok) {
+    // Not this folder's index: a change must load that first, and a save must not replace it.
+    m_stamp = FileStamp{};
+    m_bStale = true;
+  }
+  return ok;
 }
 
 bool CRecordDB::LoadLocked() {

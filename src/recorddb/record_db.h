@@ -147,6 +147,8 @@ class CRecordDB {
   bool Load();
   // Parses an index held in memory; on success replaces the hierarchy. Used by Load and the fuzzer.
   bool LoadFromBytes(const void* data, size_t size);
+  // Reads an index file by its path (any name, any folder), as Load does; the folder is not changed.
+  bool LoadFromFile(const std::string& path);
   // Writes the index atomically: temp file (index path + "1"), fsync, rename over the index.
   // False without writing in read-only review mode, when another process holds the index (the
   // finished temporary then stays for it), and, outside a change, when another process has

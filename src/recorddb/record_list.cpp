@@ -48,6 +48,17 @@ int CRecordList::OpenCamera(const std::string& folder, IRecordTree* tree) {
     if (!Pick(&m_strOpenFolder, false, "")) return 0;
     target = m_strOpenFolder;
   }
+  // A folder of a Windows recorder's configuration ("D:\rec\ch01") must not become folders
+  // below the working folder: the camera shows empty, with the reason.
+  if (const std::string problem = StorageFolderProblem(target); !problem.empty()) {
+    m_strWriteBlocked = problem;
+    m_strCameraFolder.clear();
+    m_db.SetFolder("");
+    m_db.NewEmpty();
+    if (tree) m_db.FillTree(tree);
+    m_bLastOpenOk = false;
+    return 0;
+  }
   // Review mode and folders this process may not write are opened as they are: no test file,
   // no folder made; the reason is kept for the window to show.
   std::string blocked = DataWriteBlockedReason(target);

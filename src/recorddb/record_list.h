@@ -59,7 +59,9 @@ class CRecordList {
   const CRecordDB& GetDB() const { return m_db; }
   const std::string& GetCameraFolder() const { return m_strCameraFolder; }
 
-  // Empty folder: ask with the picker. 0 when cancelled or the folder cannot be made; 1
+  // Empty folder: ask with the picker. 0 when cancelled, when the folder cannot be made, or when
+  // it is not an absolute path (the camera is then shown empty and WriteBlockedReason says
+  // why; see StorageFolderProblem); 1
   // otherwise, also when the index could neither be loaded nor rebuilt (the previous
   // records then stay loaded; LastOpenSucceeded tells).
   int OpenCamera(const std::string& folder, IRecordTree* tree);

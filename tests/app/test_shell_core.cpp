@@ -27,14 +27,40 @@ TEST(CommandLine, PassAfterEitherSwitchCharacterOnly) {
     std::vector<std::string> args;
     bool pass;
   };
-  const Case cases[] = {{{"/pass"}, true},  {{"-pass"}, true},          {{"/PASS"}, false}, {{"pass"}, false},
-                        {{"-Pass"}, false}, {{"x", "-pass"}, true},     {{"/passx"}, false}, {{}, false}};
+  const Case cases[] = {{{"/pass"}, true},  {{"-pass"}, true},  {{"/PASS"}, false},          {{"-Pass"}, false},
+                        {{"--read-only", "-pass"}, true}, {{}, false}};
   for (const Case& c : cases) {
     CPlayerCommandLineInfo info;
     std::string err;
-    ASSERT_TRUE(info.Parse(c.args, &err));
+    ASSERT_TRUE(info.Parse(c.args, &err)) << err;
     EXPECT_EQ(info.IsPassGiven(), c.pass) << (c.args.empty() ? "" : c.args.back());
   }
+}
+
+// A mistyped option must not start a player that writes into the folder it was meant to spare.
+TEST(CommandLine, UnknownOptionsAndDataFolderArgument) {
+  const std::string folder = TempDir("vt_cmdline_");
+  const std::vector<std::vector<std::string>> refused = {
+      {"--read-onyl"}, {"-read-only"}, {"/passx"}, {"--bogus", folder}, {"pass"},
+      {folder, folder}, {"--data-folder", folder, folder}, {folder + "/missing"}};
+  for (const auto& args : refused) {
+    CPlayerCommandLineInfo info;
+    std::string err;
+    EXPECT_FALSE(info.Parse(args, &err)) << args[0];
+    EXPECT_FALSE(err.empty());
+  }
+  CPlayerCommandLineInfo dir;
+  std::string err;
+  ASSERT_TRUE(dir.Parse({"-pass", folder}, &err)) << err;
+  EXPECT_EQ(dir.m_strDataFolder, folder) << "DIR is the data folder";
+  CPlayerCommandLineInfo root;
+  ASSERT_TRUE(root.Parse({"/tmp"}, &err)) << "an existing folder, not a switch";
+  EXPECT_EQ(root.m_strDataFolder, "/tmp");
+  CPlayerCommandLineInfo version;
+  ASSERT_TRUE(version.Parse({"--version"}, &err));
+  EXPECT_TRUE(version.m_bVersion);
+  EXPECT_EQ(VersionText("vtplayer").rfind("vtplayer ", 0), 0u);
+  std::filesystem::remove_all(folder);
 }
 
 TEST(CommandLine, DataFolderAndHelp) {

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 
 #include <filesystem>
+#include <fstream>
 
 #include "../e2e/e2e_fixture.h"
 #include "app/app_paths.h"
@@ -47,6 +48,26 @@ TEST_F(ShellStart, HelpAndMalformedCommandLine) {
   e2e::ChildProcess bad;
   ASSERT_TRUE(bad.Start({VT_PLAYER_EXE, "--data-folder"}, root_ / "bad.out"));
   EXPECT_EQ(bad.WaitExit(10000), 2);
+}
+
+TEST_F(ShellStart, UnknownOptionTouchesNothingAndDirIsTheDataFolder) {
+  std::filesystem::create_directories(root_ / "evidence");
+  std::ofstream(root_ / "evidence/vantor.ini") << "[Preference]\r\nfAutoPlay=1\r\n";
+  e2e::ChildProcess typo;
+  ASSERT_TRUE(typo.Start({VT_PLAYER_EXE, "--read-onyl", (root_ / "evidence").string()}, root_ / "typo.out"));
+  EXPECT_EQ(typo.WaitExit(10000), 2);
+  EXPECT_NE(typo.Output().find("unknown option --read-onyl"), std::string::npos) << typo.Output();
+  EXPECT_NE(typo.Output().find("Usage: vtplayer"), std::string::npos);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root_ / "evidence"), {}), 1) << "no log, no index";
+  e2e::ChildProcess version;
+  ASSERT_TRUE(version.Start({VT_PLAYER_EXE, "--version"}, root_ / "version.out"));
+  EXPECT_EQ(version.WaitExit(10000), 0);
+  EXPECT_EQ(version.Output(), std::string("vtplayer ") + VT_VERSION + "\n");
+  e2e::ChildProcess player;
+  ASSERT_TRUE(player.Start({VT_PLAYER_EXE, (root_ / "evidence").string()}, root_ / "player.out"));
+  EXPECT_TRUE(e2e::WaitFor([&] { return std::filesystem::exists(root_ / "evidence/VTPlayer.Log"); }, 15000))
+      << player.Output();
+  player.Stop();
 }
 
 TEST_F(ShellStart, StampedEditionChoosesDataFolderAndLogIsMade) {

@@ -231,6 +231,7 @@ TEST_F(RecorderE2E, StoppedRecorderNeverHoldsTheWindow) {
     // A deletion the recorder cannot be told of reaches the index on disk instead.
     const time32 t = MakeLocalTime(2026, 12, 8, 8, 0, 0);
     Select("2026-12-08", "08:00:00");
+    answer_ = IDYES;
     const auto start = std::chrono::steady_clock::now();
     f->RunCommand(ID_DELETE_RECORD);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));

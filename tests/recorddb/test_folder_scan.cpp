@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "common/child_process.h"
 #include "rdb_fixture.h"
 #include "recorddb/folder_scan.h"
 #include "recorddb/rdb_texts.h"
@@ -133,6 +134,30 @@ TEST_F(FolderScanTest, FifoInADayFolderDoesNotHangTheScan) {
   ASSERT_EQ(::mkfifo((dir / "2008-05-10/011200001300000.avi").c_str(), 0644), 0);
   EXPECT_EQ(Rebuild().records.size(), 1u);
   EXPECT_TRUE(test::Exists(dir / "2008-05-10/011200001300000.avi"));
+}
+
+// The quick look that spares opening each file still leaves out what this user cannot read.
+TEST_F(FolderScanTest, UnreadableFilesAreSkippedAndKept) {
+  test::ScopedTz tz("UTC0");
+  Put("2008-05-10/011000001100000.avi");
+  Put("2008-05-10/011200001300000.avi");
+  Put("2008-05-10/011400001500000.avi");
+  ::chmod((dir / "2008-05-10/011200001300000.avi").c_str(), 0000);
+  ::chmod((dir / "2008-05-10/011400001500000.avi").c_str(), 0600);  // the owner's (root when run as root)
+  ::chmod(dir.path().c_str(), 0755);
+  const bool root = ::geteuid() == 0;
+  const int child = test::RunInChild([&] {
+    if (!test::DropRoot()) return 2;
+    CRecordDB scan;
+    scan.SetFolder(dir.path());
+    if (scan.Rebuild() != 1) return 3;
+    size_t n = 0;
+    for (const auto& d : scan.ListDays()) n += d.pDay->records.size();
+    return static_cast<int>(n);
+  });
+  EXPECT_EQ(child, root ? 1 : 2) << "records this user can read";
+  EXPECT_TRUE(test::Exists(dir / "2008-05-10/011200001300000.avi"));
+  EXPECT_TRUE(test::Exists(dir / "2008-05-10/011400001500000.avi"));
 }
 
 TEST_F(FolderScanTest, MissingFolderGivesAnEmptyDatabase) {

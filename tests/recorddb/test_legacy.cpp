@@ -100,6 +100,36 @@ TEST_F(LegacyTest, ResolveRecordPathFindsMovedAndWindowsPaths) {
   for (const auto& c : cases) EXPECT_EQ(ResolveRecordPath(cam, c.stored), c.expected) << c.stored;
 }
 
+// Whatever form a stored path has, a load and a save write it back byte for byte.
+TEST_F(LegacyTest, StoredPathFormsSurviveLoadAndSave) {
+  const std::string cam = dir / "cam";
+  fs::create_directories(cam);
+  const std::string forms[] = {"D:\\rec\\ch01\\2008-05-10\\011020301120340.avi",
+                               "\\rec\\ch01\\2008-05-10\\011120301220340.avi",
+                               "rel\\cam2\\2008-05-10\\011220301320340.avi",
+                               "\\\\server\\share\\2008-05-10\\011320301420340.avi",
+                               cam + "/2008-05-10/011420301520340.avi"};
+  CRecordDB built;
+  built.NewEmpty();
+  time32 t = Utc(2008, 5, 10, 10, 20, 30);
+  for (const std::string& f : forms) {
+    ASSERT_EQ(built.AddRecord(nullptr, test::Rec(t, t + 600, 6, f)), 1);
+    t += 3600;
+  }
+  ASSERT_TRUE(CRecordDB::WriteIndexFile(cam + "/rdb.ndx", *built.GetIndex()));
+  CRecordDB db;
+  db.SetFolder(cam);
+  ASSERT_TRUE(db.Load());
+  ASSERT_TRUE(db.Save());
+  CRecordDB again;
+  again.SetFolder(cam);
+  ASSERT_TRUE(again.Load());
+  std::vector<std::string> stored;
+  for (const auto& d : again.ListDays())
+    for (const auto& r : d.pDay->records) stored.emplace_back(r.szFilePath);
+  EXPECT_EQ(stored, std::vector<std::string>(std::begin(forms), std::end(forms)));
+}
+
 // A camera folder copied from a Windows recorder: its index holds D:\rec\ch01\... paths.
 TEST_F(LegacyTest, CopiedWindowsCameraListsExportsAndDeletes) {
   const std::string src = dir / "orig";

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/data_policy.h"
 #include "platform/profile.h"
 #include "rdb_fixture.h"
 #include "recorddb/rdb_texts.h"
@@ -253,6 +254,41 @@ TEST_F(MaintenanceTest, UpdateRereadsTheIndexAndFallsBackToARebuild) {
 
 TEST(DayFolderName, FormatsTheDate) {
   EXPECT_EQ(CRecordDB::DayFolderName("/out/camera01", 2008, 5, 10), "/out/camera01/2008-05-10");
+}
+
+TEST(ExportTexts, DestinationRefusalsAndReports) {
+  struct Case {
+    const char* folder;
+    bool refused;
+  } cases[] = {{"/", true},         {"/etc", true},       {"/usr/share/out", true}, {"/proc/self", true},
+               {"/home", true},     {"/media", true},     {"/run", true},           {"/media/usb/out", false},
+               {"/run/media/x", false}, {"/home/user/export", false}, {"/tmp/out", false}};
+  for (const auto& c : cases) EXPECT_EQ(!ExportDestinationRefusal(c.folder).empty(), c.refused) << c.folder;
+
+  CopyReport save;
+  save.strDestination = "/media/usb";
+  save.nCopied = 4;
+  EXPECT_EQ(CopyReportText(save, false), "Saved 4 record files to /media/usb");
+  CopyReport backup;
+  backup.strDestination = "/media/usb";
+  backup.nCopied = 1;
+  backup.nCameras = 1;
+  backup.Fail("/cam/x.avi", "gone");
+  backup.nIndexFailed = 1;
+  EXPECT_EQ(CopyReportText(backup, true),
+            "Backed up 1 record file of 1 camera to /media/usb; 1 could not be copied; 1 index file(s) could not be written");
+  backup.strRefused = "refused: / is the root of the file system";
+  EXPECT_EQ(CopyReportText(backup, true), backup.strRefused);
+}
+
+TEST(DeleteQuestions, NameCameraAndTime) {
+  test::ScopedTz tz("UTC0");
+  const time32 t = Utc(2008, 5, 10, 10, 20, 30);
+  EXPECT_EQ(DeleteRecordQuestion("C3:Gate", t, false),
+            "Delete the recording of camera C3:Gate that starts at 2008-05-10 10:20:30, with its file?");
+  EXPECT_EQ(DeleteRecordQuestion("C3:Gate", t, true), "Delete every recording of camera C3:Gate on 2008-05-10, with its files?");
+  EXPECT_EQ(DeleteAllQuestion("Are you sure to delete all records?", "C3:Gate"),
+            "Are you sure to delete all records?\n\nCamera C3:Gate");
 }
 
 }  // namespace

@@ -209,14 +209,15 @@ TEST_F(RecordDbTest, LargeIndexRoundTripThroughTheFile) {
   EXPECT_STREQ(r->szFilePath, "/rec/39/279.avi");
 }
 
-TEST_F(RecordDbTest, BackslashPathsOfTheIndexBecomeNative) {
+TEST_F(RecordDbTest, BackslashPathsOfTheIndexKeepTheirForm) {
   Add(Utc(2008, 5, 10, 8, 0, 0), Utc(2008, 5, 10, 9, 0, 0));
   RDB_RECORD* r = db.FindRecordAt(Utc(2008, 5, 10, 8, 0, 0));
   std::snprintf(r->szFilePath, sizeof r->szFilePath, "%s", "D:\\rec\\ch01\\2008-05-10\\011020301120340.avi");
   std::string bytes = CRecordDB::Serialize(*db.GetIndex());
   CRecordDB other;
   ASSERT_TRUE(other.LoadFromBytes(bytes.data(), bytes.size()));
-  EXPECT_STREQ(other.FindRecordAt(Utc(2008, 5, 10, 8, 0, 0))->szFilePath, "D:/rec/ch01/2008-05-10/011020301120340.avi");
+  EXPECT_STREQ(other.FindRecordAt(Utc(2008, 5, 10, 8, 0, 0))->szFilePath, "D:\\rec\\ch01\\2008-05-10\\011020301120340.avi");
+  EXPECT_TRUE(CRecordDB::Serialize(*other.GetIndex()) == bytes);
 }
 
 // Damaged and hostile indexes are refused and leave the loaded hierarchy alone.

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <map>
 
+#include "common/program.h"
 #include "rdb_fixture.h"
 
 namespace vt {
@@ -159,6 +160,55 @@ TEST_F(VtdbTest, SaveToAndBackupReportFailedCopies) {
   Result list = Run({"list", dir / "bak2/camera01"});
   EXPECT_EQ(list.out.find("2008-05-11"), std::string::npos);
   EXPECT_NE(list.out.find(dir / "bak2/camera01/2008-05-10/011020301120340.avi"), std::string::npos);
+}
+
+// Any bytes in a file name: JSON stays valid and keeps the bytes; text stays one line a record.
+TEST_F(VtdbTest, OddBytesInNamesAreEscaped) {
+  const std::string name = "011020301120340\n\t\"\xff\xc3\x28.avi";
+  test::WriteFile(dir / ("cam/2008-05-10/" + name), "aaaa");
+  Result r = Run({"list", dir / "cam", "--json"});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << "no raw newline inside the JSON";
+  EXPECT_NE(r.out.find("340\\n\\t\\\"\\ufffd\\ufffd(.avi\""), std::string::npos) << r.out;
+  std::string hex;
+  for (unsigned char c : dir / ("cam/2008-05-10/" + name)) {
+    char b[3];
+    std::snprintf(b, sizeof b, "%02x", c);
+    hex += b;
+  }
+  EXPECT_NE(r.out.find("\"fileBytes\": \"" + hex + "\""), std::string::npos) << "the exact bytes: " << r.out;
+  EXPECT_NE(r.out.find("\"szFilePathBytes\": \"" + hex + "\""), std::string::npos);
+  r = Run({"list", dir / "cam"});
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2) << r.out;
+  EXPECT_NE(r.out.find("340\\n\\t\"\xff\xc3(.avi\n"), std::string::npos) << r.out;
+  r = Run({"dump", dir / "cam/rdb.ndx", "--json"});
+  EXPECT_EQ(r.out.find('\n'), r.out.size() - 1);
+  EXPECT_NE(r.out.find("\"szFilePathBytes\": \"" + hex + "\""), std::string::npos);
+}
+
+// A relative camera folder is stored with absolute paths; a relative storage folder of the
+// configuration is listed as unavailable and never made below the working folder.
+TEST_F(VtdbTest, RelativeFoldersNeverStayRelative) {
+  test::WriteFile(dir / "rel/cam/2008-05-10/011020301120340.avi", "aaaa");
+  test::ProgramOptions here;
+  here.workingFolder = dir.path();
+  std::vector<std::string> args = {VTDB_PATH, "rebuild", "rel/cam"};
+  ASSERT_EQ(test::RunProgram(args, dir.path(), here).rc, 0);
+  CRecordDB db;
+  db.SetFolder(dir / "rel/cam");
+  ASSERT_TRUE(db.Load());
+  EXPECT_EQ(std::string(db.ListDays().at(0).pDay->records.at(0).szFilePath),
+            dir / "rel/cam/2008-05-10/011020301120340.avi");
+  test::WriteFile(dir / "vantor.ini", "[Storage_ch01]\r\nsStoragePath=D:\\rec\\ch01\r\n"
+                                      "[Storage_ch02]\r\nsStoragePath=rel\\cam\r\n");
+  args = {VTDB_PATH, "cameras", dir / "vantor.ini"};
+  const test::ProgramResult cams = test::RunProgram(args, dir.path(), here);
+  EXPECT_NE(cams.out.find("D:/rec/ch01\tcamera unavailable"), std::string::npos) << cams.out;
+  args = {VTDB_PATH, "backup", "--ini", dir / "vantor.ini", "--dest", "bak"};
+  const test::ProgramResult backup = test::RunProgram(args, dir.path(), here);
+  EXPECT_EQ(backup.rc, 1);
+  EXPECT_NE(backup.err.find("2 camera(s) could not be opened"), std::string::npos) << backup.err;
+  EXPECT_FALSE(test::Exists(dir / "D:"));
 }
 
 TEST_F(VtdbTest, DemoMakesABrowsableDataFolder) {

@@ -2,6 +2,7 @@
 // deletes, saves and backs up records with the same operations the player uses.
 #include <sys/stat.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -277,19 +278,26 @@ int Cameras(const std::vector<std::string>& in) {
     if (!IsFile(a.positional[0])) Fail("cannot read " + a.positional[0]);
     LoadMainCameras(a.positional[0], a.Has("remote-viewer"), &table);
   }
-  for (const auto& c : table.rows) std::cout << c.nChannel << "\t" << c.strLabel << "\t" << c.strFolder << "\n";
+  for (const auto& c : table.rows) {
+    std::cout << c.nChannel << "\t" << c.strLabel << "\t" << c.strFolder;
+    if (const std::string problem = StorageFolderProblem(c.strFolder); !problem.empty()) std::cout << "\t" << problem;
+    std::cout << "\n";
+  }
   return 0;
 }
 
 int Dump(const std::vector<std::string>& in) {
   Args a = Parse(in, {}, {"json"});
   ExpectPositionals(a, 1, "dump NDX");
-  std::ifstream f(a.positional[0], std::ios::binary);
-  if (!f) Fail("cannot read " + a.positional[0]);
-  const std::string bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
   CRecordDB db;
-  if (!db.LoadFromBytes(bytes.data(), bytes.size())) Fail(a.positional[0] + " is not a readable record index");
-  std::cout << (a.Has("json") ? DumpJson(*db.GetIndex()) : DumpText(*db.GetIndex()));
+  if (!db.LoadFromFile(a.positional[0])) {
+    if (!IsFile(a.positional[0])) Fail("cannot read " + a.positional[0]);
+    Fail(a.positional[0] + " is not a readable record index (or another process holds it)");
+  }
+  if (a.Has("json"))
+    DumpJson(std::cout, *db.GetIndex());
+  else
+    DumpText(std::cout, *db.GetIndex());
   return 0;
 }
 
@@ -302,7 +310,10 @@ int List(const std::vector<std::string>& in) {
   if (!db.Open(a.positional[0])) Fail("cannot open " + a.positional[0]);
   if (db.HasUnsavedChanges() && !IsReadOnlyData())
     std::cerr << "vtdb: warning: listed from a rebuild of the folder; " << SaveFailure(db) << "\n";
-  std::cout << (a.Has("json") ? ListJson(db) : ListText(db));
+  if (a.Has("json"))
+    ListJson(std::cout, db);
+  else
+    ListText(std::cout, db);
   return 0;
 }
 
@@ -359,7 +370,8 @@ int Delete(const std::vector<std::string>& in) {
 
 int SaveTo(const std::vector<std::string>& in) {
   Args a = Parse(in, {"record", "day", "channel", "dest", "ini"}, {});
-  ExpectPositionals(a, 1, "save-to FOLDER (--record T | --day T) --channel N --dest ROOT --ini INI");
+  ExpectPositionals(a, 1, "save-to FOLDER (--record T | --day D) --channel N --dest ROOT --ini INI");
+  const std::string folder = AbsolutePath(a.positional[0]);
   if (a.Has("record") == a.Has("day")) Fail("give exactly one of --record, --day");
   const bool day = a.Has("day");
   const std::string channelText = a.Value("channel");
@@ -369,11 +381,11 @@ int SaveTo(const std::vector<std::string>& in) {
   if (channel < 1 || channel > kMaxChannels) Fail("--channel takes a channel number 1-16");
   const std::string dest = AbsolutePath(a.Value("dest")), ini = a.Value("ini");
   if (!IsFile(ini)) Fail("cannot read " + ini);
-  RequireFolder(a.positional[0]);
-  RequireChannelOf(a.positional[0], channel, ini);
-  RefuseDestinationInData(ini, {a.positional[0]}, dest);
+  RequireFolder(folder);
+  RequireChannelOf(folder, channel, ini);
+  RefuseDestinationInData(ini, {folder}, dest);
   CRecordDB probe;
-  if (!probe.Open(a.positional[0])) Fail("cannot open " + a.positional[0]);
+  if (!probe.Open(folder)) Fail("cannot open " + folder);
   const time32 t = day ? DayTime(&probe, a.Value("day")) : ParseTime(a.Value("record"));
   if (!day && !probe.FindRecordAt(t)) Fail("no record at " + a.Value("record"));
 
@@ -387,7 +399,7 @@ int SaveTo(const std::vector<std::string>& in) {
     return true;
   };
   list.SetContext(ctx);
-  if (list.OpenCamera(a.positional[0], nullptr) != 1 || !list.LastOpenSucceeded()) Fail("cannot open " + a.positional[0]);
+  if (list.OpenCamera(folder, nullptr) != 1 || !list.LastOpenSucceeded()) Fail("cannot open " + folder);
   CopyReport report;
   const bool ok = list.SaveRecordsTo(t, day, channel - 1, &report);
   ReportExport(ok, report, false);
@@ -458,6 +470,9 @@ int Run(int argc, char** argv) {
 }  // namespace vt::vtdb
 
 int main(int argc, char** argv) {
+  // A file-size limit makes writes fail (reported) instead of killing the program.
+  std::signal(SIGXFSZ, SIG_IGN);
+  std::ios::sync_with_stdio(false);
   try {
     return vt::vtdb::Run(argc, argv);
   } catch (const vt::vtdb::Failure& e) {

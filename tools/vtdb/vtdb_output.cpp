@@ -1,6 +1,7 @@
 #include "vtdb_output.h"
 
 #include <cinttypes>
+#include <cstring>
 #include <cstdio>
 #include <sstream>
 
@@ -44,18 +45,71 @@ std::string NodeFields(const RDB_NODE& n, const char* sep, const char* quote) {
   return o.str();
 }
 
+std::string StoredPath(const RDB_RECORD& r) { return std::string(r.szFilePath, strnlen(r.szFilePath, sizeof r.szFilePath)); }
+
 std::string RecordJson(const RDB_RECORD& r) {
   std::ostringstream o;
-  o << "{\"szFilePath\": " << JsonString(r.szFilePath) << ", \"nKind\": " << r.nKind << ", \"tStart\": " << r.tStart
+  o << "{" << JsonPathFields("szFilePath", StoredPath(r)) << ", \"nKind\": " << r.nKind << ", \"tStart\": " << r.tStart
     << ", \"tEnd\": " << r.tEnd << ", \"qwSize\": " << r.qwSize << "}";
   return o.str();
+}
+
+// Length of the valid UTF-8 sequence at s[i], 0 when the byte there does not begin one.
+size_t Utf8Sequence(const std::string& s, size_t i) {
+  const auto c = static_cast<unsigned char>(s[i]);
+  size_t n = 0;
+  uint32_t cp = 0;
+  if (c < 0x80) return 1;
+  if (c >= 0xC2 && c <= 0xDF) {
+    n = 2;
+    cp = c & 0x1F;
+  } else if (c >= 0xE0 && c <= 0xEF) {
+    n = 3;
+    cp = c & 0x0F;
+  } else if (c >= 0xF0 && c <= 0xF4) {
+    n = 4;
+    cp = c & 0x07;
+  } else {
+    return 0;
+  }
+  if (i + n > s.size()) return 0;
+  for (size_t k = 1; k < n; ++k) {
+    const auto d = static_cast<unsigned char>(s[i + k]);
+    if ((d & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (d & 0x3F);
+  }
+  // Overlong forms, surrogates and values past U+10FFFF are not valid.
+  if ((n == 3 && cp < 0x800) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return n;
+}
+
+bool AllUtf8(const std::string& s) {
+  for (size_t i = 0; i < s.size();) {
+    const size_t n = Utf8Sequence(s, i);
+    if (n == 0) return false;
+    i += n;
+  }
+  return true;
 }
 
 }  // namespace
 
 std::string JsonString(const std::string& text) {
   std::string out = "\"";
-  for (unsigned char c : text) {
+  for (size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const size_t n = Utf8Sequence(text, i);
+    if (n == 0) {
+      out += "\\ufffd";
+      ++i;
+      continue;
+    }
+    if (n > 1) {
+      out.append(text, i, n);
+      i += n;
+      continue;
+    }
+    ++i;
     switch (c) {
       case '"': out += "\\\""; break;
       case '\\': out += "\\\\"; break;
@@ -63,7 +117,7 @@ std::string JsonString(const std::string& text) {
       case '\r': out += "\\r"; break;
       case '\t': out += "\\t"; break;
       default:
-        if (c < 0x20) {
+        if (c < 0x20 || c == 0x7F) {
           char buf[8];
           std::snprintf(buf, sizeof buf, "\\u%04x", c);
           out += buf;
@@ -75,10 +129,41 @@ std::string JsonString(const std::string& text) {
   return out + "\"";
 }
 
+std::string JsonPathFields(const char* name, const std::string& text) {
+  std::string out = "\"" + std::string(name) + "\": " + JsonString(text);
+  if (AllUtf8(text)) return out;
+  static const char kHex[] = "0123456789abcdef";
+  std::string hex;
+  for (unsigned char c : text) {
+    hex += kHex[c >> 4];
+    hex += kHex[c & 15];
+  }
+  return out + ", \"" + std::string(name) + "Bytes\": \"" + hex + "\"";
+}
+
+std::string TextLine(const std::string& text) {
+  std::string out;
+  for (unsigned char c : text) {
+    switch (c) {
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (c < 0x20 || c == 0x7F) {
+          char buf[8];
+          std::snprintf(buf, sizeof buf, "\\x%02x", c);
+          out += buf;
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  return out;
+}
+
 std::string TimeText(time32 t) { return FormatLocalTime(t, "%Y-%m-%d %H:%M:%S"); }
 
-std::string DumpText(const RdbIndex& index) {
-  std::ostringstream o;
+void DumpText(std::ostream& o, const RdbIndex& index) {
   o << "header " << HeaderFields(index.header, "=", "") << "\n";
   for (const auto& y : index.years) {
     o << "  year " << NodeFields(y.node, "=", "") << "\n";
@@ -88,15 +173,13 @@ std::string DumpText(const RdbIndex& index) {
         o << "      day " << NodeFields(d.node, "=", "") << "\n";
         for (const auto& r : d.records)
           o << "        record nKind=" << r.nKind << " tStart=" << r.tStart << " tEnd=" << r.tEnd
-            << " qwSize=" << r.qwSize << " szFilePath=" << r.szFilePath << "\n";
+            << " qwSize=" << r.qwSize << " szFilePath=" << TextLine(StoredPath(r)) << "\n";
       }
     }
   }
-  return o.str();
 }
 
-std::string DumpJson(const RdbIndex& index) {
-  std::ostringstream o;
+void DumpJson(std::ostream& o, const RdbIndex& index) {
   o << "{\"header\": {" << HeaderFields(index.header, ": ", "\"") << "}, \"years\": [";
   for (size_t yi = 0; yi < index.years.size(); ++yi) {
     const auto& y = index.years[yi];
@@ -115,22 +198,18 @@ std::string DumpJson(const RdbIndex& index) {
     o << "]}";
   }
   o << "]}\n";
-  return o.str();
 }
 
-std::string ListText(const CRecordDB& db) {
-  std::ostringstream o;
+void ListText(std::ostream& o, const CRecordDB& db) {
   for (const RdbDayRef& d : db.ListDays()) {
     o << RdbDayText(d.nYear, d.nMonth, d.nDay) << "\n";
     for (const auto& r : d.pDay->records)
       o << "  " << RdbRecordText(r) << "\t" << TimeText(r.tEnd) << "\t" << r.nKind << "\t" << r.qwSize << "\t"
-        << db.ResolvePath(r) << "\n";
+        << TextLine(db.ResolvePath(r)) << "\n";
   }
-  return o.str();
 }
 
-std::string ListJson(const CRecordDB& db) {
-  std::ostringstream o;
+void ListJson(std::ostream& o, const CRecordDB& db) {
   o << "[";
   bool firstDay = true;
   for (const RdbDayRef& d : db.ListDays()) {
@@ -140,14 +219,13 @@ std::string ListJson(const CRecordDB& db) {
     for (size_t i = 0; i < d.pDay->records.size(); ++i) {
       const auto& r = d.pDay->records[i];
       o << (i ? ", " : "") << "{\"time\": " << JsonString(RdbRecordText(r)) << ", \"end\": " << JsonString(TimeText(r.tEnd))
-        << ", \"szFilePath\": " << JsonString(r.szFilePath) << ", \"file\": " << JsonString(db.ResolvePath(r))
+        << ", " << JsonPathFields("szFilePath", StoredPath(r)) << ", " << JsonPathFields("file", db.ResolvePath(r))
         << ", \"nKind\": " << r.nKind << ", \"tStart\": " << r.tStart << ", \"tEnd\": " << r.tEnd
         << ", \"qwSize\": " << r.qwSize << "}";
     }
     o << "]}";
   }
   o << "]\n";
-  return o.str();
 }
 
 }  // namespace vt::vtdb
