@@ -1,58 +1,65 @@
-// Times the record database against plain system work on the same data, in one run:
-//  (a) CRecordDB::Load of the index vs one read() of the file into memory,
-//  (b) Rebuild of the folder tree vs `find FOLDER -name '*.avi' -printf '%s\n'`,
-//  (c) Save vs one write() and one fsync() of the same number of bytes.
-// The tree (100 000 record files in 365 day folders by default) is made in /tmp and removed.
+// The record database against plain system work on the same data, at each size given
+// (default 10 000, 100 000 and 1 000 000 record files, about 274 a day):
+//  (a) CRecordDB::Load in a fresh process vs read() of the file into fresh memory in a fresh
+//      process: the program as shipped, page faults included (goal: within 3x);
+//  (b) Rebuild of the folder tree vs `find FOLDER -name '*.avi' -printf '%s\n'` (goal: 2x);
+//  (c) Save (folder lock, temporary, fsync, rename, folder fsync) vs write() + fsync() (goal: 3x);
+//  (d) finding every record's file when the index holds Windows paths ("D:\rec\ch01\day\name",
+//      a camera copied from a Windows recorder) vs the same index with the files' own paths
+//      (goal: 2x);
+//  (e) deleting a day whose folder has gone (every file missing) vs one stat() of each of its
+//      files, the least such a delete must do (goal: 3x).
+// The trees are made in /tmp and removed. Exit status 1 when a goal is missed.
+// Usage: bench_recorddb [records...]
 #include <fcntl.h>
-#include <malloc.h>
-#include <sys/mman.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "bench_process.h"
+#include "bench_report.h"
 #include "platform/local_time.h"
 #include "recorddb/record_db.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using vt::bench::Clock;
+using vt::bench::Ms;
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
+constexpr int kRecordsPerDay = 274;  // a recording every five minutes or so
+constexpr double kLoadGoal = 3, kRebuildGoal = 2, kSaveGoal = 3, kWindowsPathGoal = 2, kMissingDayGoal = 3;
+
+// Finds the file of every record, as vtdb list and the player do; the number found.
+size_t FindEveryFile(const vt::CRecordDB& db) {
+  size_t found = 0;
+  for (const auto& d : db.ListDays())
+    for (const auto& r : d.pDay->records) found += db.ResolvePath(r).empty() ? 0 : 1;
+  return found;
 }
 
-long MinorFaults() {
-  struct rusage ru {};
-  ::getrusage(RUSAGE_SELF, &ru);
-  return ru.ru_minflt;
+// The index of db with every path in the form a Windows recorder stores.
+std::string WindowsFormIndex(const vt::CRecordDB& db) {
+  vt::RdbIndex copy = *db.GetIndex();
+  for (auto& y : copy.years)
+    for (auto& m : y.months)
+      for (auto& d : m.days)
+        for (auto& r : d.records) {
+          std::string p = r.szFilePath;
+          const size_t name = p.find_last_of('/'), day = p.find_last_of('/', name - 1);
+          const std::string stored = "D:\\rec\\ch01\\" + p.substr(day + 1, name - day - 1) + "\\" + p.substr(name + 1);
+          std::snprintf(r.szFilePath, sizeof r.szFilePath, "%s", stored.c_str());
+        }
+  return vt::CRecordDB::Serialize(copy);
 }
 
-long g_faults = 0;  // page faults per run of the last TimeMs
-
-// Median milliseconds of reps runs of f.
-double TimeMs(int reps, const std::function<void()>& f) {
-  std::vector<double> ms;
-  const long f0 = MinorFaults();
-  for (int i = 0; i < reps; ++i) {
-    auto t0 = Clock::now();
-    f();
-    ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
-  }
-  g_faults = (MinorFaults() - f0) / reps;
-  return Median(ms);
-}
-
-bool MakeTree(const std::string& cam, int records, int days) {
+bool MakeTree(const std::string& cam, int records) {
+  const int days = std::max(1, records / kRecordsPerDay);
   const vt::time32 first = vt::MakeLocalTime(2008, 1, 1, 12, 0, 0);
   int made = 0;
   for (int d = 0; d < days; ++d) {
@@ -77,109 +84,187 @@ bool MakeTree(const std::string& cam, int records, int days) {
   return made == records;
 }
 
-void Report(const char* what, double ours, long ourFaults, const char* refName, double ref, long refFaults,
-            double goal) {
-  const double ratio = ours / std::max(ref, 1e-6);
-  std::printf("%-24s %9.2f ms (%6ld faults)   %-22s %9.2f ms (%6ld faults)   ratio %5.2f  (goal <= %.0f) %s\n", what,
-              ours, ourFaults, refName, ref, refFaults, ratio, goal, ratio <= goal ? "ok" : "OVER");
+// Child: one Load of the camera folder's index, as the program does it. Prints "ms records".
+int ChildLoad(const std::string& cam) {
+  const auto t0 = Clock::now();
+  vt::CRecordDB db;
+  db.SetFolder(cam);
+  if (!db.Load()) return 1;
+  const double ms = Ms(Clock::now() - t0);
+  size_t n = 0;
+  for (const auto& d : db.ListDays()) n += d.pDay->records.size();
+  std::printf("%.3f %zu\n", ms, n);
+  return 0;
+}
+
+// Child: the file into memory fresh from the system, as the least a load must do. Prints "ms".
+int ChildRead(const std::string& file) {
+  const auto t0 = Clock::now();
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat st {};
+  if (fd < 0 || ::fstat(fd, &st) != 0) return 1;
+  const size_t bytes = static_cast<size_t>(st.st_size);
+  char* mem = static_cast<char*>(std::malloc(bytes));
+  size_t done = 0;
+  while (mem && done < bytes) {
+    const ssize_t n = ::read(fd, mem + done, bytes - done);
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  const double ms = Ms(Clock::now() - t0);
+  const bool ok = mem && done == bytes;
+  if (ok && bytes) {
+    volatile char last = mem[bytes - 1];  // the bytes are used, so the read stays
+    (void)last;
+  }
+  std::free(mem);
+  if (!ok) return 1;
+  std::printf("%.3f\n", ms);
+  return 0;
+}
+
+double ChildMs(const std::vector<std::string>& args, size_t expectRecords, bool* ok) {
+  const std::string out = vt::bench::RunSelf(args);
+  double ms = -1;
+  size_t n = 0;
+  const int fields = std::sscanf(out.c_str(), "%lf %zu", &ms, &n);
+  if (fields < 1 || (expectRecords && n != expectRecords)) *ok = false;
+  return ms;
+}
+
+bool BenchSize(const std::string& root, int records, vt::bench::CGoals* goals) {
+  const std::string cam = root + "/cam" + std::to_string(records);
+  std::printf("\n== %d record files in %d day folders\n", records, std::max(1, records / kRecordsPerDay));
+  std::fflush(stdout);
+  if (!MakeTree(cam, records)) {
+    std::fprintf(stderr, "cannot make the tree under %s\n", cam.c_str());
+    return false;
+  }
+  bool ok = true;
+  const int rounds = records >= 1000000 ? 3 : 5;
+  vt::CRecordDB db;
+  db.SetFolder(cam);
+
+  // (b) both walk the warm tree; one untimed run each warms the caches.
+  const std::string find = "find '" + cam + "' -name '*.avi' -printf '%s\\n' >/dev/null";
+  db.Rebuild();
+  ok = std::system(find.c_str()) == 0 && ok;
+  const vt::bench::Rounds rebuild = vt::bench::Alternate(
+      rounds, 1, [&] { db.Rebuild(); }, [&] { ok = std::system(find.c_str()) == 0 && ok; });
+  size_t listed = 0;
+  for (const auto& d : db.ListDays()) listed += d.pDay->records.size();
+  if (listed != static_cast<size_t>(records)) {
+    std::fprintf(stderr, "rebuild listed %zu records\n", listed);
+    ok = false;
+  }
+
+  // (c) the index as the program writes it, and the same bytes plainly.
+  if (!db.Save()) ok = false;
+  const std::string plain = root + "/plain.bin";
+  struct stat st {};
+  ::stat(db.GetIndexPath().c_str(), &st);
+  const size_t bytes = static_cast<size_t>(st.st_size);
+  const std::vector<char> data(bytes, 'x');
+  const vt::bench::Rounds save = vt::bench::Alternate(
+      rounds, 1, [&] { ok = db.Save() && ok; },
+      [&] {
+        ::unlink(plain.c_str());
+        const int fd = ::open(plain.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ok = fd >= 0 && ::write(fd, data.data(), bytes) == static_cast<ssize_t>(bytes) && ::fsync(fd) == 0 && ok;
+        if (fd >= 0) ::close(fd);
+      });
+  ::unlink(plain.c_str());
+
+  // (d) a fresh finder each call, as a fresh vtdb list has.
+  vt::CRecordDB windows, direct;
+  const std::string windowsBytes = WindowsFormIndex(db), directBytes = vt::CRecordDB::Serialize(*db.GetIndex());
+  windows.LoadFromBytes(windowsBytes.data(), windowsBytes.size());
+  direct.LoadFromBytes(directBytes.data(), directBytes.size());
+  size_t foundWindows = 0, foundDirect = 0;
+  const vt::bench::Rounds paths = vt::bench::Alternate(
+      rounds, 1,
+      [&] {
+        windows.SetFolder(cam);
+        foundWindows = FindEveryFile(windows);
+      },
+      [&] {
+        direct.SetFolder(cam);
+        foundDirect = FindEveryFile(direct);
+      });
+  if (foundWindows != static_cast<size_t>(records) || foundDirect != static_cast<size_t>(records)) {
+    std::fprintf(stderr, "found %zu and %zu of %d files\n", foundWindows, foundDirect, records);
+    ok = false;
+  }
+
+  // (e) the first day's folder moved away: each round deletes that day from a fresh copy.
+  const vt::RdbDayRef first = db.ListDays().front();
+  const vt::time32 dayTime = first.pDay->records.front().tStart;
+  const std::string dayFolder = vt::CRecordDB::DayFolderName(cam, first.nYear, first.nMonth, first.nDay);
+  std::filesystem::rename(dayFolder, root + "/moved-day");
+  const vt::bench::Rounds missing = vt::bench::AlternateTimed(
+      rounds,
+      [&] {
+        vt::CRecordDB copy;
+        copy.SetFolder(cam);
+        copy.LoadFromBytes(directBytes.data(), directBytes.size());
+        const auto t0 = Clock::now();
+        ok = copy.RemoveDay(dayTime, true) && ok;
+        return Ms(Clock::now() - t0);
+      },
+      [&] {
+        // The least a delete of the day must do: look at each file once.
+        const auto t0 = Clock::now();
+        struct stat gone {};
+        for (const auto& r : first.pDay->records) ok = ::stat(r.szFilePath, &gone) != 0 && ok;
+        return Ms(Clock::now() - t0);
+      });
+  std::filesystem::rename(root + "/moved-day", dayFolder);
+
+  // (a) each in a process of its own; the file is in the page cache for both.
+  const vt::bench::Rounds load = vt::bench::AlternateTimed(
+      rounds + 2, [&] { return ChildMs({"--child-load", cam}, static_cast<size_t>(records), &ok); },
+      [&] { return ChildMs({"--child-read", db.GetIndexPath()}, 0, &ok); });
+
+  std::printf("index: %zu bytes\n", bytes);
+  vt::bench::PrintRounds("(a) Load / read() (fresh process)", load);
+  vt::bench::PrintRounds("(b) Rebuild / find", rebuild);
+  vt::bench::PrintRounds("(c) Save / write()+fsync()", save);
+  vt::bench::PrintRounds("(d) Windows paths / own paths", paths);
+  vt::bench::PrintRounds("(e) day gone: delete / stat() each", missing);
+  const std::string n = " at " + std::to_string(records);
+  goals->AtMost("(a) Load / read()" + n, load.Ratio().median, kLoadGoal);
+  goals->AtMost("(b) Rebuild / find" + n, rebuild.Ratio().median, kRebuildGoal);
+  goals->AtMost("(c) Save / write()+fsync()" + n, save.Ratio().median, kSaveGoal);
+  goals->AtMost("(d) Windows paths / own paths" + n, paths.Ratio().median, kWindowsPathGoal);
+  goals->AtMost("(e) day gone: delete / stat() each" + n, missing.Ratio().median, kMissingDayGoal);
+  std::error_code ec;
+  std::filesystem::remove_all(cam, ec);
+  return ok;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int records = argc > 1 ? std::atoi(argv[1]) : 100000;
-  const int days = argc > 2 ? std::atoi(argv[2]) : 365;
   ::setenv("TZ", "UTC0", 1);
   ::tzset();
-  // Steady-state allocator for every measured operation alike: freed memory is reused rather
-  // than handed back to the system (the defaults would favour the single large read buffer,
-  // whose size raises glibc's thresholds, over the index's many day arrays).
-  ::mallopt(M_MMAP_THRESHOLD, 64 << 20);
-  ::mallopt(M_TRIM_THRESHOLD, 512 << 20);
+  if (argc == 3 && std::string(argv[1]) == "--child-load") return ChildLoad(argv[2]);
+  if (argc == 3 && std::string(argv[1]) == "--child-read") return ChildRead(argv[2]);
+  std::vector<int> sizes;
+  for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+  if (sizes.empty()) sizes = {10000, 100000, 1000000};
   char tmpl[] = "/tmp/vtbench-rdb-XXXXXX";
   if (!::mkdtemp(tmpl)) return 1;
-  const std::string root = tmpl, cam = root + "/cam";
-  int rc = 0;
-  std::printf("record database: %d record files in %d day folders under %s\n", records, days, root.c_str());
-  if (!MakeTree(cam, records, days)) {
-    std::fprintf(stderr, "cannot make the tree\n");
-    rc = 1;
-  } else {
-    vt::CRecordDB db;
-    db.SetFolder(cam);
-    // (b) both walk the warm tree; one untimed run each warms the caches.
-    const std::string find = "find '" + cam + "' -name '*.avi' -printf '%s\\n' >/dev/null";
-    db.Rebuild();
-    if (std::system(find.c_str()) != 0) rc = 1;
-    const double tRebuild = TimeMs(3, [&] { db.Rebuild(); });
-    const long fRebuild = g_faults;
-    const double tFind = TimeMs(3, [&] {
-      if (std::system(find.c_str()) != 0) rc = 1;
-    });
-    const long fFind = g_faults;
-    size_t listed = 0;
-    for (const auto& d : db.ListDays()) listed += d.pDay->records.size();
-    if (listed != static_cast<size_t>(records)) {
-      std::fprintf(stderr, "rebuild listed %zu records\n", listed);
-      rc = 1;
-    }
-    if (!db.Save()) rc = 1;
-    struct stat st {};
-    ::stat(db.GetIndexPath().c_str(), &st);
-    const size_t bytes = static_cast<size_t>(st.st_size);
-    std::printf("index: %zu bytes\n", bytes);
-
-    // (a) one untimed run of each first.
-    {
-      vt::CRecordDB warm;
-      warm.SetFolder(cam);
-      warm.Load();
-    }
-    const double tLoad = TimeMs(7, [&] {
-      vt::CRecordDB other;
-      other.SetFolder(cam);
-      if (!other.Load()) rc = 1;
-    });
-    const long fLoad = g_faults;
-    const double tRead = TimeMs(7, [&] {
-      std::vector<char> mem(bytes);
-      int fd = ::open(db.GetIndexPath().c_str(), O_RDONLY);
-      if (fd < 0 || ::read(fd, mem.data(), bytes) != static_cast<ssize_t>(bytes)) rc = 1;
-      if (fd >= 0) ::close(fd);
-    });
-    const long fRead = g_faults;
-    // The same read into memory fresh from the system, page faults included.
-    const double tReadFresh = TimeMs(7, [&] {
-      void* mem = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-      int fd = ::open(db.GetIndexPath().c_str(), O_RDONLY);
-      if (mem == MAP_FAILED || fd < 0 || ::read(fd, mem, bytes) != static_cast<ssize_t>(bytes)) rc = 1;
-      if (fd >= 0) ::close(fd);
-      if (mem != MAP_FAILED) ::munmap(mem, bytes);
-    });
-    const long fReadFresh = g_faults;
-
-    // (c)
-    const std::string plain = root + "/plain.bin";
-    const std::vector<char> data(bytes, 'x');
-    const double tSave = TimeMs(5, [&] {
-      if (!db.Save()) rc = 1;
-    });
-    const long fSave = g_faults;
-    const double tWrite = TimeMs(5, [&] {
-      ::unlink(plain.c_str());
-      int fd = ::open(plain.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      if (fd < 0 || ::write(fd, data.data(), bytes) != static_cast<ssize_t>(bytes) || ::fsync(fd) != 0) rc = 1;
-      if (fd >= 0) ::close(fd);
-    });
-    const long fWrite = g_faults;
-
-    Report("(a) CRecordDB::Load", tLoad, fLoad, "read() of the file", tRead, fRead, 3);
-    std::printf("read() into pages fresh from the system: %.2f ms (%ld faults) - page faults cost this much here\n",
-                tReadFresh, fReadFresh);
-    Report("(b) CRecordDB::Rebuild", tRebuild, fRebuild, "find (own process)", tFind, fFind, 2);
-    Report("(c) CRecordDB::Save", tSave, fSave, "write() + fsync()", tWrite, fWrite, 3);
-  }
+  const std::string root = tmpl;
+  std::printf("record database under %s; ours/ref ratios, medians of alternating rounds\n", root.c_str());
+  vt::bench::CGoals goals;
+  bool ok = true;
+  for (int records : sizes) ok = records > 0 && BenchSize(root, records, &goals) && ok;
   std::error_code ec;
   std::filesystem::remove_all(root, ec);
-  return rc;
+  if (!ok) {
+    std::fprintf(stderr, "a measurement failed\n");
+    return 1;
+  }
+  return goals.Finish();
 }

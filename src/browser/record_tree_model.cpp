@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "platform/heap.h"
 #include "res/gen/res_images.h"
 
 namespace vt {
@@ -82,10 +83,16 @@ RecordTreeItem CRecordTreeModel::InsertRecord(RecordTreeItem day, const std::str
 void CRecordTreeModel::Flush() {
   if (!m_bPending) return;
   beginResetModel();
+  Items old = std::move(m_shown);
   m_shown = std::move(m_pending);
   m_pending = Items();
   m_bPending = false;
   endResetModel();
+  // The items of a large camera go back to the system once another camera is shown.
+  size_t records = 0;
+  for (const Day& d : old.days) records += d.records.capacity();
+  old = Items();
+  ReturnFreedMemory(records * sizeof(Record));
 }
 
 void CRecordTreeModel::SetNewestFirst(bool on) {

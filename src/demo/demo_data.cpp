@@ -12,6 +12,7 @@
 
 #include "demo/demo_clip.h"
 #include "demo/demo_frame.h"
+#include "platform/atomic_file.h"
 #include "platform/file_utils.h"
 #include "platform/local_time.h"
 #include "platform/paths.h"
@@ -37,15 +38,7 @@ bool ReadSmallFile(const std::string& path, std::string* text) {
 
 // Through a temporary name and one rename, so a reader never sees half a file.
 bool WriteWholeFile(const std::string& path, const std::string& text) {
-  const std::string tmp = path + ".tmp";
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-  ok = ::fsync(fd) == 0 && ok;
-  ok = ::close(fd) == 0 && ok;
-  if (ok && ::rename(tmp.c_str(), path.c_str()) == 0) return true;
-  ::unlink(tmp.c_str());
-  return false;
+  return WriteBytesAtomically(path, text.data(), text.size()).ok();
 }
 
 bool FolderEmptyOrMissing(const std::string& dir) {

@@ -1,9 +1,9 @@
 #include "frame/log_file.h"
 
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 
+#include "platform/atomic_file.h"
 #include "platform/data_policy.h"
 
 namespace vt {
@@ -32,7 +32,9 @@ void CLogFile::InitLog(const std::string& path) {
   m_bLogEnabled = 1;
   std::ifstream in(path, std::ios::binary);
   if (!in) {
-    std::ofstream create(path, std::ios::binary);
+    AtomicWriteOptions create;
+    create.replace = false;
+    WriteBytesAtomically(path, "", 0, create);
     m_nLogLines = 0;
     return;
   }
@@ -41,13 +43,9 @@ void CLogFile::InitLog(const std::string& path) {
   m_nLogLines = CountLogLines(text);
   if (m_nLogLines >= kLogRotateLines) {
     std::lock_guard<std::mutex> lock(m_logLock);
-    std::error_code ec;
-    std::filesystem::copy_file(path, path + "1", std::filesystem::copy_options::overwrite_existing, ec);
-    // Emptying without a copy would lose the old lines: keep the file as it is then.
-    if (!ec) {
-      std::ofstream truncate(path, std::ios::binary | std::ios::trunc);
+    // Emptying without a complete copy would lose the old lines: keep the file as it is then.
+    if (WriteBytesAtomically(path + "1", text.data(), text.size()).ok() && WriteBytesAtomically(path, "", 0).ok())
       m_nLogLines = 0;
-    }
   }
 }
 

@@ -13,6 +13,7 @@
 #include "platform/atomic_file.h"
 #include "platform/data_policy.h"
 #include "platform/file_utils.h"
+#include "platform/heap.h"
 #include "platform/local_time.h"
 #include "platform/paths.h"
 
@@ -349,8 +350,29 @@ std::unique_ptr<RdbIndex> CRecordDB::MakeEmptyIndex() {
   return index;
 }
 
+size_t CRecordDB::RecordBytes(const RdbIndex* index) {
+  size_t n = 0;
+  if (index)
+    for (const auto& y : index->years)
+      for (const auto& m : y.months)
+        for (const auto& d : m.days) n += d.records.capacity();
+  return n * sizeof(RDB_RECORD);
+}
+
+void CRecordDB::ReleaseHierarchy(std::unique_ptr<RdbIndex> old) {
+  const size_t bytes = RecordBytes(old.get());
+  old.reset();
+  ReturnFreedMemory(bytes);
+}
+
+void CRecordDB::Install(std::unique_ptr<RdbIndex> next) {
+  std::unique_ptr<RdbIndex> old = std::move(m_pHeader);
+  m_pHeader = std::move(next);
+  ReleaseHierarchy(std::move(old));
+}
+
 bool CRecordDB::NewEmpty() {
-  m_pHeader = MakeEmptyIndex();
+  Install(MakeEmptyIndex());
   return true;
 }
 
@@ -360,7 +382,7 @@ bool CRecordDB::LoadFromBytes(const void* data, size_t size) {
   auto index = std::make_unique<RdbIndex>();
   MemorySource src(data, size);
   if (!ParseIndex(&src, index.get())) return false;
-  m_pHeader = std::move(index);
+  Install(std::move(index));
   m_bUnsaved = false;
   return true;
 }
@@ -410,7 +432,7 @@ bool CRecordDB::LoadLocked() {
   }
   ::close(fd);
   if (!ok) return false;
-  m_pHeader = std::move(index);
+  Install(std::move(index));
   m_bUnsaved = false;
   m_bStale = false;
   m_stamp = FileStamp{true, static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
@@ -594,6 +616,7 @@ bool CRecordDB::Open(const std::string& folder) {
     m_stamp = oldStamp;
     return false;
   }
+  ReleaseHierarchy(std::move(aside));
   return true;
 }
 
@@ -620,6 +643,7 @@ bool CRecordDB::Reload(IRecordTree* tree) {
     m_stamp = oldStamp;
     return false;
   }
+  ReleaseHierarchy(std::move(aside));
   if (tree) FillTree(tree);
   return true;
 }

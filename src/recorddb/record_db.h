@@ -257,6 +257,12 @@ class CRecordDB {
     bool operator==(const FileStamp&) const = default;
   };
   static FileStamp StampOf(const std::string& path);
+  // Bytes held by the record arrays of index.
+  static size_t RecordBytes(const RdbIndex* index);
+  // Frees a hierarchy; a large one's memory goes back to the system.
+  static void ReleaseHierarchy(std::unique_ptr<RdbIndex> old);
+  // Makes next the hierarchy and releases the one it replaces.
+  void Install(std::unique_ptr<RdbIndex> next);
   bool LoadLocked();
   bool SaveLocked();
   bool HasLeftoverChange() const;

@@ -227,7 +227,7 @@ bool CRecordDB::ClearAll(bool deleteFiles) {
           for (const auto& d : m.days)
             for (const auto& r : d.records) DeleteFileIfExists(ResolvePath(r));
     }
-    m_pHeader.reset();
+    ReleaseHierarchy(std::move(m_pHeader));
   }
   m_bUnsaved = true;
   return NewEmpty();

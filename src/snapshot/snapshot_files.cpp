@@ -24,7 +24,7 @@ bool ReserveAutoName(const std::string& folder, time32 t, std::string* name) {
   const std::string stem = first.substr(0, first.size() - 4);
   for (int i = 0; i < kMaxNameTries; ++i) {
     std::string candidate = i == 0 ? first : stem + "-" + std::to_string(i) + ".bmp";
-    int fd = ::open((folder + candidate).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    int fd = ::open((folder + candidate).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd >= 0) {
       ::close(fd);
       *name = std::move(candidate);

@@ -167,6 +167,7 @@ TEST_F(RecorderE2E, RecorderIsLookedUpBeforeTheDeletionStarts) {
   CMainFrame* f = OpenPlayer();
   Select("2026-12-08", "08:00:00");
   watched.fileThereAtLookUp.clear();
+  answer_ = IDYES;
   f->RunCommand(ID_DELETE_RECORD);
   EXPECT_FALSE(std::filesystem::exists(watched.file));
   ASSERT_FALSE(watched.fileThereAtLookUp.empty());
