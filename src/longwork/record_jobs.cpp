@@ -246,8 +246,11 @@ bool RunRebuild(const std::string& folder, CWorkControl& control) {
   db.SetFolder(folder);
   db.SetProgressTarget(&control);
   db.SetWorkHooks(control.Hooks());
-  if (db.Rebuild() != 1 || control.IsCancelled()) return false;
-  return db.Save();
+  // Held alone from scan to save, so no other writer's change is lost under the new index.
+  if (!db.BeginChange(false)) return false;
+  const bool saved = db.Rebuild() == 1 && !control.IsCancelled() && db.Save();
+  db.EndChange();
+  return saved;
 }
 
 }  // namespace vt

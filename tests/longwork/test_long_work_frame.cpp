@@ -142,7 +142,8 @@ TEST_F(LongWorkFrame, BackupRunsInTheBackgroundAndTheDatabaseCommandsWait) {
   frame_->UpdateCommandUi();
   ExpectDatabaseCommands(true);
   EXPECT_EQ(CheckExportedCamera(bak + "/camera01", source).size(), 5u);
-  EXPECT_EQ(frame_->GetPaneText(0), QStringLiteral("Back up record database ( 5 file saved )"));
+  // The end names the destination and the counts.
+  EXPECT_EQ(frame_->GetPaneText(0), QString::fromStdString("Backed up 5 record files of 1 camera to " + bak));
   EXPECT_TRUE(boxes_.empty());
   // The window goes on showing recordings afterwards as before.
   ASSERT_TRUE(nav_->OpenAt(1, vt::kUnitsPerSecond, JumpMode::kPause));

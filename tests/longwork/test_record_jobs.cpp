@@ -215,5 +215,42 @@ TEST_F(RecordJobs, DeleteGoesFileByFileAndStopsWhenCancelled) {
   EXPECT_TRUE(test::Exists(cam + "/2008-05-11/010500000530000.avi"));
 }
 
+// Planning refuses the file-system root and system folders, saying so, and files a record's
+// copy under its day's folder below the chosen folder made absolute.
+TEST_F(RecordJobs, PlanRefusesSystemFoldersAndFilesUnderTheRecordsDay) {
+  const std::string cam = test::MakeCamera(dir, "a", {1, 2}, 100);
+  std::string picked;
+  RecordListContext ctx;
+  ctx.strIniPath = dir / "vantor.ini";
+  ctx.pickFolder = [&](std::string& path, bool, const std::string&) {
+    path = picked;
+    return true;
+  };
+  CRecordList list;
+  list.SetContext(ctx);
+  ASSERT_EQ(list.OpenCamera(cam, nullptr), 1);
+  const time32 t = Utc(2008, 5, 10, 2, 10, 0);
+  for (const char* refused : {"/", "/etc", "/usr/share/x"}) {
+    picked = refused;
+    SaveRecordsJob save;
+    CopyReport why;
+    EXPECT_FALSE(PlanSaveRecords(list, t, false, 0, &save, &why)) << refused;
+    EXPECT_NE(why.strRefused.find("refused: "), std::string::npos) << refused;
+    EXPECT_EQ(CopyReportText(why, false), why.strRefused);
+    BackupJob backup;
+    CopyReport whyBackup;
+    EXPECT_FALSE(PlanBackup(list, &backup, &whyBackup)) << refused;
+    EXPECT_EQ(whyBackup.strRefused, why.strRefused);
+  }
+  picked = dir / "out";
+  SaveRecordsJob save;
+  CopyReport why;
+  ASSERT_TRUE(PlanSaveRecords(list, t, false, 2, &save, &why)) << why.strRefused;
+  EXPECT_EQ(save.dayFolder, dir / "out/camera03/2008-05-10");
+  const RecordJobResult r = RunSaveRecords(save, control);
+  EXPECT_EQ(r.report.nCopied, 1);
+  EXPECT_EQ(CopyReportText(r.report, false), "Saved 1 record file to " + dir / "out");
+}
+
 }  // namespace
 }  // namespace vt
