@@ -177,7 +177,16 @@ TEST_F(LongWorkFrame, DeletingADayGoesInTheBackgroundAndTheTreeFollows) {
   tree_->setCurrentIndex(tree_->FindItem("2024-05-10"));
   frame_->UpdateCommandUi();
   ASSERT_TRUE(frame_->GetAction(ID_DELETE_RECORD)->isEnabled());
+  // Asked once, naming the day, with No as the default.
+  std::vector<MessageBoxRequest> asked;
+  SetMessageBoxDisplay([&](const MessageBoxRequest& r) {
+    asked.push_back(r);
+    return IDYES;
+  });
   frame_->RunCommand(ID_DELETE_RECORD);
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_NE(asked[0].text.find("on 2024-05-10"), std::string::npos) << asked[0].text;
+  EXPECT_EQ(asked[0].style & MB_DEFBUTTON2, static_cast<uint32_t>(MB_DEFBUTTON2));
   QPointer<CLongWorkDlg> dlg = frame_->GetLongWork();
   ASSERT_FALSE(dlg.isNull());
   ASSERT_TRUE(WaitFor([&] { return dlg.isNull(); }));
