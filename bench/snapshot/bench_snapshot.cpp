@@ -4,7 +4,7 @@
 //    4:2:2 for YUY2; point or fast-bilinear chroma) is timed first and the fastest is the
 //    reference; its pixels must match ours within a few levels, or the comparison is refused;
 //  - the JPEG encoder (bitmap file in, JPEG file out, quality 80) against libjpeg-turbo's
-//    tjCompress2 on the same pixels, with the same file read and write around it.
+//    tjCompress2 on the same pixels, with the same file read and atomic write around it.
 // Ours and the reference alternate in rounds; the median ratio ours/ref with min/max is
 // printed and checked against the goals below.
 // Usage: bench_snapshot [rounds, default 15]
@@ -27,6 +27,7 @@ extern "C" {
 #include <vector>
 
 #include "bench_report.h"
+#include "platform/atomic_file.h"
 #include "snapshot/frame_converter.h"
 #include "snapshot/jpeg_encoder.h"
 #include "snapshot/media_subtype.h"
@@ -212,15 +213,9 @@ bool ReadFile(const std::string& path, std::vector<uint8_t>* out) {
   return ok;
 }
 
-bool WriteFile(const std::string& path, const uint8_t* data, size_t size) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  const bool ok = ::write(fd, data, size) == static_cast<ssize_t>(size);
-  return ::close(fd) == 0 && ok;
-}
-
 // The reference encoder with the same work around it: read the bitmap file, encode its
-// bottom-up BGR rows at 4:2:0 (libjpeg's default), write the JPEG file.
+// bottom-up BGR rows at 4:2:0 (libjpeg's default), write the JPEG file as the program writes
+// every file (whole or not at all: flushed to disk and renamed into place).
 bool TurboEncode(tjhandle tj, const std::string& bmp, const std::string& jpg, int w, int h) {
   std::vector<uint8_t> file;
   if (!ReadFile(bmp, &file) || file.size() < 14) return false;
@@ -231,7 +226,7 @@ bool TurboEncode(tjhandle tj, const std::string& bmp, const std::string& jpg, in
   if (tjCompress2(tj, file.data() + offBits, w, OutStride(w), h, TJPF_BGR, &out, &outSize, TJSAMP_420,
                   vt::kSnapshotJpegQuality, TJFLAG_BOTTOMUP) != 0)
     return false;
-  const bool ok = WriteFile(jpg, out, outSize);
+  const bool ok = vt::WriteBytesAtomically(jpg, out, outSize).ok();
   tjFree(out);
   return ok;
 }
@@ -243,7 +238,7 @@ int main(int argc, char** argv) {
   std::printf("bench_snapshot: %d rounds; conversion %d calls per round, JPEG %d per round\n", rounds, kConvertReps,
               kJpegReps);
   std::printf("references: libswscale %s (fastest route to bottom-up BGR24 in a new block), libjpeg-turbo tjCompress2 "
-              "(BGR, 4:2:0, quality %d, with the same file read and write)\n",
+              "(BGR, 4:2:0, quality %d, with the same file read and atomic write)\n",
               AV_STRINGIFY(LIBSWSCALE_VERSION), vt::kSnapshotJpegQuality);
   CGoals goals;
   namespace fs = std::filesystem;
