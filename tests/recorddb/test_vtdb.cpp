@@ -162,6 +162,35 @@ TEST_F(VtdbTest, SaveToAndBackupReportFailedCopies) {
   EXPECT_NE(list.out.find(dir / "bak2/camera01/2008-05-10/011020301120340.avi"), std::string::npos);
 }
 
+// --day T exports the day whose recording holds T and files it under that day's own date, also
+// when T lies after midnight in a recording that began the day before.
+TEST_F(VtdbTest, SaveToFilesTheDayUnderItsOwnDate) {
+  test::WriteFile(dir / "cam/2008-05-10/012350000010000.avi", "aaaa");
+  test::WriteFile(dir / "cam/2008-05-11/010800000900000.avi", "cc");
+  test::WriteFile(dir / "vantor.ini", "[Storage_ch01]\r\nsStoragePath=" + dir / "cam" + "\r\n");
+  ASSERT_EQ(Run({"rebuild", dir / "cam"}).rc, 0);
+  const struct {
+    const char* day;
+    const char* filed;
+    const char* absent;
+  } cases[] = {
+      {"2008-05-11 00:05:00", "2008-05-10/012350000010000.avi", "2008-05-11"},
+      {"2008-05-10 23:55:00", "2008-05-10/012350000010000.avi", "2008-05-11"},
+      {"2008-05-11", "2008-05-11/010800000900000.avi", "2008-05-10"},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.day);
+    const std::string out = dir / ("out" + std::to_string(++n));
+    Result r = Run({"save-to", dir / "cam", "--day", c.day, "--channel", "1", "--dest", out, "--ini", dir / "vantor.ini"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_TRUE(test::Exists(out + "/camera01/" + c.filed));
+    EXPECT_FALSE(test::Exists(out + "/camera01/" + c.absent));
+    Result list = Run({"list", out + "/camera01"});
+    EXPECT_NE(list.out.find(out + "/camera01/" + c.filed), std::string::npos) << list.out;
+  }
+}
+
 // Any bytes in a file name: JSON stays valid and keeps the bytes; text stays one line a record.
 TEST_F(VtdbTest, OddBytesInNamesAreEscaped) {
   const std::string name = "011020301120340\n\t\"\xff\xc3\x28.avi";
