@@ -19,12 +19,6 @@ constexpr const char* kPhaseCopying = "Copying record files...";
 constexpr const char* kPhaseScanning = "Scanning the camera folder...";
 constexpr const char* kPhaseDeleting = "Deleting record files...";
 
-std::string CameraFolderName(int channelIndex) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "camera%02d", channelIndex + 1);
-  return buf;
-}
-
 void CountRecords(const RdbIndex* index, int64_t* files, uint64_t* bytes) {
   if (!index) return;
   for (const auto& y : index->years)

@@ -30,6 +30,9 @@ class ICameraQuery {
   virtual int GetCurrentCamera() const = 0;
 };
 
+// The folder an export files a camera's records under ("camera01" for channel index 0).
+std::string CameraFolderName(int channelIndex);
+
 // Folder picker: path in = initial selection, out = the chosen folder; false = cancelled.
 // An empty title means the picker's default ("Select a folder").
 using FolderPicker = std::function<bool(std::string& path, bool allowNew, const std::string& title)>;

@@ -20,13 +20,13 @@
 
 namespace vt {
 
-namespace {
-
 std::string CameraFolderName(int channelIndex) {
   char buf[32];
   std::snprintf(buf, sizeof buf, "camera%02d", channelIndex + 1);
   return buf;
 }
+
+namespace {
 
 bool SameFile(const std::string& a, const std::string& b) {
   struct stat sa {}, sb {};

@@ -186,8 +186,7 @@ struct ProgressCounter : IMessageTarget {
 // FOLDER must be channel's camera: its storage folder in INI, or the camera folder of that
 // channel in a saved database (ROOT/cameraNN). Else the export would be labelled as another camera.
 void RequireChannelOf(const std::string& folder, int channel, const std::string& ini) {
-  char savedName[16];
-  std::snprintf(savedName, sizeof savedName, "camera%02d", channel);
+  const std::string savedName = CameraFolderName(channel - 1);
   std::string name;
   std::string trimmed = AbsolutePath(folder);
   if (SplitPath(trimmed, nullptr, &name) && name == savedName) return;
