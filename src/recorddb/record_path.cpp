@@ -5,8 +5,10 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
+#include <mutex>
 
 #include "platform/paths.h"
 
@@ -56,6 +58,60 @@ std::vector<std::string> ListFolder(const std::string& folder, bool foldersOnly)
   // Directory order differs between copies of a folder; sorted, the first match is always the same.
   std::sort(out.begin(), out.end());
   return out;
+}
+
+// Sub-folder listings shared by every finder in the process. A camera folder of ten years holds
+// some 3 650 day folders; listing them costs far more than the look-up that needs them (a day
+// moved away), and a fresh finder is made for each delete. An entry is used while the folder's
+// identity, link count, size and change times are as they were listed. A change made within the
+// file system's timestamp granularity of the listing could leave those times as they were, so
+// only a folder left unchanged for kSettled before its listing is kept.
+class CSubFolderListings {
+ public:
+  std::shared_ptr<const std::vector<std::string>> Get(const std::string& folder) {
+    struct stat before {};
+    if (::stat(folder.c_str(), &before) != 0) return std::make_shared<const std::vector<std::string>>();
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      auto it = m_entries.find(folder);
+      if (it != m_entries.end() && Same(it->second.st, before)) return it->second.names;
+    }
+    auto names = std::make_shared<const std::vector<std::string>>(ListFolder(folder, true));
+    struct stat after {};
+    if (::stat(folder.c_str(), &after) == 0 && Same(before, after) && Settled(after)) {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      if (m_entries.size() >= kMaxEntries) m_entries.clear();
+      m_entries[folder] = {after, names};
+    }
+    return names;
+  }
+
+ private:
+  static constexpr size_t kMaxEntries = 64;
+  static constexpr std::chrono::milliseconds kSettled{100};
+  struct Entry {
+    struct stat st;
+    std::shared_ptr<const std::vector<std::string>> names;
+  };
+  static int64_t Ns(const timespec& t) { return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec; }
+  static bool Same(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_nlink == b.st_nlink && a.st_size == b.st_size &&
+           Ns(a.st_mtim) == Ns(b.st_mtim) && Ns(a.st_ctim) == Ns(b.st_ctim);
+  }
+  static bool Settled(const struct stat& st) {
+    const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                            std::chrono::system_clock::now().time_since_epoch()).count();
+    return now - std::max(Ns(st.st_mtim), Ns(st.st_ctim)) >=
+           std::chrono::duration_cast<std::chrono::nanoseconds>(kSettled).count();
+  }
+
+  std::mutex m_mutex;
+  std::unordered_map<std::string, Entry> m_entries;
+};
+
+CSubFolderListings& SharedListings() {
+  static CSubFolderListings listings;
+  return listings;
 }
 
 }  // namespace
@@ -118,8 +174,8 @@ std::string CRecordFileFinder::InsideCamera(const std::string& path) {
 
 const std::vector<std::string>& CRecordFileFinder::SubFolders(const std::string& folder) {
   auto it = m_subFolders.find(folder);
-  if (it == m_subFolders.end()) it = m_subFolders.emplace(folder, ListFolder(folder, true)).first;
-  return it->second;
+  if (it == m_subFolders.end()) it = m_subFolders.emplace(folder, SharedListings().Get(folder)).first;
+  return *it->second;
 }
 
 std::string CRecordFileFinder::FileIn(const std::string& folder, const std::string& name) {

@@ -14,6 +14,7 @@
 // ever written; the index keeps the stored form.
 #pragma once
 
+#include <memory>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -57,7 +58,7 @@ class CRecordFileFinder {
   bool m_bResolved = false;
   std::unordered_map<std::string, std::string> m_parents;                   // folder -> canonical or ""
   std::unordered_map<std::string, std::vector<std::string>> m_dayFolders;  // day (lower case) -> folders
-  std::unordered_map<std::string, std::vector<std::string>> m_subFolders;  // folder -> sub-folder names
+  std::unordered_map<std::string, std::shared_ptr<const std::vector<std::string>>> m_subFolders;  // folder -> sub-folders
   std::unordered_map<std::string, std::vector<std::string>> m_fileNames;   // folder -> entry names
 };
 

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <map>
+#include <thread>
 
 #include "platform/codepage.h"
 #include "platform/data_policy.h"
@@ -98,6 +100,22 @@ TEST_F(LegacyTest, ResolveRecordPathFindsMovedAndWindowsPaths) {
       {"", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(ResolveRecordPath(cam, c.stored), c.expected) << c.stored;
+}
+
+// Finders share folder listings within a process; a folder added or removed after a listing was
+// kept is seen by the next look-up.
+TEST_F(LegacyTest, MovedDaysAreFoundAfterTheCameraFolderChanges) {
+  const std::string cam = dir / "cam";
+  test::WriteFile(cam + "/2008-05-10/011020301120340.avi", "a");
+  const std::string stored = "D:\\rec\\ch01\\2008-05-12\\010800000900000.avi";
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // old enough for its listing to be kept
+  EXPECT_EQ(ResolveRecordPath(cam, stored), "");
+  test::WriteFile(cam + "/2008-05/2008-05-12/010800000900000.avi", "c");
+  EXPECT_EQ(ResolveRecordPath(cam, stored), cam + "/2008-05/2008-05-12/010800000900000.avi");
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_NE(ResolveRecordPath(cam, stored), "");
+  fs::rename(cam + "/2008-05", cam + "/old");
+  EXPECT_EQ(ResolveRecordPath(cam, stored), "");
 }
 
 // Whatever form a stored path has, a load and a save write it back byte for byte.
