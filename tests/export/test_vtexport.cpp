@@ -333,6 +333,11 @@ TEST_F(VtexportTest, UsageAndErrors) {
       {{"clip", "--data-folder", d, "--channel", "1", "--from", "2008-10-26 02:30:00", "--to", "2008-10-26 03:30:00",
         "-o", o},
        1, "--from \"2008-10-26 02:30:00\" occurs twice as the clocks go back; taken as 2008-10-26T02:30:00.000+02:00"},
+      // An end in that hour is its second instant: the span then holds all the footage the text names.
+      {{"clip", "--data-folder", d, "--channel", "1", "--from", "2008-10-26 01:30:00", "--to", "2008-10-26 02:30:00",
+        "-o", o},
+       1, "--to \"2008-10-26 02:30:00\" occurs twice as the clocks go back; taken as 2008-10-26T02:30:00.000+01:00, "
+          "not 2008-10-26T02:30:00.000+02:00"},
   };
   for (const Case& c : cases) {
     const Result r = Run(c.args);

@@ -63,7 +63,8 @@ constexpr const char kUsage[] =
     "DIR is the recorder's data folder (with vantor.ini) or a database saved by the player (with\n"
     "recorddb.ini). TIME is \"YYYY-MM-DD HH:MM:SS\" in local time, to the frame with a fraction\n"
     "(\"YYYY-MM-DD HH:MM:SS.fff\"), or seconds since 1970-01-01 UTC. A local time in the hour the\n"
-    "clocks go back is taken as the first of its two instants (a warning names the second).\n"
+    "clocks go back is taken as the first of its two instants for --from and --at, as the second\n"
+    "for --to (a warning names the other).\n"
     "\n"
     "Options for every command:\n"
     "  --read-only      review mode, as vtdb has it. Exports never write into the data folder or\n"
@@ -99,15 +100,20 @@ Args Parse(const std::vector<std::string>& in, const std::set<std::string>& valu
   return ParseToolArgs(in, valueOptions, flagOptions);
 }
 
-WallTime Time(const Args& a, const std::string& name) {
+// A local time the clocks show twice names the widest span: a start at its first instant, an end
+// at its second, so that no footage the text names is left out.
+WallTime Time(const Args& a, const std::string& name, bool end = false) {
   WallTime t = 0, second = -1;
   if (!ParseLocalWallTime(a.Value(name), &t, &second))
     Usage("--" + name + " \"" + a.Value(name) + "\" is not a time (YYYY-MM-DD HH:MM:SS[.fff], or seconds)");
-  if (second >= 0)
+  if (second >= 0) {
+    const WallTime taken = end ? second : t, other = end ? t : second;
     std::cerr << "vtexport: warning: --" << name << " \"" << a.Value(name)
-              << "\" occurs twice as the clocks go back; taken as " << FormatIsoWallTime(t)
-              << ", not " << FormatIsoWallTime(second) << " (for that one give seconds since 1970: "
-              << Time32FromWall(second) << ")\n";
+              << "\" occurs twice as the clocks go back; taken as " << FormatIsoWallTime(taken) << ", not "
+              << FormatIsoWallTime(other) << " (for that one give seconds since 1970: " << Time32FromWall(other)
+              << ")\n";
+    return taken;
+  }
   return t;
 }
 
@@ -181,7 +187,7 @@ int Clip(const std::vector<std::string>& in) {
   if (!a.positional.empty()) Usage("unexpected " + a.positional.front());
   const std::string dataFolder = a.Value("data-folder");
   const int channel = Channel(a);
-  const WallTime from = Time(a, "from"), to = Time(a, "to");
+  const WallTime from = Time(a, "from"), to = Time(a, "to", true);
   const std::string output = a.Value("o");
   if (to <= from) Usage("--to must come after --from");
   ClipExportJob job;
