@@ -8,14 +8,20 @@
 //      a camera copied from a Windows recorder) vs the same index with the files' own paths
 //      (goal: 2x);
 //  (e) deleting a day whose folder has gone (every file missing) vs one stat() of each of its
-//      files, the least such a delete must do (goal: 3x).
+//      files, the least such a delete must do (goal: 3x);
+//  (f) peak memory of `vtdb list FOLDER` and `vtdb dump NDX --json` (output to /dev/null) vs
+//      that of a process that reads the index file into memory (goal: 2x): the text is
+//      streamed, so memory follows the index, not the size of the text.
 // The trees are made in /tmp and removed. Exit status 1 when a goal is missed.
 // Usage: bench_recorddb [records...]
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -33,7 +39,8 @@ using vt::bench::Clock;
 using vt::bench::Ms;
 
 constexpr int kRecordsPerDay = 274;  // a recording every five minutes or so
-constexpr double kLoadGoal = 3, kRebuildGoal = 2, kSaveGoal = 3, kWindowsPathGoal = 2, kMissingDayGoal = 3;
+constexpr double kLoadGoal = 3, kRebuildGoal = 2, kSaveGoal = 3, kWindowsPathGoal = 2, kMissingDayGoal = 3,
+                 kOutputMemoryGoal = 2;
 
 // Finds the file of every record, as vtdb list and the player do; the number found.
 size_t FindEveryFile(const vt::CRecordDB& db) {
@@ -133,6 +140,28 @@ double ChildMs(const std::vector<std::string>& args, size_t expectRecords, bool*
   return ms;
 }
 
+// Runs argv with stdout to /dev/null; its peak resident memory in KiB, or -1 when it failed.
+// A child's peak includes the memory of the process it was forked from, so this runs in a
+// fresh child of its own (--child-peak), not in the benchmark's large process.
+long PeakKbOf(const std::vector<std::string>& argv) {
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  const pid_t pid = ::fork();
+  if (pid < 0) return -1;
+  if (pid == 0) {
+    const int null = ::open("/dev/null", O_WRONLY);
+    if (null < 0) ::_exit(126);
+    ::dup2(null, 1);
+    ::execv(args[0], args.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  struct rusage usage {};
+  if (::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+  return usage.ru_maxrss;
+}
+
 bool BenchSize(const std::string& root, int records, vt::bench::CGoals* goals) {
   const std::string cam = root + "/cam" + std::to_string(records);
   std::printf("\n== %d record files in %d day folders\n", records, std::max(1, records / kRecordsPerDay));
@@ -226,18 +255,42 @@ bool BenchSize(const std::string& root, int records, vt::bench::CGoals* goals) {
       rounds + 2, [&] { return ChildMs({"--child-load", cam}, static_cast<size_t>(records), &ok); },
       [&] { return ChildMs({"--child-read", db.GetIndexPath()}, 0, &ok); });
 
+  // (f) once each: peak memory is a property of the process, not a timing.
+  auto peakKb = [](const std::vector<std::string>& args) {
+    std::vector<std::string> full = {"--child-peak"};
+    full.insert(full.end(), args.begin(), args.end());
+    const std::string out = vt::bench::RunSelf(full);
+    return out.empty() ? -1 : std::atol(out.c_str());
+  };
+  char self[PATH_MAX];
+  const ssize_t selfLen = ::readlink("/proc/self/exe", self, sizeof self - 1);
+  const std::string selfPath = selfLen > 0 ? std::string(self, static_cast<size_t>(selfLen)) : std::string();
+  const long listKb = peakKb({VTDB_PATH, "list", cam});
+  const long dumpKb = peakKb({VTDB_PATH, "dump", db.GetIndexPath(), "--json"});
+  const long readKb = peakKb({selfPath, "--child-read", db.GetIndexPath()});
+  if (listKb < 0 || dumpKb < 0 || readKb <= 0) {
+    std::fprintf(stderr, "vtdb list/dump or the reading child failed\n");
+    ok = false;
+  }
+
   std::printf("index: %zu bytes\n", bytes);
   vt::bench::PrintRounds("(a) Load / read() (fresh process)", load);
   vt::bench::PrintRounds("(b) Rebuild / find", rebuild);
   vt::bench::PrintRounds("(c) Save / write()+fsync()", save);
   vt::bench::PrintRounds("(d) Windows paths / own paths", paths);
   vt::bench::PrintRounds("(e) day gone: delete / stat() each", missing);
+  std::printf("(f) peak memory: vtdb list %.1f MB, vtdb dump --json %.1f MB, read() of the index %.1f MB\n",
+              listKb / 1024.0, dumpKb / 1024.0, readKb / 1024.0);
   const std::string n = " at " + std::to_string(records);
   goals->AtMost("(a) Load / read()" + n, load.Ratio().median, kLoadGoal);
   goals->AtMost("(b) Rebuild / find" + n, rebuild.Ratio().median, kRebuildGoal);
   goals->AtMost("(c) Save / write()+fsync()" + n, save.Ratio().median, kSaveGoal);
   goals->AtMost("(d) Windows paths / own paths" + n, paths.Ratio().median, kWindowsPathGoal);
   goals->AtMost("(e) day gone: delete / stat() each" + n, missing.Ratio().median, kMissingDayGoal);
+  goals->AtMost("(f) vtdb list memory / read() of the index" + n, static_cast<double>(listKb) / readKb,
+                kOutputMemoryGoal);
+  goals->AtMost("(f) vtdb dump --json memory / read() of the index" + n, static_cast<double>(dumpKb) / readKb,
+                kOutputMemoryGoal);
   std::error_code ec;
   std::filesystem::remove_all(cam, ec);
   return ok;
@@ -250,6 +303,12 @@ int main(int argc, char** argv) {
   ::tzset();
   if (argc == 3 && std::string(argv[1]) == "--child-load") return ChildLoad(argv[2]);
   if (argc == 3 && std::string(argv[1]) == "--child-read") return ChildRead(argv[2]);
+  if (argc >= 3 && std::string(argv[1]) == "--child-peak") {
+    const long kb = PeakKbOf(std::vector<std::string>(argv + 2, argv + argc));
+    if (kb < 0) return 1;
+    std::printf("%ld\n", kb);
+    return 0;
+  }
   std::vector<int> sizes;
   for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
   if (sizes.empty()) sizes = {10000, 100000, 1000000};
