@@ -84,10 +84,15 @@ void CopyVideoFrame(GstVideoFrame* vf, GstClockTime pts, VideoFrame* frame) {
     frame->stride[p] = GST_VIDEO_FRAME_PLANE_STRIDE(vf, p);
     total += static_cast<size_t>(frame->stride[p]) * GST_VIDEO_FRAME_COMP_HEIGHT(vf, p);
   }
-  frame->data.resize(total);
-  for (int p = 0; p < frame->nPlanes && p < 3; ++p)
-    std::memcpy(frame->data.data() + frame->offset[p], GST_VIDEO_FRAME_PLANE_DATA(vf, p),
-                static_cast<size_t>(frame->stride[p]) * GST_VIDEO_FRAME_COMP_HEIGHT(vf, p));
+  // Appended plane by plane into reserved room: each byte is written once (a resize would
+  // first clear the 3 MB of a 1080p frame that the copy then overwrites).
+  frame->data.clear();
+  frame->data.reserve(total);
+  for (int p = 0; p < frame->nPlanes && p < 3; ++p) {
+    const auto* plane = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(vf, p));
+    frame->data.insert(frame->data.end(), plane,
+                       plane + static_cast<size_t>(frame->stride[p]) * GST_VIDEO_FRAME_COMP_HEIGHT(vf, p));
+  }
 }
 
 std::shared_ptr<const VideoFrame> SampleToFrame(GstSample* sample) {
