@@ -1,5 +1,6 @@
 #include "bench_process.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -58,6 +59,28 @@ std::string RunSelf(const std::vector<std::string>& args) {
   int status = 0;
   if (rc != 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return {};
   return text;
+}
+
+bool RunProgram(const std::vector<std::string>& argv, const std::string& outPath, bool quiet, struct rusage* usage) {
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  const pid_t pid = ::fork();
+  if (pid < 0) return false;
+  if (pid == 0) {
+    const int out = outPath.empty() ? ::open("/dev/null", O_WRONLY)
+                                    : ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int err = quiet ? ::open("/dev/null", O_WRONLY) : 2;
+    if (out < 0 || err < 0) ::_exit(126);
+    ::dup2(out, 1);
+    ::dup2(err, 2);
+    ::execv(args[0], args.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  struct rusage own {};
+  if (::wait4(pid, &status, 0, usage ? usage : &own) != pid) return false;
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 long CurrentRssKb() { return StatusKb("VmRSS"); }

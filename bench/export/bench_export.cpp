@@ -7,9 +7,7 @@
 // The recordings are made once (several minutes) and kept in $XDG_CACHE_HOME/vtplayer-bench.
 // Usage: bench_export [rounds, default 3] [--minutes N, default 60] [--recording-minutes N, default 5]
 //        [--texture: a textured, noisy picture about as large as a camera's instead of a ball on black]
-#include <fcntl.h>
 #include <gst/gst.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_process.h"
 #include "bench_report.h"
 #include "platform/local_time.h"
 #include "playback/gst/test_media.h"
@@ -46,26 +45,10 @@ std::string CacheRoot() {
 // Runs argv with stdout to outPath (when given) and stderr to /dev/null; the wall time in ms,
 // or -1 when it failed.
 double RunTimed(const std::vector<std::string>& argv, const std::string& outPath) {
-  std::vector<char*> args;
-  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
   const auto t0 = Clock::now();
-  const pid_t pid = ::fork();
-  if (pid < 0) return -1;
-  if (pid == 0) {
-    const int out = outPath.empty() ? ::open("/dev/null", O_WRONLY)
-                                    : ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    const int err = ::open("/dev/null", O_WRONLY);
-    if (out < 0 || err < 0) ::_exit(126);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
-    ::execv(args[0], args.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
+  const bool ok = vt::bench::RunProgram(argv, outPath, true);
   const double ms = vt::bench::Ms(Clock::now() - t0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? ms : -1;
+  return ok ? ms : -1;
 }
 
 struct DataSet {

@@ -17,11 +17,9 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -141,25 +139,10 @@ double ChildMs(const std::vector<std::string>& args, size_t expectRecords, bool*
 }
 
 // Runs argv with stdout to /dev/null; its peak resident memory in KiB, or -1 when it failed.
-// A child's peak includes the memory of the process it was forked from, so this runs in a
-// fresh child of its own (--child-peak), not in the benchmark's large process.
+// Called in a fresh child of its own (--child-peak), not in the benchmark's large process.
 long PeakKbOf(const std::vector<std::string>& argv) {
-  std::vector<char*> args;
-  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  const pid_t pid = ::fork();
-  if (pid < 0) return -1;
-  if (pid == 0) {
-    const int null = ::open("/dev/null", O_WRONLY);
-    if (null < 0) ::_exit(126);
-    ::dup2(null, 1);
-    ::execv(args[0], args.data());
-    ::_exit(127);
-  }
-  int status = 0;
   struct rusage usage {};
-  if (::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
-  return usage.ru_maxrss;
+  return vt::bench::RunProgram(argv, "", false, &usage) ? usage.ru_maxrss : -1;
 }
 
 bool BenchSize(const std::string& root, int records, vt::bench::CGoals* goals) {
@@ -262,12 +245,10 @@ bool BenchSize(const std::string& root, int records, vt::bench::CGoals* goals) {
     const std::string out = vt::bench::RunSelf(full);
     return out.empty() ? -1 : std::atol(out.c_str());
   };
-  char self[PATH_MAX];
-  const ssize_t selfLen = ::readlink("/proc/self/exe", self, sizeof self - 1);
-  const std::string selfPath = selfLen > 0 ? std::string(self, static_cast<size_t>(selfLen)) : std::string();
   const long listKb = peakKb({VTDB_PATH, "list", cam});
   const long dumpKb = peakKb({VTDB_PATH, "dump", db.GetIndexPath(), "--json"});
-  const long readKb = peakKb({selfPath, "--child-read", db.GetIndexPath()});
+  // The child that measures runs this program again as the reference.
+  const long readKb = peakKb({"/proc/self/exe", "--child-read", db.GetIndexPath()});
   if (listKb < 0 || dumpKb < 0 || readKb <= 0) {
     std::fprintf(stderr, "vtdb list/dump or the reading child failed\n");
     ok = false;
