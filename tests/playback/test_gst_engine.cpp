@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <gst/gst.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -374,6 +375,78 @@ TEST_F(GstEngineTest, PlayingOnShowsTheFrameAfterThePausedOne) {
     ASSERT_TRUE(RunUntilRendered(rendered + 1));
     EXPECT_EQ(paused + kSlowFrameTime, Shown());
     EXPECT_EQ(paused / kSlowFrameTime + 1, CapturedNumber());
+  }
+}
+
+// Frames that leave the video decoder, counted from the last flush (a seek).
+class CDecodedFrames {
+ public:
+  explicit CDecodedFrames(GstElement* pipeline) {
+    GstIterator* it = gst_bin_iterate_recurse(GST_BIN(pipeline));
+    GValue item = G_VALUE_INIT;
+    while (!m_pad && gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+      auto* e = GST_ELEMENT(g_value_get_object(&item));
+      GstElementFactory* f = gst_element_get_factory(e);
+      if (f && std::strcmp(GST_OBJECT_NAME(f), "jpegdec") == 0) m_pad = gst_element_get_static_pad(e, "src");
+      g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(it);
+    if (m_pad)
+      m_probe = gst_pad_add_probe(m_pad, static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_FLUSH),
+                                  &CDecodedFrames::OnData, this, nullptr);
+  }
+  ~CDecodedFrames() {
+    if (m_pad) {
+      gst_pad_remove_probe(m_pad, m_probe);
+      gst_object_unref(m_pad);
+    }
+  }
+  bool Found() const { return m_pad != nullptr; }
+  int Count() const { return m_count.load(); }
+
+ private:
+  static GstPadProbeReturn OnData(GstPad*, GstPadProbeInfo* info, gpointer data) {
+    auto* self = static_cast<CDecodedFrames*>(data);
+    if (GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_BUFFER)
+      ++self->m_count;
+    else if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_FLUSH_STOP)
+      self->m_count = 0;
+    return GST_PAD_PROBE_OK;
+  }
+  GstPad* m_pad = nullptr;
+  gulong m_probe = 0;
+  std::atomic<int> m_count{0};
+};
+
+// Paused, a seek on an intra-only stream decodes the frame it shows and nothing ahead of it
+// (the next seek's flush would wait for that decode); a step lets the decoder run ahead again,
+// and playing goes on from there.
+TEST_F(GstEngineTest, APausedSeekDecodesOnlyItsFrameUntilAStep) {
+  using std::chrono::milliseconds;
+  for (const char* clip : {"mjpeg352", "mjpeg352_audio"}) {
+    SCOPED_TRACE(clip);
+    ASSERT_EQ(S_OK, m_engine->RenderFile(Path(clip))) << m_engine->ErrorText();
+    CDecodedFrames decoded(Gst()->Pipeline());
+    ASSERT_TRUE(decoded.Found());
+    int32_t state = -1;
+    for (int64_t n : {30, 10, 45, 11}) {
+      SCOPED_TRACE(n);
+      ASSERT_EQ(S_OK, m_engine->SetPositions(FrameToTime(n, kFrameTime)));
+      ASSERT_EQ(S_OK, m_engine->GetState(5000, &state));
+      std::this_thread::sleep_for(milliseconds(200));
+      EXPECT_EQ(n - 1, CapturedNumber());
+      EXPECT_EQ(1, decoded.Count());
+    }
+    // Next Frame: the next picture, and frames decoded ahead again for the steps after it.
+    EXPECT_EQ(11, ShowFrame(12));
+    std::this_thread::sleep_for(milliseconds(200));
+    EXPECT_GE(decoded.Count(), 4);
+    EXPECT_EQ(1, ShowFrame(2));
+    EXPECT_EQ(S_OK, m_engine->GetState(5000, &state));
+    ASSERT_TRUE(RunUntilRendered(5));
+    EXPECT_EQ(S_OK, m_engine->Pause());
+    EXPECT_GT(Shown(), 1 * kFrameTime);
   }
 }
 

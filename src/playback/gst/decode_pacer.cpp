@@ -14,11 +14,15 @@ void CDecodePacer::Attach(GstElement* decoder) {
   m_pOut = gst_element_get_static_pad(decoder, "src");
   if (m_pIn) m_nInProbe = gst_pad_add_probe(m_pIn, GST_PAD_PROBE_TYPE_BUFFER, &CDecodePacer::OnInput, this, nullptr);
   if (m_pOut) m_nOutProbe = gst_pad_add_probe(m_pOut, GST_PAD_PROBE_TYPE_BUFFER, &CDecodePacer::OnOutput, this, nullptr);
+  if (m_pIn)
+    m_nFlushProbe = gst_pad_add_probe(m_pIn, GST_PAD_PROBE_TYPE_EVENT_FLUSH, &CDecodePacer::OnFlush, this, nullptr);
 }
 
 void CDecodePacer::Detach() {
+  Release();
   if (m_pIn) {
     if (m_nInProbe) gst_pad_remove_probe(m_pIn, m_nInProbe);
+    if (m_nFlushProbe) gst_pad_remove_probe(m_pIn, m_nFlushProbe);
     gst_object_unref(m_pIn);
   }
   if (m_pOut) {
@@ -28,7 +32,8 @@ void CDecodePacer::Detach() {
   if (m_pDecoder) gst_object_unref(m_pDecoder);
   m_pDecoder = nullptr;
   m_pIn = m_pOut = nullptr;
-  m_nInProbe = m_nOutProbe = 0;
+  m_nInProbe = m_nOutProbe = m_nFlushProbe = 0;
+  m_bOut = false;
   std::lock_guard<std::mutex> lock(m_mutex);
   m_llDecodeNs = 0;
   m_llInWall = m_llLastPassed = -1;
@@ -70,6 +75,7 @@ GstPadProbeReturn CDecodePacer::OnInput(GstPad* pad, GstPadProbeInfo* info, gpoi
 
 GstPadProbeReturn CDecodePacer::OnOutput(GstPad*, GstPadProbeInfo*, gpointer data) {
   auto* self = static_cast<CDecodePacer*>(data);
+  self->m_bOut = true;
   const int64_t wall = g_get_monotonic_time() * 1000;
   std::lock_guard<std::mutex> lock(self->m_mutex);
   if (self->m_llInWall >= 0) {
@@ -78,6 +84,35 @@ GstPadProbeReturn CDecodePacer::OnOutput(GstPad*, GstPadProbeInfo*, gpointer dat
     self->m_llInWall = -1;
   }
   return GST_PAD_PROBE_OK;
+}
+
+void CDecodePacer::HoldAfterFrame() {
+  if (!m_pIn || m_nHoldProbe) return;
+  // GStreamer's own blocking probe: a flush or the pads' deactivation lets the waiting thread go.
+  m_nHoldProbe = gst_pad_add_probe(m_pIn, static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BLOCK | GST_PAD_PROBE_TYPE_BUFFER),
+                                   &CDecodePacer::OnHold, this, nullptr);
+}
+
+void CDecodePacer::Release() {
+  if (!m_pIn || !m_nHoldProbe) return;
+  gst_pad_remove_probe(m_pIn, m_nHoldProbe);
+  m_nHoldProbe = 0;
+}
+
+// Flushes travel on the seeking thread; after the flush's end no frame from before it is left.
+GstPadProbeReturn CDecodePacer::OnFlush(GstPad*, GstPadProbeInfo* info, gpointer data) {
+  if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_FLUSH_STOP) static_cast<CDecodePacer*>(data)->m_bOut = false;
+  return GST_PAD_PROBE_OK;
+}
+
+// Runs after OnInput (probes run in the order they were added).
+GstPadProbeReturn CDecodePacer::OnHold(GstPad*, GstPadProbeInfo*, gpointer data) {
+  auto* self = static_cast<CDecodePacer*>(data);
+  if (!self->m_bOut) return GST_PAD_PROBE_PASS;
+  // The wait is not part of this frame's decode.
+  std::lock_guard<std::mutex> lock(self->m_mutex);
+  self->m_llInWall = -1;
+  return GST_PAD_PROBE_OK;  // blocks
 }
 
 }  // namespace vt

@@ -2,7 +2,9 @@
 // keep up with the rate, frames that would reach the screen late anyway are dropped before
 // they are decoded, so the rate holds and the decoder's time goes to frames that are shown.
 // A frame still goes through when none has for a while, so the picture never stands still.
-// Sits as two probes on the video decoder's pads; the probes run on streaming threads.
+// Paused after a seek, it also holds the decoder's input once the sought frame is out: nothing
+// is decoded ahead that the next seek's flush would have to wait for.
+// Sits as probes on the video decoder's pads; the probes run on streaming threads.
 #pragma once
 
 #include <gst/gst.h>
@@ -33,15 +35,24 @@ class CDecodePacer {
     m_bRunning = running;
   }
   uint64_t Dropped() const { return m_nDropped.load(); }
+  // Paused, before a flushing seek: the first frame the decoder puts out after the flush goes
+  // on, the next one waits at the decoder's input until Release or the next flush.
+  void HoldAfterFrame();
+  // Frames flow again (a step, playing). Holds nothing when nothing is held.
+  void Release();
 
  private:
   static GstPadProbeReturn OnInput(GstPad* pad, GstPadProbeInfo* info, gpointer self);
   static GstPadProbeReturn OnOutput(GstPad* pad, GstPadProbeInfo* info, gpointer self);
+  static GstPadProbeReturn OnFlush(GstPad* pad, GstPadProbeInfo* info, gpointer self);
+  static GstPadProbeReturn OnHold(GstPad* pad, GstPadProbeInfo* info, gpointer self);
 
   GstElement* m_pDecoder = nullptr;
   GstPad* m_pIn = nullptr;
   GstPad* m_pOut = nullptr;
-  gulong m_nInProbe = 0, m_nOutProbe = 0;
+  gulong m_nInProbe = 0, m_nOutProbe = 0, m_nFlushProbe = 0;
+  gulong m_nHoldProbe = 0;  // a blocking probe, only while held; application thread only
+  std::atomic<bool> m_bOut{false};  // a frame left the decoder since the last flush
   std::atomic<bool> m_bRunning{false};
   std::atomic<uint64_t> m_nDropped{0};
   std::mutex m_mutex;  // guards the timing below

@@ -220,6 +220,7 @@ int64_t CGstEngine::LastFrameStart() const {
 
 void CGstEngine::Close() {
   m_pacer.SetRunning(false);
+  m_pacer.Release();
   if (m_pPipeline) {
     gst_element_set_state(m_pPipeline, GST_STATE_NULL);
     m_pacer.Detach();
@@ -297,6 +298,7 @@ HRESULT CGstEngine::Run() {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_bHoldPreroll = false;
   }
+  m_pacer.Release();
   if (gst_element_set_state(m_pPipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) return E_FAIL;
   m_nState = State_Running;
   m_pacer.SetRunning(true);
@@ -354,6 +356,13 @@ HRESULT CGstEngine::DoSeek(int64_t t, double rate, bool holdShown, bool keyFrame
     m_bPipeAtEnd = false;
   }
   m_bResync = false;
+  // Paused on an intra-only stream, a seek decodes its frame and no more: the seek bar dragged
+  // over a recording asks for one frame after another, and the next flush would wait for a
+  // frame decoded ahead. A step lets the decoder go on.
+  if (m_bIntraOnly && !holdShown && !keyFramesOnly && m_nState != State_Running)
+    m_pacer.HoldAfterFrame();
+  else
+    m_pacer.Release();
   const auto flags = static_cast<GstSeekFlags>(
       GST_SEEK_FLAG_FLUSH |
       (keyFramesOnly ? GST_SEEK_FLAG_TRICKMODE | GST_SEEK_FLAG_TRICKMODE_KEY_UNITS : GST_SEEK_FLAG_ACCURATE));

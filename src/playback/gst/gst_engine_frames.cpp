@@ -150,6 +150,7 @@ bool CGstEngine::StepPipeline(int64_t amount, int64_t target, bool wait) {
     m_llStepTarget = target;
   }
   m_bResync = true;
+  m_pacer.Release();
   if (!gst_element_send_event(m_pPipeline, gst_event_new_step(GST_FORMAT_BUFFERS, static_cast<guint64>(amount), 1.0,
                                                               TRUE, FALSE))) {
     std::lock_guard<std::mutex> lock(m_mutex);
