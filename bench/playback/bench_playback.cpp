@@ -61,6 +61,7 @@ constexpr int kPrevSteps = 50;  // per round
 constexpr int kPrevStart = 200;  // frames into the second group
 constexpr double kX16Seconds = 3;
 constexpr int kMpvRounds = 3;
+constexpr int kMpvNextRounds = 9;  // a round is a few ms a side: more of them against the noise
 constexpr int kMpvBackSteps = 10;  // mpv seeks for each: fewer keep the run short
 
 struct ClipDef {
@@ -209,7 +210,7 @@ void BenchClip(const ClipDef& c, const fs::path& path, std::mt19937* rng, CGoals
   int mpvWrong = 0;
   const double frameS = 1.0 / kFps;
   const Rounds mpvNext = AlternateTimed(
-      kMpvRounds,
+      kMpvNextRounds,
       [&] {
         ours.Seek(kGroup + 1);
         double ms = 0;
@@ -269,8 +270,11 @@ int main(int argc, char** argv) {
   std::printf("bench_playback: clips in %s\n", dir.c_str());
   std::printf("reference: bare playbin ! videoconvert ! appsink (the engine's formats); mpv %s\n",
               CMpv::Installed() ? "present: --vo=null --untimed, exact seeks" : "not installed: no mpv rows");
-  std::printf("rounds: seek %d (MJPEG %d), Next Frame %d x %d steps, Previous Frame %d x %d steps, x16 %.0f s, mpv %d\n",
-              kSeekRounds, kIntraSeekRounds, kNextRounds, kNextSteps, kPrevRounds, kPrevSteps, kX16Seconds, kMpvRounds);
+  std::printf(
+      "rounds: seek %d (MJPEG %d), Next Frame %d x %d steps, Previous Frame %d x %d steps, x16 %.0f s, mpv Next %d x %d steps, "
+      "mpv Previous %d x %d steps (ours %d)\n",
+      kSeekRounds, kIntraSeekRounds, kNextRounds, kNextSteps, kPrevRounds, kPrevSteps, kX16Seconds, kMpvNextRounds, kNextSteps,
+      kMpvRounds, kMpvBackSteps, kPrevSteps);
   CGoals goals;
   std::mt19937 rng(7);
   int wrong = 0;
