@@ -5,7 +5,7 @@
 namespace vt {
 
 namespace {
-size_t FrameBytes(const VideoFrame& f) { return f.data.size() + sizeof f; }
+size_t FrameBytes(const VideoFrame& f) { return f.Size() + sizeof f; }
 }  // namespace
 
 void CFrameCache::DropLocked(std::unordered_map<int64_t, Entry>::iterator it) {

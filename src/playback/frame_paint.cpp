@@ -62,7 +62,7 @@ void ConvertRow(const uint8_t* ys, const uint8_t* us, const uint8_t* vs, uint32_
 
 bool PlaneFits(const VideoFrame& f, int plane, int rows, int rowBytes) {
   if (f.stride[plane] < rowBytes || rows <= 0) return false;
-  return f.offset[plane] + static_cast<size_t>(f.stride[plane]) * (rows - 1) + rowBytes <= f.data.size();
+  return f.offset[plane] + static_cast<size_t>(f.stride[plane]) * (rows - 1) + rowBytes <= f.Size();
 }
 
 }  // namespace
@@ -70,7 +70,7 @@ bool PlaneFits(const VideoFrame& f, int plane, int rows, int rowBytes) {
 bool ScaleFrameToRgb32(const VideoFrame& f, uint32_t* dst, int dw, int dh, int ds) {
   const int w = f.width, h = f.height;
   if (!dst || dw <= 0 || dh <= 0 || w <= 0 || h <= 0 || ds < dw) return false;
-  const uint8_t* d = f.data.data();
+  const uint8_t* d = f.Bytes();
   std::vector<int> xs(static_cast<size_t>(dw));
   for (int x = 0; x < dw; ++x) xs[x] = static_cast<int>(static_cast<int64_t>(x) * w / dw);
   auto rowOf = [&](int y) { return static_cast<int>(static_cast<int64_t>(y) * h / dh); };

@@ -39,7 +39,14 @@ struct VideoFrame {
   int nPlanes = 0;
   size_t offset[3] = {0, 0, 0};
   int32_t stride[3] = {0, 0, 0};
+  // The planes: in `data`, or, where `held` is set, in a decoder's buffer that `keep` keeps
+  // mapped (the frame on screen, painted without a copy). Read them through Bytes and Size.
   std::vector<uint8_t> data;
+  std::shared_ptr<const void> keep;
+  const uint8_t* held = nullptr;
+  size_t heldSize = 0;
+  const uint8_t* Bytes() const { return held ? held : data.data(); }
+  size_t Size() const { return held ? heldSize : data.size(); }
 };
 
 // The outside clock that RunAt follows: std::chrono::steady_clock, in ns since its epoch.

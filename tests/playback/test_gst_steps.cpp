@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "playback/gst/frame_pack.h"
 #include "playback/gst/test_media.h"
 #include "playback/media_engine.h"
 #include "playback/player_logic.h"
@@ -162,6 +163,21 @@ TEST_P(GstStepTest, PlayingOnAfterStepsBackStartsFromTheFrameOnScreen) {
   EXPECT_LE(shown->pts[0], 27 * kFrameTime);
   EXPECT_GE(shown->pts[0], 26 * kFrameTime);
   for (size_t i = 1; i < shown->pts.size(); ++i) EXPECT_GT(shown->pts[i], shown->pts[i - 1]);
+}
+
+// The window paints the frame on screen straight from the decoder's buffer: a frame it still
+// holds keeps its picture while the engine steps and plays on (the buffer is not reused).
+TEST_P(GstStepTest, AFrameStillHeldKeepsItsPictureWhileTheEngineMovesOn) {
+  EXPECT_EQ(10, Show(10));
+  std::shared_ptr<const VideoFrame> held = engine->LatestFrame();
+  ASSERT_TRUE(held);
+  for (int n = 11; n <= 16; ++n) EXPECT_EQ(n, Show(n));
+  ASSERT_EQ(S_OK, engine->Run());
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  engine->Pause();
+  EXPECT_EQ(10 * kFrameTime, held->pts);
+  const std::vector<uint8_t> packed = PackBitmap(*held);
+  EXPECT_EQ(10, ReadFrameNumber(packed.data(), packed.size()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Clips, GstStepTest, ::testing::ValuesIn(kStepClips),

@@ -87,6 +87,7 @@ GstPadProbeReturn CDecodePacer::OnOutput(GstPad*, GstPadProbeInfo*, gpointer dat
 }
 
 void CDecodePacer::HoldAfterFrame() {
+  std::lock_guard<std::mutex> lock(m_holdMutex);
   if (!m_pIn || m_nHoldProbe) return;
   // GStreamer's own blocking probe: a flush or the pads' deactivation lets the waiting thread go.
   m_nHoldProbe = gst_pad_add_probe(m_pIn, static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BLOCK | GST_PAD_PROBE_TYPE_BUFFER),
@@ -94,6 +95,7 @@ void CDecodePacer::HoldAfterFrame() {
 }
 
 void CDecodePacer::Release() {
+  std::lock_guard<std::mutex> lock(m_holdMutex);
   if (!m_pIn || !m_nHoldProbe) return;
   gst_pad_remove_probe(m_pIn, m_nHoldProbe);
   m_nHoldProbe = 0;

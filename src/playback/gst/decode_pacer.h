@@ -51,7 +51,8 @@ class CDecodePacer {
   GstPad* m_pIn = nullptr;
   GstPad* m_pOut = nullptr;
   gulong m_nInProbe = 0, m_nOutProbe = 0, m_nFlushProbe = 0;
-  gulong m_nHoldProbe = 0;  // a blocking probe, only while held; application thread only
+  std::mutex m_holdMutex;   // the seek thread and the window's thread may both hold and release
+  gulong m_nHoldProbe = 0;  // a blocking probe, only while held
   std::atomic<bool> m_bOut{false};  // a frame left the decoder since the last flush
   std::atomic<bool> m_bRunning{false};
   std::atomic<uint64_t> m_nDropped{0};

@@ -1,5 +1,6 @@
 #include "playback/gst/frame_pack.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "playback/frame_paint.h"
@@ -71,13 +72,19 @@ uint32_t FourCCOf(GstVideoFormat f) {
   }
 }
 
-// The mapped frame as a VideoFrame: planes copied with their strides.
-void CopyVideoFrame(GstVideoFrame* vf, GstClockTime pts, VideoFrame* frame) {
+namespace {
+void DescribeFrame(GstVideoFrame* vf, GstClockTime pts, VideoFrame* frame) {
   frame->fourcc = FourCCOf(GST_VIDEO_FRAME_FORMAT(vf));
   frame->width = GST_VIDEO_FRAME_WIDTH(vf);
   frame->height = GST_VIDEO_FRAME_HEIGHT(vf);
   frame->pts = GST_CLOCK_TIME_IS_VALID(pts) ? static_cast<int64_t>(pts / 100) : -1;
   frame->nPlanes = static_cast<int>(GST_VIDEO_FRAME_N_PLANES(vf));
+}
+}  // namespace
+
+// The mapped frame as a VideoFrame: planes copied with their strides.
+void CopyVideoFrame(GstVideoFrame* vf, GstClockTime pts, VideoFrame* frame) {
+  DescribeFrame(vf, pts, frame);
   size_t total = 0;
   for (int p = 0; p < frame->nPlanes && p < 3; ++p) {
     frame->offset[p] = total;
@@ -107,6 +114,45 @@ std::shared_ptr<const VideoFrame> SampleToFrame(GstSample* sample) {
   return frame;
 }
 
+std::shared_ptr<const VideoFrame> ShareSampleFrame(GstSample* sample) {
+  GstVideoInfo info;
+  if (!sample || !gst_video_info_from_caps(&info, gst_sample_get_caps(sample))) return nullptr;
+  GstBuffer* buffer = gst_sample_get_buffer(sample);
+  auto* vf = new GstVideoFrame;
+  if (!gst_video_frame_map(vf, &info, buffer, GST_MAP_READ)) {
+    delete vf;
+    return nullptr;
+  }
+  // The map holds its own reference to the buffer.
+  std::shared_ptr<GstVideoFrame> mapped(vf, [](GstVideoFrame* f) {
+    gst_video_frame_unmap(f);
+    delete f;
+  });
+  auto frame = std::make_shared<VideoFrame>();
+  const uint8_t* block = vf->map[0].data;
+  const size_t blockSize = vf->map[0].size;
+  bool oneBlock = block != nullptr;
+  for (int p = 0; oneBlock && p < static_cast<int>(GST_VIDEO_FRAME_N_PLANES(vf)) && p < 3; ++p) {
+    const auto* plane = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(vf, p));
+    const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(vf, p);
+    const size_t extent = static_cast<size_t>(std::max(stride, 0)) * GST_VIDEO_FRAME_COMP_HEIGHT(vf, p);
+    oneBlock = stride > 0 && plane >= block && plane + extent <= block + blockSize;
+    if (oneBlock) {
+      frame->offset[p] = static_cast<size_t>(plane - block);
+      frame->stride[p] = stride;
+    }
+  }
+  if (!oneBlock) {
+    CopyVideoFrame(vf, GST_BUFFER_PTS(buffer), frame.get());
+    return frame;
+  }
+  DescribeFrame(vf, GST_BUFFER_PTS(buffer), frame.get());
+  frame->held = block;
+  frame->heldSize = blockSize;
+  frame->keep = std::move(mapped);
+  return frame;
+}
+
 std::vector<uint8_t> PackBitmap(const VideoFrame& vf) {
   const uint32_t fmt = vf.fourcc;
   const int32_t w = vf.width, h = vf.height;
@@ -116,7 +162,7 @@ std::vector<uint8_t> PackBitmap(const VideoFrame& vf) {
   if (vf.nPlanes < planes) return {};
   for (int p = 0; p < planes; ++p) {
     const int32_t rows = p == 0 ? h : (h + 1) / 2;
-    if (vf.stride[p] <= 0 || vf.offset[p] + static_cast<size_t>(vf.stride[p]) * rows > vf.data.size()) return {};
+    if (vf.stride[p] <= 0 || vf.offset[p] + static_cast<size_t>(vf.stride[p]) * rows > vf.Size()) return {};
   }
   if (ChromaDoesNotFit(fmt, w, h)) return PackAsRgb32(vf);
   BITMAPINFOHEADER bih{};
@@ -125,7 +171,7 @@ std::vector<uint8_t> PackBitmap(const VideoFrame& vf) {
   bih.biHeight = h;
   bih.biPlanes = 1;
   std::vector<uint8_t> out;
-  auto plane = [&vf](int p) { return vf.data.data() + vf.offset[p]; };
+  auto plane = [&vf](int p) { return vf.Bytes() + vf.offset[p]; };
   auto copyRows = [](uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t srcStride, int32_t rowBytes,
                      int32_t rows, bool flip) {
     for (int32_t r = 0; r < rows; ++r)

@@ -19,6 +19,10 @@ uint32_t FourCCOf(GstVideoFormat f);
 void CopyVideoFrame(GstVideoFrame* vf, GstClockTime pts, VideoFrame* frame);
 // The sample's picture as a VideoFrame (with the buffer's pts); null when it cannot be mapped.
 std::shared_ptr<const VideoFrame> SampleToFrame(GstSample* sample);
+// The same without a copy where the planes lie in one mapped block: the frame keeps the buffer
+// mapped, and so out of its pool, for as long as it lives. For the frame on screen, not for
+// frames kept in numbers (a decoder whose pool runs dry stops).
+std::shared_ptr<const VideoFrame> ShareSampleFrame(GstSample* sample);
 // The frame as a packed bitmap: planar 4:2:0 with 4-byte aligned luma and chroma rows (chroma
 // order of the format), packed 4:2:2 top-down, or 32-bit bottom-up BI_RGB. YUV frames whose
 // size the chroma does not divide are handed over as RGB, so every edge pixel keeps its colour.

@@ -479,7 +479,7 @@ std::shared_ptr<const VideoFrame> CGstEngine::ShownFrame() {
     if (m_pFrame || !m_pSample) return m_pFrame;
     sample = gst_sample_ref(m_pSample);
   }
-  std::shared_ptr<const VideoFrame> frame = SampleToFrame(sample);
+  std::shared_ptr<const VideoFrame> frame = ShareSampleFrame(sample);
   std::lock_guard<std::mutex> lock(m_mutex);
   if (m_pSample == sample) m_pFrame = frame;
   gst_sample_unref(sample);

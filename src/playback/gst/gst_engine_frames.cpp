@@ -195,7 +195,7 @@ bool CGstEngine::FillBack(int64_t target, int64_t shown) {
   if (!m_pReader) m_pReader = std::make_unique<CFrameReader>(m_strUri);
   const int64_t to = shown - 1;
   const int64_t keep =
-      std::min<int64_t>(static_cast<int64_t>(m_cache.CapacityFrames(current->data.size())), m_bIntraOnly ? kIntraFillBack : to + 1);
+      std::min<int64_t>(static_cast<int64_t>(m_cache.CapacityFrames(current->Size())), m_bIntraOnly ? kIntraFillBack : to + 1);
   const int64_t keepFrom = std::max<int64_t>(0, std::min(target, to - keep + 1));
   const int64_t from = m_bIntraOnly ? keepFrom : target;
   return m_pReader->Read(from, to, keepFrom, m_llFrameDur,
