@@ -60,6 +60,33 @@ void ConvertRow(const uint8_t* ys, const uint8_t* us, const uint8_t* vs, uint32_
   for (; x < n; ++x) out[x] = YuvToRgb(ys[x], us[x], vs[x]);
 }
 
+// dst[x] = src[2x]: a row at half its width.
+void EvenBytes(const uint8_t* src, uint8_t* dst, int n) {
+  int x = 0;
+#if defined(__SSE2__)
+  const __m128i low = _mm_set1_epi16(0x00FF);
+  for (; x + 16 <= n; x += 16) {
+    const __m128i a = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 2 * x)), low);
+    const __m128i b = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 2 * x + 16)), low);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x), _mm_packus_epi16(a, b));
+  }
+#endif
+  for (; x < n; ++x) dst[x] = src[2 * x];
+}
+
+// dst[x] = src[x / 2]: a chroma row at the width of its luma.
+void DoubledBytes(const uint8_t* src, uint8_t* dst, int n) {
+  int x = 0;
+#if defined(__SSE2__)
+  for (; x + 32 <= n; x += 32) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + x / 2));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x), _mm_unpacklo_epi8(a, a));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x + 16), _mm_unpackhi_epi8(a, a));
+  }
+#endif
+  for (; x < n; ++x) dst[x] = src[x / 2];
+}
+
 bool PlaneFits(const VideoFrame& f, int plane, int rows, int rowBytes) {
   if (f.stride[plane] < rowBytes || rows <= 0) return false;
   return f.offset[plane] + static_cast<size_t>(f.stride[plane]) * (rows - 1) + rowBytes <= f.Size();
@@ -88,20 +115,37 @@ bool ScaleFrameToRgb32(const VideoFrame& f, uint32_t* dst, int dw, int dh, int d
       const int up = yv12 ? 2 : 1, vp = yv12 ? 1 : 2;
       std::vector<int> xc(static_cast<size_t>(dw));
       for (int x = 0; x < dw; ++x) xc[x] = xs[x] / 2;
+      // The window's usual sizes, the picture's own and half of it, take their samples without
+      // a gather: luma as it is or every second byte, chroma doubled or as it is.
+      const bool same = dw == w, half = 2 * dw == w;
       const uint8_t* lastU = nullptr;
+      const uint8_t *us = ru, *vs = rv;
       for (int y = 0; y < dh; ++y) {
         const int sy = rowOf(y);
         const uint8_t* yr = d + f.offset[0] + static_cast<size_t>(f.stride[0]) * sy;
         const uint8_t* ur = d + f.offset[up] + static_cast<size_t>(f.stride[up]) * (sy / 2);
         const uint8_t* vr = d + f.offset[vp] + static_cast<size_t>(f.stride[vp]) * (sy / 2);
-        for (int x = 0; x < dw; ++x) ry[x] = yr[xs[x]];
+        const uint8_t* ys = ry;
+        if (same)
+          ys = yr;
+        else if (half)
+          EvenBytes(yr, ry, dw);
+        else
+          for (int x = 0; x < dw; ++x) ry[x] = yr[xs[x]];
         // Two rows in a row share their chroma row.
         if (ur != lastU) {
-          for (int x = 0; x < dw; ++x) ru[x] = ur[xc[x]];
-          for (int x = 0; x < dw; ++x) rv[x] = vr[xc[x]];
+          if (half) {
+            us = ur, vs = vr;
+          } else if (same) {
+            DoubledBytes(ur, ru, dw);
+            DoubledBytes(vr, rv, dw);
+          } else {
+            for (int x = 0; x < dw; ++x) ru[x] = ur[xc[x]];
+            for (int x = 0; x < dw; ++x) rv[x] = vr[xc[x]];
+          }
           lastU = ur;
         }
-        ConvertRow(ry, ru, rv, dst + static_cast<size_t>(ds) * y, dw);
+        ConvertRow(ys, us, vs, dst + static_cast<size_t>(ds) * y, dw);
       }
       return true;
     }

@@ -81,6 +81,36 @@ TEST(FramePaint, ColoursFollowBt601InEveryPixelOfARow) {
   }
 }
 
+// Every size takes the nearest sample: a scaled picture is the full-size one sampled at
+// (x * w / dw, y * h / dh), for the picture's own size, half of it (both without a gather) and
+// others, over widths that leave tails after the vector code.
+TEST(FramePaint, EverySizeTakesTheNearestSample) {
+  for (int w : {70, 71, 96}) {
+    const int h = 6, cw = (w + 1) / 2, ch = (h + 1) / 2;
+    VideoFrame f;
+    f.fourcc = MakeFourCC('I', '4', '2', '0');
+    f.width = w;
+    f.height = h;
+    f.nPlanes = 3;
+    f.stride[0] = w, f.stride[1] = cw, f.stride[2] = cw;
+    f.offset[0] = 0, f.offset[1] = static_cast<size_t>(w) * h, f.offset[2] = f.offset[1] + static_cast<size_t>(cw) * ch;
+    uint32_t seed = 12345;
+    f.data.resize(f.offset[2] + static_cast<size_t>(cw) * ch);
+    for (uint8_t& b : f.data) b = static_cast<uint8_t>((seed = seed * 1103515245u + 12345u) >> 16);
+    std::vector<uint32_t> full(static_cast<size_t>(w) * h);
+    ASSERT_TRUE(ScaleFrameToRgb32(f, full.data(), w, h, w));
+    for (int dw : {w / 2, w - 3, w / 3, 2 * w}) {
+      SCOPED_TRACE(std::to_string(w) + " to " + std::to_string(dw));
+      const int dh = std::max(1, h * dw / w);
+      std::vector<uint32_t> out(static_cast<size_t>(dw) * dh);
+      ASSERT_TRUE(ScaleFrameToRgb32(f, out.data(), dw, dh, dw));
+      for (int y = 0; y < dh; ++y)
+        for (int x = 0; x < dw; ++x)
+          ASSERT_EQ(full[static_cast<size_t>(y * h / dh) * w + x * w / dw], out[static_cast<size_t>(y) * dw + x]) << x << "," << y;
+    }
+  }
+}
+
 TEST(FramePaint, RefusesFramesThatDoNotHoldTheirPlanes) {
   std::vector<uint32_t> out(16);
   VideoFrame f = MakeFrame(MakeFourCC('I', '4', '2', '0'));
