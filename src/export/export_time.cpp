@@ -143,6 +143,14 @@ bool ParseLocalWallTime(const std::string& text, WallTime* out, WallTime* second
   return true;
 }
 
+bool ParseSpanEdge(const std::string& text, bool end, WallTime* out, WallTime* other) {
+  WallTime first = 0, second = -1;
+  if (!out || !ParseLocalWallTime(text, &first, &second)) return false;
+  *out = end && second >= 0 ? second : first;
+  if (other) *other = second < 0 ? -1 : end ? first : second;
+  return true;
+}
+
 std::string FormatIsoWallTime(WallTime t) {
   const std::time_t secs = Time32FromWall(t);
   std::tm tm{};

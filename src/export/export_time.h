@@ -27,6 +27,12 @@ constexpr time32 Time32FromWall(WallTime w) {
 // second (may be null); second is -1 for any other time.
 bool ParseLocalWallTime(const std::string& text, WallTime* out, WallTime* second = nullptr);
 
+// An edge of a span from its text: a local time the clocks show twice names the widest span,
+// a start at its first instant and an end at its second, so that no footage the text names is
+// left out. other gets the instant not taken, -1 when there is only one. False as
+// ParseLocalWallTime.
+bool ParseSpanEdge(const std::string& text, bool end, WallTime* out, WallTime* other);
+
 // ISO 8601 in local time with the zone offset: "2008-05-10T10:20:30.040+02:00". The fraction
 // has 3 digits, or 7 when the time is not a whole millisecond.
 std::string FormatIsoWallTime(WallTime t);

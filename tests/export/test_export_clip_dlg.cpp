@@ -121,6 +121,30 @@ TEST_F(ExportClipDlgTest, RefusesASpanThatEndsBeforeItStarts) {
   EXPECT_TRUE(dlg.StatusLabel()->text().contains("must come after"));
 }
 
+// A field set to a time the clocks show twice is taken as vtexport takes the same text, the
+// start at its first instant and the end at its second, and the dialog says so.
+TEST_F(ExportClipDlgTest, ATimeShownTwiceIsTakenAsTheCommandLineTakesIt) {
+  Make(25);
+  CExportClipDlg dlg(setup_);
+  dlg.FromEdit()->setDateTime(QDateTime(QDate(2008, 10, 26), QTime(2, 10)));
+  dlg.ToEdit()->setDateTime(QDateTime(QDate(2008, 10, 26), QTime(2, 30)));
+  dlg.ExportButton()->click();
+  ASSERT_TRUE(WaitDone(dlg));
+  QTest::qWait(250);
+  const std::string status = dlg.StatusLabel()->text().toStdString();
+  EXPECT_NE(status.find("The start, 2008-10-26 02:10:00.000, occurs twice as the clocks go back: taken as "
+                        "2008-10-26T02:10:00.000+02:00."),
+            std::string::npos)
+      << status;
+  EXPECT_NE(status.find("The end, 2008-10-26 02:30:00.000, occurs twice as the clocks go back: taken as "
+                        "2008-10-26T02:30:00.000+01:00."),
+            std::string::npos)
+      << status;
+  // No recording there: the failure is told after the note.
+  EXPECT_FALSE(dlg.Outcome().ok);
+  EXPECT_NE(status.find("The export failed"), std::string::npos) << status;
+}
+
 TEST(ExportOutcomeText, SaysWhatCameOfIt) {
   ExportOutcome o;
   o.cancelled = true;

@@ -73,7 +73,17 @@ TEST(ExportTime, LocalTimesThatOccurTwice) {
     const WallTime fraction = std::string(c.text).find('.') != std::string::npos ? 5'000'000 : 0;
     EXPECT_EQ(t, WallFromTime32(c.first) + fraction) << c.text;
     EXPECT_EQ(second, c.second < 0 ? -1 : WallFromTime32(c.second) + fraction) << c.text;
+    // As a span's edge: the start at the first instant, the end at the second, the other named.
+    WallTime start = 0, end = 0, other = 0;
+    ASSERT_TRUE(ParseSpanEdge(c.text, false, &start, &other)) << c.text;
+    EXPECT_EQ(start, t) << c.text;
+    EXPECT_EQ(other, second) << c.text;
+    ASSERT_TRUE(ParseSpanEdge(c.text, true, &end, &other)) << c.text;
+    EXPECT_EQ(end, second < 0 ? t : second) << c.text;
+    EXPECT_EQ(other, second < 0 ? -1 : t) << c.text;
   }
+  WallTime t = 0, other = 0;
+  EXPECT_FALSE(ParseSpanEdge("2008-10-26 25:00:00", true, &t, &other));
 }
 
 TEST(ExportTime, IsoFormRoundTripsInEveryZone) {

@@ -100,21 +100,16 @@ Args Parse(const std::vector<std::string>& in, const std::set<std::string>& valu
   return ParseToolArgs(in, valueOptions, flagOptions);
 }
 
-// A local time the clocks show twice names the widest span: a start at its first instant, an end
-// at its second, so that no footage the text names is left out.
 WallTime Time(const Args& a, const std::string& name, bool end = false) {
-  WallTime t = 0, second = -1;
-  if (!ParseLocalWallTime(a.Value(name), &t, &second))
+  WallTime taken = 0, other = -1;
+  if (!ParseSpanEdge(a.Value(name), end, &taken, &other))
     Usage("--" + name + " \"" + a.Value(name) + "\" is not a time (YYYY-MM-DD HH:MM:SS[.fff], or seconds)");
-  if (second >= 0) {
-    const WallTime taken = end ? second : t, other = end ? t : second;
+  if (other >= 0)
     std::cerr << "vtexport: warning: --" << name << " \"" << a.Value(name)
               << "\" occurs twice as the clocks go back; taken as " << FormatIsoWallTime(taken) << ", not "
               << FormatIsoWallTime(other) << " (for that one give seconds since 1970: " << Time32FromWall(other)
               << ")\n";
-    return taken;
-  }
-  return t;
+  return taken;
 }
 
 int Channel(const Args& a) {

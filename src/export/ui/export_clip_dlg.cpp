@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "export/export_time.h"
 #include "platform/paths.h"
 #include "recorddb/record_db.h"
 
@@ -28,6 +29,22 @@ constexpr const char* kTimeFormat = "yyyy-MM-dd HH:mm:ss.zzz";
 
 QDateTime ToQDateTime(WallTime t) { return QDateTime::fromMSecsSinceEpoch(t / kTicksPerMillisecond); }
 WallTime FromQDateTime(const QDateTime& d) { return d.toMSecsSinceEpoch() * kTicksPerMillisecond; }
+
+// The time a field shows, taken as vtexport takes the same text (a time the clocks show twice:
+// a start at its first instant, an end at its second); the proposed instant itself while the
+// field still shows it. Each time taken of two goes into note.
+WallTime FieldTime(const QDateTimeEdit* e, WallTime proposed, bool end, std::string* note) {
+  if (e->dateTime() == ToQDateTime(proposed)) return proposed;
+  const std::string text =
+      (e->date().toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ') + e->time().toString(QStringLiteral("HH:mm:ss.zzz")))
+          .toStdString();
+  WallTime t = 0, other = -1;
+  if (!ParseSpanEdge(text, end, &t, &other)) return FromQDateTime(e->dateTime());
+  if (other >= 0)
+    *note += std::string(end ? "The end, " : "The start, ") + text + ", occurs twice as the clocks go back: taken as " +
+             FormatIsoWallTime(t) + ".\n";
+  return t;
+}
 
 bool Exists(const std::string& path) {
   struct stat st {};
@@ -130,7 +147,8 @@ void CExportClipDlg::OnExport() {
   ClipExportJob job;
   job.dataFolder = m_setup.dataFolder;
   job.camera = m_setup.camera;
-  job.requested = {FromQDateTime(m_pFrom->dateTime()), FromQDateTime(m_pTo->dateTime())};
+  std::string note;
+  job.requested = {FieldTime(m_pFrom, m_setup.span.from, false, &note), FieldTime(m_pTo, m_setup.span.to, true, &note)};
   job.output = m_pFile->text().trimmed().toStdString();
   if (job.requested.to <= job.requested.from) {
     m_pStatus->setText(QStringLiteral("The end of the span must come after its start."));
@@ -154,7 +172,8 @@ void CExportClipDlg::OnExport() {
   SetInputsEnabled(false);
   m_pClose->setText(QStringLiteral("&Cancel"));
   m_pProgress->setRange(0, 0);  // busy until the first frames are counted
-  m_pStatus->setText(QStringLiteral("Exporting..."));
+  m_strEdgeNote = note;
+  m_pStatus->setText(QString::fromStdString(m_strEdgeNote) + QStringLiteral("Exporting..."));
   m_worker.Start([this, job = std::move(job)] {
     ExportOutcome outcome = RunClipExport(
         job,
@@ -192,7 +211,7 @@ void CExportClipDlg::Finish() {
   m_worker.Join();
   m_pProgress->setRange(0, 1);
   m_pProgress->setValue(m_outcome.ok ? 1 : 0);
-  m_pStatus->setText(QString::fromStdString(ExportOutcomeText(m_outcome)));
+  m_pStatus->setText(QString::fromStdString(m_strEdgeNote + ExportOutcomeText(m_outcome)));
   m_pClose->setText(QStringLiteral("Close"));
   SetInputsEnabled(true);
 }

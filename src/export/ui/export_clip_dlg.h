@@ -87,6 +87,7 @@ class CExportClipDlg : public QDialog {
   std::mutex m_mutex;  // guards m_progress (written by the worker)
   ExportProgress m_progress;
   ExportOutcome m_outcome;  // written by the worker before it is done
+  std::string m_strEdgeNote;  // how a time the clocks show twice was taken, for the status
   CWorkerThread m_worker;   // last: joined before the members it writes go
 };
 
