@@ -82,6 +82,7 @@ bool MakeDataSet(int minutes, int recordingMinutes, bool texture, DataSet* set) 
       spec.height = kHeight;
       spec.fps = kFps;
       spec.frames = length * kFps;
+      spec.numbersWrap = true;  // an hour of frames; only the bytes are timed
       spec.pattern = texture ? vt::TestClipSpec::kTexture : vt::TestClipSpec::kBall;
       std::printf("making %s (%d frames)...\n", file.c_str(), spec.frames);
       std::fflush(stdout);

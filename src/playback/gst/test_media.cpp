@@ -129,7 +129,7 @@ GstPadProbeReturn PaintBarcode(GstPad* pad, GstPadProbeInfo* info, gpointer data
     auto* y = static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&vf, 0));
     const int ys = GST_VIDEO_FRAME_PLANE_STRIDE(&vf, 0);
     for (int c = 0; c < kCells; ++c) {
-      const int number = st->firstNumber + st->frame;
+      const int number = (st->firstNumber + st->frame) & kMaxFrameNumber;
       bool white = c == 0 ? true : c == 1 ? false : ((number >> (kBits - 1 - (c - 2))) & 1) != 0;
       for (int r = 0; r < bh; ++r) std::memset(y + r * ys + c * cw, white ? 235 : 16, cw);
     }
@@ -268,7 +268,7 @@ bool MakeTestClip(const TestClipSpec& spec, const std::string& path, std::string
   if (!gst_is_initialized() && !gst_init_check(nullptr, nullptr, nullptr)) return fail("GStreamer cannot start");
   if (spec.keyInterval < 1) return fail("key-frame interval must be positive");
   if (spec.fps < 1 || spec.fpsDen < 1) return fail("frame rate must be positive");
-  if (spec.firstNumber < 0 || spec.firstNumber + spec.frames - 1 > kMaxFrameNumber)
+  if (spec.firstNumber < 0 || (!spec.numbersWrap && spec.firstNumber + spec.frames - 1 > kMaxFrameNumber))
     return fail("frame numbers beyond the barcode");
   // Aimed at 6 Mbit/s for MPEG-4 up to 720 x 576, growing with the square root of the picture
   // above it; H.264 gets half.

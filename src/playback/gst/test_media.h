@@ -35,6 +35,9 @@ struct TestClipSpec {
   // Barcode of the first frame (the others count on from it), so that the clips of one camera
   // can be told apart.
   int firstNumber = 0;
+  // Clips longer than the barcode counts, whose numbers nobody reads (benchmarks): the numbers
+  // start again from 0 after kMaxFrameNumber instead of the clip being refused.
+  bool numbersWrap = false;
   // Not 0: the wall-clock time of each frame (this start, seconds since 1970, plus the frame's
   // stream time) drawn at the bottom in local time, "YYYY-MM-DD HH:MM:SS.ffffff".
   int64_t wallClock = 0;
