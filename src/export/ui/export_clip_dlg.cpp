@@ -35,9 +35,7 @@ WallTime FromQDateTime(const QDateTime& d) { return d.toMSecsSinceEpoch() * kTic
 // field still shows it. Each time taken of two goes into note.
 WallTime FieldTime(const QDateTimeEdit* e, WallTime proposed, bool end, std::string* note) {
   if (e->dateTime() == ToQDateTime(proposed)) return proposed;
-  const std::string text =
-      (e->date().toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ') + e->time().toString(QStringLiteral("HH:mm:ss.zzz")))
-          .toStdString();
+  const std::string text = e->dateTime().toString(QString::fromLatin1(kTimeFormat)).toStdString();
   WallTime t = 0, other = -1;
   if (!ParseSpanEdge(text, end, &t, &other)) return FromQDateTime(e->dateTime());
   if (other >= 0)
