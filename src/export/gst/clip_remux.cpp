@@ -39,6 +39,10 @@ const char* FramingParser(GstCaps* caps) {
 
 // The muxing pipeline: one appsrc per track into matroskamux into filesink. Its bus is read by a
 // sync handler; the feeder waits on one condition for room in a queue, an error or the end.
+// Video without sound goes into the muxer from the feeder's own thread instead: a thread more
+// and a hand-over per frame cost as much as the muxing. With sound it may not: the muxer takes a
+// frame only once sound is waiting too, and would keep the feeder waiting for ever if the
+// sound's thread stopped on an error.
 class CMuxPipeline {
  public:
   ~CMuxPipeline() { Stop(); }
@@ -74,9 +78,13 @@ class CMuxPipeline {
       *error = "cannot link the muxer";
       return false;
     }
-    m_pSrc[0] = AddSource("video", videoCaps, mux, 0);
-    if (audioCaps) m_pSrc[1] = AddSource("audio", audioCaps, mux, 1);
-    if (!m_pSrc[0] || (audioCaps && !m_pSrc[1])) {
+    if (audioCaps) {
+      m_pSrc[0] = AddSource("video", videoCaps, mux, 0);
+      m_pSrc[1] = AddSource("audio", audioCaps, mux, 1);
+    } else {
+      m_pVideo = AddFeed(videoCaps, mux);
+    }
+    if (!(m_pSrc[0] || m_pVideo) || (audioCaps && !m_pSrc[1])) {
       *error = "the muxer does not take this stream format";
       return false;
     }
@@ -87,11 +95,14 @@ class CMuxPipeline {
       *error = ErrorText("cannot start the muxer");
       return false;
     }
+    if (m_pVideo) StartFeed(videoCaps, mux);
     return true;
   }
 
-  // Waits for room in track's queue, then pushes buffer (taken). False on error or cancel.
+  // Waits for room in track's queue, then pushes buffer (taken). False on error or cancel. Video
+  // fed directly returns once it is written.
   bool Push(int track, GstBuffer* buffer, const std::atomic<bool>* cancel) {
+    if (track == 0 && m_pVideo) return gst_pad_push(m_pVideo, buffer) == GST_FLOW_OK;
     std::unique_lock<std::mutex> lock(m_mutex);
     while (m_bFull[track] && m_error.empty() && !(cancel && cancel->load())) m_cv.wait_for(lock, kPoll);
     if (!m_error.empty() || (cancel && cancel->load())) {
@@ -103,8 +114,10 @@ class CMuxPipeline {
   }
 
   void EndTrack(int track) {
-    if (m_pSrc[track] && !m_bEnded[track]) gst_app_src_end_of_stream(GST_APP_SRC(m_pSrc[track]));
+    if (m_bEnded[track]) return;
     m_bEnded[track] = true;
+    if (m_pSrc[track]) gst_app_src_end_of_stream(GST_APP_SRC(m_pSrc[track]));
+    if (track == 0 && m_pVideo) gst_pad_push_event(m_pVideo, gst_event_new_eos());
   }
 
   // After both tracks ended: waits until the file is complete.
@@ -138,9 +151,39 @@ class CMuxPipeline {
     m_pPipeline = nullptr;
     m_pSrc[0] = m_pSrc[1] = nullptr;
     m_pSink = nullptr;
+    if (m_pVideo) {
+      gst_pad_set_active(m_pVideo, FALSE);
+      gst_object_unref(m_pVideo);
+      m_pVideo = nullptr;
+    }
   }
 
  private:
+  // A pad of the feeder's own, linked to the muxer (through a parser where the framing needs one).
+  GstPad* AddFeed(GstCaps* caps, GstElement* mux) {
+    GstPad* feed = GST_PAD(gst_object_ref_sink(gst_pad_new("video", GST_PAD_SRC)));
+    GstPad* sinkPad = LinkToMux(caps, mux, 0, nullptr);
+    const bool linked = sinkPad && gst_pad_link(feed, sinkPad) == GST_PAD_LINK_OK;
+    if (sinkPad) gst_object_unref(sinkPad);
+    if (!linked) {
+      gst_object_unref(feed);
+      return nullptr;
+    }
+    return feed;
+  }
+
+  // What an appsrc sends before its first buffer.
+  void StartFeed(GstCaps* caps, GstElement* mux) {
+    gst_pad_set_active(m_pVideo, TRUE);
+    gchar* id = gst_pad_create_stream_id(m_pVideo, mux, "video");
+    gst_pad_push_event(m_pVideo, gst_event_new_stream_start(id));
+    g_free(id);
+    gst_pad_push_event(m_pVideo, gst_event_new_caps(caps));
+    GstSegment segment;
+    gst_segment_init(&segment, GST_FORMAT_TIME);
+    gst_pad_push_event(m_pVideo, gst_event_new_segment(&segment));
+  }
+
   GstElement* AddSource(const char* name, GstCaps* caps, GstElement* mux, int track) {
     GstElement* src = gst_element_factory_make("appsrc", name);
     if (!src) return nullptr;
@@ -151,6 +194,17 @@ class CMuxPipeline {
     cb.enough_data = track == 0 ? &CMuxPipeline::OnEnoughVideo : &CMuxPipeline::OnEnoughAudio;
     gst_app_src_set_callbacks(GST_APP_SRC(src), &cb, this, nullptr);
     gst_bin_add(GST_BIN(m_pPipeline), src);
+    GstPad* sinkPad = LinkToMux(caps, mux, track, src);
+    if (!sinkPad) return nullptr;
+    gst_object_unref(sinkPad);
+    return src;
+  }
+
+  // Requests the muxer's pad for track and puts the framing parser before it where caps need
+  // one. Returns the pad the track's data goes into (a new reference), linked from src when
+  // given; null when it cannot be linked.
+  GstPad* LinkToMux(GstCaps* caps, GstElement* mux, int track, GstElement* src) {
+    GstElement* first = nullptr;
     GstElement* last = src;
     if (const char* parser = FramingParser(caps)) {
       // H.264/H.265 as AVI holds it (start codes) is reframed for Matroska (length prefixes): the
@@ -168,15 +222,25 @@ class CMuxPipeline {
       g_object_set(filter, "caps", framed, nullptr);
       gst_caps_unref(framed);
       gst_bin_add_many(GST_BIN(m_pPipeline), parse, filter, nullptr);
-      if (!gst_element_link_many(src, parse, filter, nullptr)) return nullptr;
+      if (!gst_element_link(parse, filter)) return nullptr;
+      if (src && !gst_element_link(src, parse)) return nullptr;
+      first = parse;
       last = filter;
     }
-    GstPad* sinkPad = gst_element_request_pad_simple(mux, track == 0 ? "video_%u" : "audio_%u");
-    GstPad* srcPad = gst_element_get_static_pad(last, "src");
-    const bool linked = sinkPad && srcPad && gst_pad_link(srcPad, sinkPad) == GST_PAD_LINK_OK;
-    if (srcPad) gst_object_unref(srcPad);
-    if (sinkPad) gst_object_unref(sinkPad);
-    return linked ? src : nullptr;
+    GstPad* muxPad = gst_element_request_pad_simple(mux, track == 0 ? "video_%u" : "audio_%u");
+    if (!muxPad) return nullptr;
+    if (last) {
+      GstPad* srcPad = gst_element_get_static_pad(last, "src");
+      const bool linked = srcPad && gst_pad_link(srcPad, muxPad) == GST_PAD_LINK_OK;
+      if (srcPad) gst_object_unref(srcPad);
+      if (!linked) {
+        gst_object_unref(muxPad);
+        return nullptr;
+      }
+    }
+    if (!first) return muxPad;
+    gst_object_unref(muxPad);
+    return gst_element_get_static_pad(first, "sink");
   }
 
   void SetFull(int track, bool full) {
@@ -220,6 +284,7 @@ class CMuxPipeline {
 
   GstElement* m_pPipeline = nullptr;
   GstElement* m_pSrc[2] = {nullptr, nullptr};
+  GstPad* m_pVideo = nullptr;  // the feeder's own pad for video without sound
   bool m_bEnded[2] = {false, false};
   std::mutex m_mutex;
   std::condition_variable m_cv;

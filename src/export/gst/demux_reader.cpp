@@ -9,13 +9,28 @@ namespace vt {
 namespace {
 constexpr int64_t kOpenTimeoutMs = 15000;
 constexpr GstClockTime kPollNs = 100 * GST_MSECOND;
-// Samples the demuxer may run ahead of the export.
-constexpr guint kMaxQueuedSamples = 64;
+// Samples the demuxer may run ahead of the export, and how many it gathers before it wakes the
+// puller.
+constexpr size_t kMaxQueuedSamples = 64;
+constexpr size_t kBatchSamples = 16;
 }  // namespace
 
 CDemuxReader::~CDemuxReader() { Close(); }
 
+void CDemuxReader::DropQueued() {
+  for (GstSample* s : m_queued) gst_sample_unref(s);
+  for (GstSample* s : m_taken) gst_sample_unref(s);
+  m_queued.clear();
+  m_taken.clear();
+}
+
 void CDemuxReader::Close() {
+  {
+    // The demuxer's thread may wait for room; it must not hold the pipeline up going down.
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_bClosing = true;
+  }
+  m_cvTaken.notify_all();
   if (m_pPipeline) {
     gst_element_set_state(m_pPipeline, GST_STATE_NULL);
     gst_object_unref(m_pPipeline);
@@ -25,7 +40,36 @@ void CDemuxReader::Close() {
   m_pPipeline = m_pSink = nullptr;
   m_pBus = nullptr;
   std::lock_guard<std::mutex> lock(m_mutex);
+  DropQueued();
   m_bNoMorePads = false;
+  m_bEos = false;
+  m_bClosing = false;
+}
+
+GstFlowReturn CDemuxReader::OnNewSample(GstAppSink* sink, gpointer self) {
+  auto* r = static_cast<CDemuxReader*>(self);
+  GstSample* sample = gst_app_sink_pull_sample(sink);
+  if (!sample) return GST_FLOW_FLUSHING;
+  std::unique_lock<std::mutex> lock(r->m_mutex);
+  r->m_cvTaken.wait(lock, [r] { return r->m_bClosing || r->m_queued.size() < kMaxQueuedSamples; });
+  if (r->m_bClosing) {
+    gst_sample_unref(sample);
+    return GST_FLOW_FLUSHING;
+  }
+  r->m_queued.push_back(sample);
+  const bool wake = r->m_queued.size() >= kBatchSamples;
+  lock.unlock();
+  if (wake) r->m_cvReady.notify_one();
+  return GST_FLOW_OK;
+}
+
+void CDemuxReader::OnEos(GstAppSink*, gpointer self) {
+  auto* r = static_cast<CDemuxReader*>(self);
+  {
+    std::lock_guard<std::mutex> lock(r->m_mutex);
+    r->m_bEos = true;
+  }
+  r->m_cvReady.notify_one();
 }
 
 void CDemuxReader::OnNoMorePads(GstElement*, gpointer self) {
@@ -98,7 +142,10 @@ CDemuxReader::OpenResult CDemuxReader::Open(const std::string& path, MediaTrack 
   g_signal_connect(demux, "no-more-pads", G_CALLBACK(&CDemuxReader::OnNoMorePads), this);
   gst_object_unref(src);
   gst_object_unref(demux);
-  gst_app_sink_set_max_buffers(GST_APP_SINK(m_pSink), kMaxQueuedSamples);
+  GstAppSinkCallbacks callbacks{};
+  callbacks.new_sample = &CDemuxReader::OnNewSample;
+  callbacks.eos = &CDemuxReader::OnEos;
+  gst_app_sink_set_callbacks(GST_APP_SINK(m_pSink), &callbacks, this, nullptr);
   m_pBus = gst_element_get_bus(m_pPipeline);
 
   bool noStream = false;
@@ -139,10 +186,23 @@ CDemuxReader::PullResult CDemuxReader::Pull(GstSample** sample, const std::atomi
       if (error) *error = "cancelled";
       return kError;
     }
-    *sample = gst_app_sink_try_pull_sample(GST_APP_SINK(m_pSink), kPollNs);
-    if (*sample) return kSample;
+    if (!m_taken.empty()) {
+      *sample = m_taken.front();
+      m_taken.pop_front();
+      return kSample;
+    }
+    bool eos;
+    {
+      std::unique_lock<std::mutex> lock(m_mutex);
+      m_cvReady.wait_for(lock, std::chrono::nanoseconds(kPollNs),
+                         [this] { return m_bEos || m_queued.size() >= kBatchSamples; });
+      m_taken.swap(m_queued);
+      eos = m_bEos;
+    }
+    m_cvTaken.notify_one();
+    if (!m_taken.empty()) continue;
     if (TakeError(error)) return kError;
-    if (gst_app_sink_is_eos(GST_APP_SINK(m_pSink))) return kEnd;
+    if (eos) return kEnd;
   }
 }
 

@@ -1,13 +1,16 @@
 // One recording opened for one of its streams: filesrc ! avidemux, the first video or audio
 // stream into an appsink, samples pulled one by one in file order. Everything else the file
-// holds is left unlinked (the demuxer drops it).
+// holds is left unlinked (the demuxer drops it). The demuxer's thread hands samples over in
+// batches: a wake-up per sample cost more than the remux itself.
 #pragma once
 
+#include <gst/app/gstappsink.h>
 #include <gst/gst.h>
 
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <string>
 
@@ -34,13 +37,22 @@ class CDemuxReader {
  private:
   bool WaitPrerolled(const std::atomic<bool>* cancel, std::string* error, bool* noStream);
   bool TakeError(std::string* error);
+  void DropQueued();
   static void OnNoMorePads(GstElement* demux, gpointer self);
+  static GstFlowReturn OnNewSample(GstAppSink* sink, gpointer self);
+  static void OnEos(GstAppSink* sink, gpointer self);
 
   GstElement* m_pPipeline = nullptr;
   GstElement* m_pSink = nullptr;
   GstBus* m_pBus = nullptr;
   std::mutex m_mutex;
+  std::condition_variable m_cvTaken;  // the puller took the queue
+  std::condition_variable m_cvReady;  // a batch, the end or closing
   bool m_bNoMorePads = false;
+  std::deque<GstSample*> m_queued;  // from the demuxer's thread
+  bool m_bEos = false;
+  bool m_bClosing = false;
+  std::deque<GstSample*> m_taken;  // the puller's own
 };
 
 // Stream time (ns) of the video frame on screen at offsetNs: the last frame that starts at or
