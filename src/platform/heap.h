@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace vt {
 
@@ -13,5 +14,9 @@ constexpr size_t kReturnMemoryAbove = size_t{16} << 20;
 // Returns the free pages of the heap to the system when freedBytes (what was just released)
 // is at least kReturnMemoryAbove; smaller releases are left to the allocator.
 void ReturnFreedMemory(size_t freedBytes);
+
+// Memory the system can still give without swapping, the file cache it would drop included
+// (MemAvailable); 0 when unknown.
+uint64_t AvailableMemoryBytes();
 
 }  // namespace vt

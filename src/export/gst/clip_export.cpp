@@ -1,6 +1,7 @@
 #include "export/gst/clip_export.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,19 +12,22 @@
 #include "export/sha256.h"
 #include "platform/atomic_file.h"
 #include "platform/file_utils.h"
+#include "platform/heap.h"
 
 namespace vt {
 
 namespace {
 
-// Each source recording hashed whole, on a thread of its own while the remux reads the same files.
+// Each source recording hashed whole, on a thread of its own.
 class CSourceHasher {
  public:
   CSourceHasher(const SpanPlan& plan, const std::atomic<bool>* cancel) : m_plan(plan), m_pCancel(cancel) {
     m_results.resize(plan.pieces.size());
-    m_thread = std::thread([this] { Run(); });
   }
   ~CSourceHasher() { Join(); }
+  void Start() {
+    if (!m_thread.joinable()) m_thread = std::thread([this] { Run(); });
+  }
   void Join() {
     if (m_thread.joinable()) m_thread.join();
   }
@@ -67,6 +71,17 @@ class CSourceHasher {
   std::thread m_thread;
 };
 
+// Whether the recordings and the clip made of them fit in the memory the system can give twice
+// over, so that the recordings are still in the file cache when the remux is done.
+bool FitsInMemory(const SpanPlan& plan) {
+  uint64_t bytes = 0;
+  for (const SpanPiece& piece : plan.pieces) {
+    struct stat st {};
+    if (!piece.path.empty() && ::stat(piece.path.c_str(), &st) == 0) bytes += static_cast<uint64_t>(st.st_size);
+  }
+  return bytes * 4 <= AvailableMemoryBytes();
+}
+
 }  // namespace
 
 void DiscardExport(const std::string& output, bool replaced) {
@@ -105,7 +120,11 @@ ExportOutcome RunClipExport(const ClipExportJob& job, const std::function<void(c
 
   const auto started = std::chrono::steady_clock::now();
   auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(); };
+  // Recordings that may not stay in the file cache until the remux is done are hashed while it
+  // reads them, so that the disk reads them once; others alongside the clip's hash, where the
+  // hashing takes no processor from the remux.
   CSourceHasher hasher(job.plan, cancel);
+  if (!FitsInMemory(job.plan)) hasher.Start();
   RemuxResult remux;
   std::string outputSha;
   uint64_t outputSize = 0;
@@ -127,6 +146,7 @@ ExportOutcome RunClipExport(const ClipExportJob& job, const std::function<void(c
           return false;
         }
         if (progress) progress({remux.frames, remux.frames, elapsed(), true});
+        hasher.Start();
         // The disk takes the clip while its hash is computed from memory; the flush that makes
         // the clip durable then has little left to do.
         ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
