@@ -71,6 +71,27 @@ class CSourceHasher {
   std::thread m_thread;
 };
 
+// Bytes of the clip the disk is set to write at a time while the clip is being made.
+constexpr off_t kWriteBehindBytes = off_t{32} << 20;
+
+// Sets the disk writing the clip as it grows: left to itself, the system starts only once a
+// tenth of the memory is waiting to be written, and the flush at the end has all of it to do.
+// Only a hint (a file system may refuse it): the flush at the end makes the clip durable.
+class CWriteBehind {
+ public:
+  explicit CWriteBehind(int fd) : m_fd(fd) {}
+  void Poll() {
+    struct stat st {};
+    if (::fstat(m_fd, &st) != 0 || st.st_size - m_started < kWriteBehindBytes) return;
+    ::sync_file_range(m_fd, m_started, st.st_size - m_started, SYNC_FILE_RANGE_WRITE);
+    m_started = st.st_size;
+  }
+
+ private:
+  int m_fd;
+  off_t m_started = 0;
+};
+
 // Whether the recordings and the clip made of them fit in the memory the system can give twice
 // over, so that the recordings are still in the file cache when the remux is done.
 bool FitsInMemory(const SpanPlan& plan) {
@@ -134,10 +155,12 @@ ExportOutcome RunClipExport(const ClipExportJob& job, const std::function<void(c
   const WriteResult written = WriteFileAtomically(
       job.output,
       [&](int fd) {
+        CWriteBehind writeBehind(fd);
         remux = RemuxSpan(
             job.plan, fd, std::string(kExportProgramName) + " " + ExportProgramVersion(),
             ClipTags(job.camera, job.requested),
             [&](const RemuxProgress& p) {
+              writeBehind.Poll();
               if (progress) progress({p.frames, p.totalFrames, elapsed(), false});
             },
             cancel);
