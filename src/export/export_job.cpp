@@ -201,6 +201,16 @@ std::string DefaultExportFileName(int channel, WallTime from) {
   return camera + FormatLocalTime(Time32FromWall(from), "%Y%m%d-%H%M%S") + ".mkv";
 }
 
+int ExportProgressBar(const ExportProgress& p, int scale) {
+  double done = static_cast<double>(p.frames), total = static_cast<double>(std::max(p.totalFrames, p.frames));
+  if (p.hashing && p.hashTotalBytes > 0) {
+    done = static_cast<double>(std::min(p.hashedBytes, p.hashTotalBytes));
+    total = static_cast<double>(p.hashTotalBytes);
+  }
+  if (total <= 0) return -1;
+  return static_cast<int>(done / total * scale);
+}
+
 double SecondsLeft(const ExportProgress& p) {
   return EstimateSecondsLeft(static_cast<double>(p.frames), static_cast<double>(std::max(p.totalFrames, p.frames)),
                              p.elapsedSeconds);
@@ -209,7 +219,12 @@ double SecondsLeft(const ExportProgress& p) {
 std::string FormatExportProgress(const ExportProgress& p) {
   const int64_t total = std::max(p.totalFrames, p.frames);
   std::string text = std::to_string(p.frames) + " / " + std::to_string(total) + " frames";
-  if (p.hashing) return text + ", checking the hashes";
+  if (p.hashing) {
+    text += ", checking the hashes";
+    if (p.hashTotalBytes > 0)
+      text += " " + std::to_string(std::min(p.hashedBytes, p.hashTotalBytes) * 100 / p.hashTotalBytes) + " %";
+    return text;
+  }
   const double left = SecondsLeft(p);
   if (left >= 0) text += ", " + FormatClock(left) + " left";
   return text;

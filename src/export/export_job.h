@@ -75,9 +75,17 @@ struct ExportProgress {
   int64_t totalFrames = 0;
   double elapsedSeconds = 0;
   bool hashing = false;  // copying is done; the hashes are being finished
+  // While hashing: bytes of the recordings and the clip hashed so far, of hashTotalBytes (0 when
+  // unknown).
+  uint64_t hashedBytes = 0;
+  uint64_t hashTotalBytes = 0;
 };
-// "1200 / 9000 frames, 0:42 left" (no estimate before the first frames; hours when needed).
+// "1200 / 9000 frames, 0:42 left" (no estimate before the first frames; hours when needed);
+// hashing, "9000 / 9000 frames, checking the hashes 45 %".
 std::string FormatExportProgress(const ExportProgress& p);
+// Position of the progress bar in 0..scale: by frames while copying, by bytes while hashing; -1
+// before there is a total (a busy bar).
+int ExportProgressBar(const ExportProgress& p, int scale);
 // Seconds left at the rate so far; -1 when there is nothing to go on yet.
 double SecondsLeft(const ExportProgress& p);
 

@@ -1,10 +1,10 @@
-// The clip export job around the remux: a cancel that comes after the clip is in place, while a
-// long recording is still being hashed, leaves nothing behind.
+// The clip export job around the remux: while the clip and a long recording are hashed, progress
+// is told, and a cancel then leaves nothing behind and an earlier export as it was.
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <set>
-#include <thread>
+#include <vector>
 
 #include "export/export_span.h"
 #include "export/gst/clip_export.h"
@@ -22,7 +22,7 @@ using test::SmallClip;
 // second of pictures does not.
 constexpr off_t kLongRecordingBytes = off_t{3} << 30;
 
-TEST(ClipExportJob, LateCancelLeavesNeitherClipNorManifest) {
+TEST(ClipExportJob, CancelWhileHashingLeavesNothingAndKeepsAnEarlierExport) {
   gst_init(nullptr, nullptr);
   test::ScopedTz tz{test::kTzBerlin};
   test::TempDir dir{"vtexport"};
@@ -47,31 +47,39 @@ TEST(ClipExportJob, LateCancelLeavesNeitherClipNorManifest) {
     ASSERT_EQ(job.plan.pieces.size(), 2u);
     job.output = outFolder + "/x.mkv";
     job.replace = replace;
+    std::set<std::string> before;
     if (replace) {
       std::ofstream(job.output) << "earlier clip";
       std::ofstream(ManifestPathFor(job.output)) << "{}";
+      before = {"x.mkv", "x.mkv.manifest.json"};
     }
-    // Cancel as soon as the clip has its name.
-    std::atomic<bool> cancel{false}, done{false};
-    const std::string before = replace ? "earlier clip" : "";
-    std::thread watcher([&] {
-      while (!done) {
-        if (fs::exists(job.output) && test::ReadFile(job.output) != before) {
-          cancel = true;
-          return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-      }
-    });
-    const ExportOutcome out = RunClipExport(job, {}, &cancel);
-    done = true;
-    watcher.join();
-    ASSERT_TRUE(cancel) << "the export finished before the clip could be seen: " << out.error;
+    // Cancel once the hashing is under way, the clip made but the long recording not yet hashed.
+    std::atomic<bool> cancel{false};
+    std::vector<ExportProgress> hashing;
+    const ExportOutcome out = RunClipExport(
+        job,
+        [&](const ExportProgress& p) {
+          if (!p.hashing) return;
+          hashing.push_back(p);
+          if (p.hashedBytes > 0) cancel = true;
+        },
+        &cancel);
     EXPECT_FALSE(out.ok);
-    EXPECT_TRUE(out.cancelled);
+    EXPECT_TRUE(out.cancelled) << out.error;
+    ASSERT_FALSE(hashing.empty());
+    // Out of both recordings and the clip, and not all of it when the cancel came.
+    const ExportProgress& last = hashing.back();
+    EXPECT_GT(last.hashTotalBytes, static_cast<uint64_t>(kLongRecordingBytes));
+    EXPECT_GT(last.hashedBytes, 0u);
+    EXPECT_LT(last.hashedBytes, last.hashTotalBytes);
+    for (size_t i = 1; i < hashing.size(); ++i) EXPECT_LE(hashing[i - 1].hashedBytes, hashing[i].hashedBytes);
     std::set<std::string> left;
     for (const auto& e : fs::directory_iterator(outFolder)) left.insert(e.path().filename().string());
-    EXPECT_EQ(left, std::set<std::string>{});
+    EXPECT_EQ(left, before);
+    if (replace) {
+      EXPECT_EQ(test::ReadFile(job.output), "earlier clip");
+      EXPECT_EQ(test::ReadFile(ManifestPathFor(job.output)), "{}");
+    }
   }
 }
 

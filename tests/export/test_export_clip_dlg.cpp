@@ -145,6 +145,37 @@ TEST_F(ExportClipDlgTest, ATimeShownTwiceIsTakenAsTheCommandLineTakesIt) {
   EXPECT_NE(status.find("The export failed"), std::string::npos) << status;
 }
 
+TEST(ExportProgressText, FramesThenTimeLeftThenTheHashes) {
+  const struct {
+    ExportProgress p;
+    const char* text;
+  } cases[] = {
+      {{0, 9000, 0.5, false, 0, 0}, "0 / 9000 frames"},  // nothing to estimate from yet
+      {{1200, 9000, 10, false, 0, 0}, "1200 / 9000 frames, 1:05 left"},
+      {{9100, 9000, 80, false, 0, 0}, "9100 / 9100 frames, 0:00 left"},  // more frames than estimated
+      {{9000, 9000, 80, true, 0, 0}, "9000 / 9000 frames, checking the hashes"},
+      {{9000, 9000, 80, true, 450, 1000}, "9000 / 9000 frames, checking the hashes 45 %"},
+      {{9000, 9000, 80, true, 1200, 1000}, "9000 / 9000 frames, checking the hashes 100 %"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FormatExportProgress(c.p), c.text);
+}
+
+TEST(ExportProgressBar, FramesWhileCopyingBytesWhileHashing) {
+  const struct {
+    ExportProgress p;
+    int bar;  // of 1000
+  } cases[] = {
+      {{0, 0, 0, false, 0, 0}, -1},  // no total yet: busy
+      {{0, 9000, 1, false, 0, 0}, 0},
+      {{4500, 9000, 1, false, 0, 0}, 500},
+      {{9100, 9000, 1, false, 0, 0}, 1000},
+      {{9000, 9000, 1, true, 0, 0}, 1000},  // hashing of unknown size: the frames are all done
+      {{9000, 9000, 1, true, 250, 1000}, 250},
+      {{9000, 9000, 1, true, 1200, 1000}, 1000},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ExportProgressBar(c.p, 1000), c.bar);
+}
+
 TEST(ExportOutcomeText, SaysWhatCameOfIt) {
   ExportOutcome o;
   o.cancelled = true;

@@ -23,6 +23,10 @@ class CSourceHasher {
  public:
   CSourceHasher(const SpanPlan& plan, const std::atomic<bool>* cancel) : m_plan(plan), m_pCancel(cancel) {
     m_results.resize(plan.pieces.size());
+    for (const SpanPiece& piece : plan.pieces) {
+      struct stat st {};
+      if (!piece.path.empty() && ::stat(piece.path.c_str(), &st) == 0) m_totalBytes += static_cast<uint64_t>(st.st_size);
+    }
   }
   ~CSourceHasher() { Join(); }
   void Start() {
@@ -31,6 +35,10 @@ class CSourceHasher {
   void Join() {
     if (m_thread.joinable()) m_thread.join();
   }
+  // Sizes of the recordings as they were when the export began.
+  uint64_t TotalBytes() const { return m_totalBytes; }
+  uint64_t HashedBytes() const { return m_hashedBytes.load(); }
+  bool Finished() const { return m_bFinished.load(); }
   // After Join: copies each hash into outcomes; a file the remux found but that cannot be hashed
   // counts as unreadable.
   void Fill(std::vector<PieceOutcome>* outcomes) const {
@@ -56,20 +64,31 @@ class CSourceHasher {
     std::string error;
   };
   void Run() {
+    uint64_t done = 0;
     for (size_t i = 0; i < m_plan.pieces.size(); ++i) {
-      if (m_pCancel && m_pCancel->load()) return;
+      if (m_pCancel && m_pCancel->load()) break;
       Result& r = m_results[i];
       const std::string& path = m_plan.pieces[i].path;
       if (path.empty()) continue;
-      r.ok = Sha256File(path, &r.sha256, &r.size, &r.error, {}, m_pCancel);
+      r.ok = Sha256File(
+          path, &r.sha256, &r.size, &r.error, [this, done](uint64_t n) { m_hashedBytes = done + n; }, m_pCancel);
+      done += r.size;
+      m_hashedBytes = done;
     }
+    m_bFinished = true;
   }
 
   const SpanPlan& m_plan;
   const std::atomic<bool>* m_pCancel;
   std::vector<Result> m_results;
+  uint64_t m_totalBytes = 0;
+  std::atomic<uint64_t> m_hashedBytes{0};
+  std::atomic<bool> m_bFinished{false};
   std::thread m_thread;
 };
+
+// Progress while the clip and the recordings are hashed, at most every kHashProgressInterval.
+constexpr auto kHashProgressInterval = std::chrono::milliseconds(200);
 
 // Bytes of the clip the disk is set to write at a time while the clip is being made.
 constexpr off_t kWriteBehindBytes = off_t{32} << 20;
@@ -92,16 +111,9 @@ class CWriteBehind {
   off_t m_started = 0;
 };
 
-// Whether the recordings and the clip made of them fit in the memory the system can give twice
-// over, so that the recordings are still in the file cache when the remux is done.
-bool FitsInMemory(const SpanPlan& plan) {
-  uint64_t bytes = 0;
-  for (const SpanPiece& piece : plan.pieces) {
-    struct stat st {};
-    if (!piece.path.empty() && ::stat(piece.path.c_str(), &st) == 0) bytes += static_cast<uint64_t>(st.st_size);
-  }
-  return bytes * 4 <= AvailableMemoryBytes();
-}
+// Whether recordings of this many bytes and the clip made of them fit in the memory the system
+// can give twice over, so that the recordings are still in the file cache when the remux is done.
+bool FitsInMemory(uint64_t recordingBytes) { return recordingBytes * 4 <= AvailableMemoryBytes(); }
 
 }  // namespace
 
@@ -145,7 +157,7 @@ ExportOutcome RunClipExport(const ClipExportJob& job, const std::function<void(c
   // reads them, so that the disk reads them once; others alongside the clip's hash, where the
   // hashing takes no processor from the remux.
   CSourceHasher hasher(job.plan, cancel);
-  if (!FitsInMemory(job.plan)) hasher.Start();
+  if (!FitsInMemory(hasher.TotalBytes())) hasher.Start();
   RemuxResult remux;
   std::string outputSha;
   uint64_t outputSize = 0;
@@ -168,16 +180,44 @@ ExportOutcome RunClipExport(const ClipExportJob& job, const std::function<void(c
           errno = remux.cancelled ? ECANCELED : EIO;
           return false;
         }
-        if (progress) progress({remux.frames, remux.frames, elapsed(), true});
         hasher.Start();
+        struct stat st {};
+        const uint64_t clipBytes = ::fstat(fd, &st) == 0 ? static_cast<uint64_t>(st.st_size) : 0;
+        uint64_t clipHashed = 0;
+        auto lastReport = std::chrono::steady_clock::time_point{};
+        auto reportHashing = [&](bool always) {
+          const auto now = std::chrono::steady_clock::now();
+          if (!progress || (!always && now - lastReport < kHashProgressInterval)) return;
+          lastReport = now;
+          progress({remux.frames, remux.frames, elapsed(), true, clipHashed + hasher.HashedBytes(),
+                    clipBytes + hasher.TotalBytes()});
+        };
+        reportHashing(true);
         // The disk takes the clip while its hash is computed from memory; the flush that makes
         // the clip durable then has little left to do.
         ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
         std::string error;
-        if (!Sha256Fd(fd, &outputSha, &outputSize, &error, {}, cancel)) {
+        const bool hashed = Sha256Fd(
+            fd, &outputSha, &outputSize, &error,
+            [&](uint64_t n) {
+              clipHashed = n;
+              reportHashing(false);
+            },
+            cancel);
+        // The clip is put in place once the recordings are hashed too, so that a cancel until
+        // then leaves nothing behind.
+        while (hashed && !hasher.Finished() && !(cancel && cancel->load())) {
+          reportHashing(false);
+          std::this_thread::sleep_for(kHashProgressInterval / 4);
+        }
+        if (!hashed) {
           remux.ok = false;
           remux.error = "cannot read the export back: " + error;
           errno = EIO;
+          return false;
+        }
+        if (cancel && cancel->load()) {
+          errno = ECANCELED;
           return false;
         }
         return true;
@@ -185,8 +225,8 @@ ExportOutcome RunClipExport(const ClipExportJob& job, const std::function<void(c
       options);
   hasher.Join();
   if (cancel && cancel->load()) {
-    // A cancel that came after the clip was in place (while the recordings were still being
-    // hashed) must not leave a clip without its manifest, nor a manifest of the clip it replaced.
+    // A cancel that came after the clip was in place must not leave a clip without its manifest,
+    // nor a manifest of the clip it replaced.
     if (written.ok()) DiscardExport(job.output, job.replace);
     out.cancelled = true;
     out.error = "cancelled";

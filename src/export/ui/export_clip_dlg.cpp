@@ -24,6 +24,7 @@ namespace vt {
 namespace {
 
 constexpr int kPollMs = 100;
+constexpr int kProgressScale = 1000;  // steps of the progress bar
 constexpr const char* kTitle = "Export Clip";
 constexpr const char* kTimeFormat = "yyyy-MM-dd HH:mm:ss.zzz";
 
@@ -196,10 +197,11 @@ void CExportClipDlg::Poll() {
     p = m_progress;
   }
   if (m_cancel) return;
-  if (p.totalFrames > 0) {
+  const int bar = ExportProgressBar(p, kProgressScale);
+  if (bar >= 0) {
     m_pProgress->setTextVisible(true);
-    m_pProgress->setRange(0, static_cast<int>(std::min<int64_t>(std::max(p.totalFrames, p.frames), INT32_MAX)));
-    m_pProgress->setValue(static_cast<int>(std::min<int64_t>(p.frames, INT32_MAX)));
+    m_pProgress->setRange(0, kProgressScale);
+    m_pProgress->setValue(bar);
     m_pStatus->setText(QString::fromStdString(FormatExportProgress(p)));
   }
 }
