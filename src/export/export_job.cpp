@@ -221,8 +221,11 @@ std::string FormatExportProgress(const ExportProgress& p) {
   std::string text = std::to_string(p.frames) + " / " + std::to_string(total) + " frames";
   if (p.hashing) {
     text += ", checking the hashes";
-    if (p.hashTotalBytes > 0)
-      text += " " + std::to_string(std::min(p.hashedBytes, p.hashTotalBytes) * 100 / p.hashTotalBytes) + " %";
+    if (p.hashTotalBytes > 0) {
+      text += ' ';
+      text += std::to_string(std::min(p.hashedBytes, p.hashTotalBytes) * 100 / p.hashTotalBytes);
+      text += " %";
+    }
     return text;
   }
   const double left = SecondsLeft(p);
