@@ -202,13 +202,14 @@ std::string DefaultExportFileName(int channel, WallTime from) {
 }
 
 int ExportProgressBar(const ExportProgress& p, int scale) {
-  double done = static_cast<double>(p.frames), total = static_cast<double>(std::max(p.totalFrames, p.frames));
+  uint64_t done = static_cast<uint64_t>(std::max<int64_t>(0, p.frames));
+  uint64_t total = static_cast<uint64_t>(std::max<int64_t>({0, p.totalFrames, p.frames}));
   if (p.hashing && p.hashTotalBytes > 0) {
-    done = static_cast<double>(std::min(p.hashedBytes, p.hashTotalBytes));
-    total = static_cast<double>(p.hashTotalBytes);
+    done = std::min(p.hashedBytes, p.hashTotalBytes);
+    total = p.hashTotalBytes;
   }
-  if (total <= 0) return -1;
-  return static_cast<int>(done / total * scale);
+  if (total == 0 || scale <= 0) return -1;
+  return static_cast<int>(done * static_cast<uint64_t>(scale) / total);
 }
 
 double SecondsLeft(const ExportProgress& p) {
@@ -223,7 +224,7 @@ std::string FormatExportProgress(const ExportProgress& p) {
     text += ", checking the hashes";
     if (p.hashTotalBytes > 0) {
       text += ' ';
-      text += std::to_string(std::min(p.hashedBytes, p.hashTotalBytes) * 100 / p.hashTotalBytes);
+      text += std::to_string(ExportProgressBar(p, 100));
       text += " %";
     }
     return text;
